@@ -1,0 +1,75 @@
+#include "platform/qtserialcontrol.h"
+#include "platform/signalwatcher.h"
+#include "shell/errorguard.h"
+#include "shell/frmmain.h"
+#include "shell/messages.h"
+#include "shell/module1.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStyleFactory>
+
+#include <cstdlib>
+
+namespace {
+// Arial and "MS Sans Serif" are the faces the window was designed with;
+// Liberation Sans keeps Arial's metrics, so the readouts fit their boxes.
+void mapDesignFonts()
+{
+    for (const char *family : {"Arial", "MS Sans Serif"})
+        QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Sans"));
+}
+
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+// A mapping in the settings file's section "PORTS" (key "COM3", value a
+// device path) names the device of a port; otherwise the platform's naming
+// applies. It is read at every opening, so an edit needs no restart.
+QString deviceForPort(const Module1 &settings, int port)
+{
+    const QString mapped =
+            settings.IniReadKey(QStringLiteral("PORTS"), QStringLiteral("COM%1").arg(port)).trimmed();
+    return mapped.isEmpty() ? QtSerialControl::defaultDeviceForPort(port) : mapped;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    WindApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wind-condition"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(applicationIcon());
+    mapDesignFonts();
+
+    Module1 settings(QApplication::applicationDirPath(),
+                     QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    auto serial = std::make_unique<QtSerialControl>(
+            [&settings](int port) { return deviceForPort(settings, port); });
+    frmMain window(settings, std::move(serial));
+
+    try {
+        window.Form_Initialize();
+        window.Form_Load();
+    } catch (const AppError &error) {
+        showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
+        return EXIT_FAILURE;
+    }
+
+    // A logout, a shutdown or a kill closes the window exactly as the user
+    // would, so the settings are written.
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window,
+                     [&window] { window.close(); });
+
+    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    window.show();
+    return app.exec();
+}

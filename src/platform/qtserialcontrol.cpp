@@ -1,0 +1,90 @@
+#include "qtserialcontrol.h"
+
+#include "apperror.h"
+
+QtSerialControl::QtSerialControl(DeviceResolver resolver) : m_resolver(std::move(resolver)) { }
+
+QString QtSerialControl::defaultDeviceForPort(int port)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(port);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+#endif
+}
+
+QString QtSerialControl::deviceName() const
+{
+    return m_port.isOpen() ? m_port.portName() : m_resolver(m_commPort);
+}
+
+void QtSerialControl::fail(const QString &what, const QString &reason) const
+{
+    throw AppError(AppError::Kind::SerialError,
+                   QStringLiteral("Serial port %1 (%2): %3: %4")
+                           .arg(m_commPort)
+                           .arg(deviceName(), what, reason));
+}
+
+void QtSerialControl::setCommPort(qint16 port)
+{
+    if (m_port.isOpen())
+        fail(QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
+    if (port < 1)
+        throw AppError(AppError::Kind::SerialError,
+                       QStringLiteral("Serial port %1: invalid port number").arg(port));
+    m_commPort = port;
+}
+
+void QtSerialControl::setInputLen(qint16 length)
+{
+    m_inputLen = length;
+}
+
+void QtSerialControl::setPortOpen(bool open)
+{
+    if (!open) {
+        m_port.close();
+        return;
+    }
+    if (m_port.isOpen())
+        fail(QStringLiteral("cannot open"), QStringLiteral("the port is already open"));
+    m_port.setPortName(m_resolver(m_commPort));
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("cannot open"), m_port.errorString());
+}
+
+// A cable pulled or a device gone shows as a resource error; the port is
+// closed so that a later start can open it again once the device is back.
+void QtSerialControl::throwIfBroken()
+{
+    if (!m_port.isOpen())
+        fail(QStringLiteral("cannot read"), QStringLiteral("the port is not open"));
+    const auto error = m_port.error();
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    const QString reason = m_port.errorString();
+    m_port.clearError();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError
+        || error == QSerialPort::DeviceNotFoundError)
+        m_port.close();
+    fail(QStringLiteral("reading failed"), reason);
+}
+
+int QtSerialControl::InBufferCount()
+{
+    throwIfBroken();
+    return static_cast<int>(qMin<qint64>(m_port.bytesAvailable(), 32767));
+}
+
+QString QtSerialControl::Input()
+{
+    throwIfBroken();
+    const QByteArray bytes = m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    return QString::fromLatin1(bytes);
+}

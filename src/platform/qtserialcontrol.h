@@ -1,0 +1,42 @@
+#pragma once
+
+#include "serialcontrol.h"
+
+#include <QSerialPort>
+
+#include <functional>
+
+// The serial control over QSerialPort: 9600 baud, 8 data bits, no parity,
+// 1 stop bit, no flow control. A port number becomes a device name through
+// the resolver, asked each time the port opens.
+class QtSerialControl : public SerialControl
+{
+public:
+    using DeviceResolver = std::function<QString(int port)>;
+
+    explicit QtSerialControl(DeviceResolver resolver = defaultDeviceForPort);
+
+    qint16 CommPort() const override { return m_commPort; }
+    void setCommPort(qint16 port) override;
+    void setInputLen(qint16 length) override;
+    bool PortOpen() const override { return m_port.isOpen(); }
+    void setPortOpen(bool open) override;
+    int InBufferCount() override;
+    QString Input() override;
+
+    // The device that the port is open on, or would open next.
+    QString deviceName() const;
+    QSerialPort &port() { return m_port; }
+
+    // "COMn" on Windows; elsewhere the n-th serial device, /dev/ttyS(n-1).
+    static QString defaultDeviceForPort(int port);
+
+private:
+    [[noreturn]] void fail(const QString &what, const QString &reason) const;
+    void throwIfBroken();
+
+    DeviceResolver m_resolver;
+    QSerialPort m_port;
+    qint16 m_commPort = 1;
+    qint16 m_inputLen = 0;
+};

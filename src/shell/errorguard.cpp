@@ -1,0 +1,42 @@
+#include "errorguard.h"
+
+#include "messages.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+FatalErrorHandler &handler()
+{
+    static FatalErrorHandler s_handler;
+    return s_handler;
+}
+} // namespace
+
+void reportFatalError(const QString &description)
+{
+    if (handler()) {
+        handler()(description);
+        return;
+    }
+    std::fprintf(stderr, "wind-condition: %s\n", qPrintable(description));
+    showMessage(nullptr, applicationTitle(), description, MessageIcon::Error);
+    // The error may have struck deep inside a nested loop; unwinding through
+    // Qt is not safe, so the process ends here.
+    std::fflush(nullptr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+FatalErrorHandler setFatalErrorHandler(FatalErrorHandler replacement)
+{
+    return std::exchange(handler(), std::move(replacement));
+}
+
+WindApplication::WindApplication(int &argc, char **argv) : QApplication(argc, argv) { }
+
+bool WindApplication::notify(QObject *receiver, QEvent *event)
+{
+    bool handled = false;
+    guarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Modal message boxes with one OK button. Tests replace the presenter to
+// record what would have been shown instead of blocking on a dialog.
+enum class MessageIcon { Information, Error };
+
+using MessagePresenter
+        = std::function<void(QWidget *parent, const QString &title, const QString &text, MessageIcon)>;
+
+void showMessage(QWidget *parent, const QString &title, const QString &text, MessageIcon icon);
+// Returns the previous presenter; an empty function restores the real boxes.
+MessagePresenter setMessagePresenter(MessagePresenter presenter);
+
+// The application's title, which its message boxes carry.
+inline QString applicationTitle()
+{
+    return QStringLiteral("Zorvane");
+}

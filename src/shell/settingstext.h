@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+// Conversions between setting texts and values, in the given locale.
+
+// Rounded to 15 significant digits, plain decimal, no trailing zeros, no
+// group separators, the locale's decimal separator: 1 -> "1", 0.5 -> "0.5".
+QString generalNumberText(double value, const QLocale &locale = QLocale());
+
+// Each throws AppError: TypeMismatch when the text is not of the type,
+// Overflow when a number is out of the type's range.
+bool settingToBoolean(const QString &text, const QLocale &locale = QLocale());
+double settingToDouble(const QString &text, const QLocale &locale = QLocale());
+qint16 settingToInt16(const QString &text, const QLocale &locale = QLocale());

@@ -1,0 +1,106 @@
+#include "form1.h"
+
+#include "platform/serialcontrol.h"
+#include "shell/errorguard.h"
+#include "shell/framebox.h"
+#include "shell/messages.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+QRect twipRect(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+} // namespace
+
+PortChoice choosePort(const QString &text, const QLocale &locale)
+{
+    QLocale reader = locale;
+    reader.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool numeric = false;
+    const double value = reader.toDouble(text.trimmed(), &numeric);
+    if (!numeric || !std::isfinite(value))
+        return {QStringLiteral("Serial Port Entered Not Valid")};
+    // Values below one half would round to port 0, which does not exist.
+    if (!(value >= 0.5 && value < 10))
+        return {QStringLiteral("Serial Port Entered Out of Limits")};
+    return {QString(), static_cast<qint16>(std::nearbyint(value))};
+}
+
+Form1::Form1(SerialControl &serial, QWidget *owner) : QDialog(owner), m_serial(serial)
+{
+    setWindowTitle(QStringLiteral("Configure Serial Port "));
+    setWindowIcon(QApplication::windowIcon());
+    setFixedSize(3465 / 15, 2625 / 15);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto *frame = new FrameBox(QString(), this);
+    frame->setGeometry(twipRect(120, 120, 3255, 855));
+    Frame1.add(0, frame);
+    auto *label = new QLabel(QStringLiteral("Serial Port Number"), frame);
+    label->setGeometry(twipRect(360, 360, 1575, 375));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1.add(0, label);
+    auto *portText = new QLineEdit(QStringLiteral("Text1"), frame);
+    portText->setGeometry(twipRect(2280, 300, 495, 375));
+    Text1.add(0, portText);
+
+    const QString captions[] = {QStringLiteral("OK"), QStringLiteral("Cancel")};
+    const int lefts[] = {120, 1800};
+    for (int index = 0; index < 2; ++index) {
+        auto *button = new QPushButton(captions[index], this);
+        button->setGeometry(twipRect(lefts[index], 2040, 1575, 495));
+        // Neither button is the default: Enter acts on the focused one only.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        connect(button, &QPushButton::clicked, this,
+                [this, index] { guarded([this, index] { Command1_Click(index); }); });
+        Command1.add(index, button);
+    }
+    setTabOrder(Command1[0], Text1[0]);
+    setTabOrder(Text1[0], Command1[1]);
+}
+
+void Form1::showModal()
+{
+    Form_Load();
+    Command1[0]->setFocus();
+    exec();
+}
+
+void Form1::Form_Load()
+{
+    Text1[0]->setText(QString::number(m_serial.CommPort()));
+}
+
+void Form1::Command1_Click(int index)
+{
+    if (index == 1) {
+        reject();
+        return;
+    }
+    const PortChoice choice = choosePort(Text1[0]->text(), QLocale());
+    if (!choice.message.isEmpty()) {
+        showMessage(this, QStringLiteral("Port Error!"), choice.message, MessageIcon::Error);
+        return;
+    }
+    m_serial.setCommPort(choice.port);
+    accept();
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    // Escape does nothing here: only Cancel and the close box cancel.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

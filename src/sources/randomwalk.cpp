@@ -1,0 +1,21 @@
+#include "randomwalk.h"
+
+#include "platform/apperror.h"
+
+SingleDraws &exampleModeDraws()
+{
+    static SingleDraws s_draws;
+    return s_draws;
+}
+
+double RandomWalkStep(double &value, double stepSize, float moveThreshold, SingleDraws &draws)
+{
+    const float move = draws.next();
+    if (!(move > moveThreshold))
+        return value;
+    const float upward = draws.next();
+    const float distance = draws.next();
+    const double step = static_cast<double>(distance) * stepSize;
+    value = checkedFloat(upward > 0.5f ? value + step : value - step);
+    return value;
+}
