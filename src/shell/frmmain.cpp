@@ -107,17 +107,18 @@ void frmMain::Form_Unload()
         return;
     m_unloaded = true;
     // A failed write must never keep the window from closing.
-    const auto write = [this](const QString &section, const QString &key, const QString &value) {
+    const auto write = [this](const QString &section, const QString &key, auto valueText) {
         try {
-            m_settings.IniWriteKey(section, key, value);
+            m_settings.IniWriteKey(section, key, valueText());
         } catch (const AppError &) {
         }
     };
-    write(SectionParameters, KeyPort, QString::number(comSerial1().CommPort()));
-    write(SectionParameters, KeyExampleMode,
-          ExampleModeOn ? QStringLiteral("True") : QStringLiteral("False"));
-    write(SectionValues, KeyAngle, generalNumberText(WindAngle));
-    write(SectionValues, KeyWind, generalNumberText(WindSpeed));
+    write(SectionParameters, KeyPort, [this] { return QString::number(comSerial1().CommPort()); });
+    write(SectionParameters, KeyExampleMode, [this] {
+        return ExampleModeOn ? QStringLiteral("True") : QStringLiteral("False");
+    });
+    write(SectionValues, KeyAngle, [this] { return generalNumberText(WindAngle); });
+    write(SectionValues, KeyWind, [this] { return generalNumberText(WindSpeed); });
     AppRunning = false;
     releasePortDialog();
 }

@@ -92,6 +92,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // One pass of the listening loop; true when it received or took
+    // something, so the next pass should not wait for an event.
+    bool listenPass(QString &receiveBuffer);
+    void applySensorFrame(const QString &payload, const QString &checksumText);
     void buildLayout();
     void connectHandlers();
     void releasePortDialog();

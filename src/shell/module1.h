@@ -18,11 +18,16 @@ public:
     bool SettingsFileIsNew = false;
 
     void IniSetFile(const QString &fileName);
+    // Both throw AppError (FileError) when the file cannot be created or
+    // replaced.
     void IniEnsureSection(const QString &section);
     void IniSeedKey(const QString &section, const QString &key, const QString &value);
-    // The value, at most 254 characters; empty when the section or key is missing.
+    // The value, at most 254 characters; empty when the file, the section or
+    // the key is missing. Throws AppError (FileError) when an existing file
+    // cannot be read.
     QString IniReadKey(const QString &section, const QString &key) const;
-    // Throws AppError (FileError) when the file cannot be replaced.
+    // Throws AppError: FileError when the file cannot be replaced,
+    // InvalidArgument for text that the file's 8-bit lines cannot hold.
     void IniWriteKey(const QString &section, const QString &key, const QString &value);
 
 private:

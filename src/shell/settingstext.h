@@ -7,6 +7,10 @@
 
 // Rounded to 15 significant digits, plain decimal, no trailing zeros, no
 // group separators, the locale's decimal separator: 1 -> "1", 0.5 -> "0.5".
+// Values whose plain form would not fit a settings value (254 characters)
+// use the exponent form ("1.5E+300"). The text always fits the settings
+// file's 8-bit characters. Throws AppError (Overflow or
+// InvalidFloatOperation) for a value that is not finite.
 QString generalNumberText(double value, const QLocale &locale = QLocale());
 
 // Each throws AppError: TypeMismatch when the text is not of the type,

@@ -17,9 +17,9 @@ constexpr double SpeedLimit = 60.0;
 
 void frmMain::SimulateStep()
 {
-    SingleDraws &draws = exampleModeDraws();
-    WindAngle = RandomWalkStep(WindAngle, DirectionStep, DirectionThreshold, draws);
-    WindSpeed = RandomWalkStep(WindSpeed, SpeedStep, SpeedThreshold, draws);
+    const DrawSource draw = [] { return exampleModeDraws().next(); };
+    WindAngle = RandomWalkStep(WindAngle, DirectionStep, DirectionThreshold, draw);
+    WindSpeed = RandomWalkStep(WindSpeed, SpeedStep, SpeedThreshold, draw);
     if (WindSpeed > SpeedLimit)
         WindSpeed = SpeedLimit;
 }

@@ -1,5 +1,131 @@
-#include "shell/frmmain.h"
+// Live sensor input: a loop that runs inside the listen button's click
+// handler, takes frames from the serial control and yields to the event
+// loop once a pass.
 
-void frmMain::Command1_Click() { }
-void frmMain::ListenSerialPort() { }
-void frmMain::StopListening() { }
+#include "sensorframe.h"
+#include "platform/serialcontrol.h"
+#include "shell/frmmain.h"
+#include "shell/messages.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+void enableTimer(QTimer *timer)
+{
+    if (!timer->isActive())
+        timer->start();
+}
+} // namespace
+
+void frmMain::Command1_Click()
+{
+    if (ExampleModeOn) {
+        // The example-mode timer stops itself at its next tick.
+        ExampleModeOn = false;
+        Command3->setText(QStringLiteral("Start Example Mode"));
+    }
+    ListenSerialPort();
+}
+
+void frmMain::ListenSerialPort()
+{
+    if (ListeningActive) {
+        StopListening();
+        return;
+    }
+    ListeningActive = true;
+    Command1->setText(QStringLiteral("Stop listening Serial Port"));
+    Command4->setEnabled(false);
+    comSerial1().setInputLen(0);
+    QString receiveBuffer;
+    NewDataPending = false;
+
+    for (;;) {
+        bool passDidWork = false;
+        try {
+            passDidWork = listenPass(receiveBuffer);
+        } catch (const AppError &error) {
+            // Halted: listening stays switched on until the next click.
+            showMessage(this, applicationTitle(), QStringLiteral("Error ") + error.description(),
+                        MessageIcon::Error);
+            return;
+        }
+        // Every pending event runs here, nested: clicks, ticks, the port
+        // dialog, the window's close. A pass that found nothing to do waits
+        // for the next event (data on the port, a tick, a click) instead of
+        // spinning, so a quiet line costs no CPU.
+        QCoreApplication::processEvents(passDidWork ? QEventLoop::AllEvents
+                                                    : QEventLoop::WaitForMoreEvents);
+        if (!AppRunning) {
+            releasePortDialog();
+            return;
+        }
+        if (!ListeningActive) {
+            StopListening();
+            return;
+        }
+    }
+}
+
+bool frmMain::listenPass(QString &receiveBuffer)
+{
+    SerialControl &serial = comSerial1();
+    if (!serial.PortOpen())
+        serial.setPortOpen(true);
+
+    bool received = false;
+    if (serial.InBufferCount() > 0) {
+        receiveBuffer += serial.Input();
+        received = true;
+    }
+
+    // A frame may also wait from an earlier read that brought two at once;
+    // it is taken now rather than when the next character happens to arrive.
+    bool tookFrame = false;
+    if (receiveBuffer.contains(SensorFrameStart) && receiveBuffer.contains(SensorFrameEnd)) {
+        receiveBuffer += serial.Input();
+        if (const std::optional<SensorFrame> frame = ExtractSensorFrame(receiveBuffer)) {
+            NewDataPending = true;
+            receiveBuffer = frame->newBuffer;
+            tookFrame = true;
+            applySensorFrame(frame->payload, frame->checksumText);
+        }
+    }
+    TrimReceiveBuffer(receiveBuffer);
+
+    if (NewDataPending) {
+        RefreshDisplay();
+        NewDataPending = false;
+    }
+    return received || tookFrame;
+}
+
+void frmMain::applySensorFrame(const QString &payload, const QString &checksumText)
+{
+    if (VerifySensorChecksum(payload, checksumText) == SensorChecksumVerdict::Mismatch) {
+        // A frame that fails its check is rejected: the readouts are blanked,
+        // and its values reach neither the state nor the settings file.
+        enableTimer(Timer2);
+        ClearSpeedReadouts();
+    } else {
+        Timer2->stop();
+        if (const std::optional<double> direction = ReadSensorField(payload, 1))
+            WindAngle = *direction;
+        if (const std::optional<double> speed = ReadSensorField(payload, 2))
+            WindSpeed = *speed;
+    }
+    SerialPortTimer->stop();
+    SerialPortTimer->start();
+}
+
+void frmMain::StopListening()
+{
+    ListeningActive = false;
+    Command1->setText(QStringLiteral("Start Listening Serial Port"));
+    Command4->setEnabled(true);
+    if (comSerial1().PortOpen())
+        comSerial1().setPortOpen(false);
+    SerialPortTimer->stop();
+}

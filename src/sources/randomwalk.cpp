@@ -8,13 +8,13 @@ SingleDraws &exampleModeDraws()
     return s_draws;
 }
 
-double RandomWalkStep(double &value, double stepSize, float moveThreshold, SingleDraws &draws)
+double RandomWalkStep(double &value, double stepSize, float moveThreshold, const DrawSource &draw)
 {
-    const float move = draws.next();
+    const float move = draw();
     if (!(move > moveThreshold))
         return value;
-    const float upward = draws.next();
-    const float distance = draws.next();
+    const float upward = draw();
+    const float distance = draw();
     const double step = static_cast<double>(distance) * stepSize;
     value = checkedFloat(upward > 0.5f ? value + step : value - step);
     return value;

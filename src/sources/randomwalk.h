@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <random>
 
 // Uniform single-precision draws in [0, 1), the same sequence at every start.
@@ -20,7 +21,9 @@ private:
 // The generator that example mode shares for the whole process.
 SingleDraws &exampleModeDraws();
 
+using DrawSource = std::function<float()>;
+
 // One step of a random walk: with a first draw above the move threshold the
 // value moves up or down (second draw above one half: up) by the third draw
 // times the step size. Returns the new value, also stored in value.
-double RandomWalkStep(double &value, double stepSize, float moveThreshold, SingleDraws &draws);
+double RandomWalkStep(double &value, double stepSize, float moveThreshold, const DrawSource &draw);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Brings a direction into view with at most one correction each way: below 0
+// gains 360 once, then above 359 loses 360 once. There is deliberately no
+// loop, so -400 gives -40, 720 gives 360 and 359.5 gives -0.5; the readout
+// and the stored angle show such values as they are. Throws AppError
+// (Overflow, InvalidFloatOperation) when the result is not finite.
+double normalizedAngle(double angle);
+
+// The compass point of an unrounded angle. The rows abut on whole degrees, so
+// a fraction between two rows (23.5), a negative angle or one above 360 has
+// no point and gives "".
+QString compassPoint(double angle);
+
+// The value the compass movie expects for a shown whole-degree direction: the
+// direction plus 180 (the movie's needle points the other way), as plain
+// decimal text. Throws AppError when the sum is not finite.
+QString compassVariable(double shownDegrees);

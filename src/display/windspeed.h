@@ -1,0 +1,23 @@
+#pragma once
+
+// Speed conversions of the display. Each throws AppError (Overflow,
+// InvalidFloatOperation) when its result is not finite.
+
+constexpr double KmhPerMetrePerSecond = 3.6;
+constexpr double MphPerKmh = 0.621371;
+constexpr double KnotsPerKmh = 0.539957;
+
+// The bars stand at this Top, in twips, at 0 km/h and rise this many twips
+// per km/h, which lands their top edge on the printed km/h marks of the
+// scale: 0 km/h at 4680, 71 at 3240, 213 at 360, marks 480 twips apart.
+constexpr double BarBaseTwips = 4680;
+constexpr double BarTwipsPerKmh = 20.28169;
+
+double metresPerSecondToKmh(double metresPerSecond);
+double kmhToMph(double kmh);
+double kmhToKnots(double kmh);
+
+// The Top of every bar for a speed, in single precision as the bars hold it.
+// Not clamped: above about 230.75 km/h it turns negative and the frame clips
+// the bars. Throws AppError (Overflow) when the value does not fit a float.
+float barTopTwips(double kmh);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+class QSizeF;
+
+// A round dial drawn in a fixed logical square of 200 x 200 units with the
+// origin at its centre, so it scales with the widget and the screen's pixel
+// ratio. Painting runs in steps that a dial overrides one by one: frame,
+// markers, labels, data, foreground; each step starts from the same painter
+// state.
+class GaugeFace
+{
+public:
+    static constexpr qreal LogicalSize = 200;
+
+    virtual ~GaugeFace() = default;
+
+    // The largest square centred in an area of the given size: where a dial
+    // goes when its area is not square.
+    static QRectF faceSquare(const QSizeF &area);
+
+    void paint(QPainter &painter, const QRectF &square) const;
+
+protected:
+    virtual void drawFrame(QPainter &painter) const;
+    virtual void drawMarkers(QPainter &painter) const = 0;
+    virtual void drawLabels(QPainter &painter) const = 0;
+    virtual void drawData(QPainter &painter) const = 0;
+    virtual void drawForeground(QPainter &painter) const;
+
+    // The radius of the dial's face inside the rim; markers stand on it.
+    static constexpr qreal FaceRadius = 88;
+    // A small domed cap that hides where the hands or the arrow meet.
+    static void drawHub(QPainter &painter, qreal radius);
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+// The settings file's format, worked on its bytes (8-bit text). Sections are
+// lines "[name]", entries lines "key=value", comments lines starting with ';'.
+// Section and key names match without regard to letter case; blanks around
+// names and values do not count; LF-only line ends read as well as CR LF.
+// Lines the writer does not touch keep every byte; lines it writes end in
+// CR LF.
+
+// The longest value the reader hands back; longer values are cut.
+constexpr int IniMaxValueLength = 254;
+
+// The value of the first entry of key in the first section named section,
+// cut to IniMaxValueLength characters; empty when there is none.
+QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const QByteArray &key);
+
+// The file with key set to value: the entry is replaced in place in the first
+// section of that name; a missing key is added after the last entry of that
+// section, a missing section at the end of the file. Throws AppError
+// (InvalidArgument) when a name or the value holds a line break, or the key
+// an '=', since such an entry could not be read back.
+QByteArray iniWriteValue(const QByteArray &file, const QByteArray &section, const QByteArray &key,
+                         const QByteArray &value);
+
+// The file with line added as its new last line. A last line without a line
+// end gets one first.
+QByteArray iniAppendLine(const QByteArray &file, const QByteArray &line);

@@ -1,0 +1,3 @@
+target_sources(windcondition PRIVATE
+    sensorframe.h sensorframe.cpp
+)

@@ -1,0 +1,1 @@
+wind_add_test(tst_sensorframe)

@@ -1,0 +1,157 @@
+#include "windowfixture.h"
+
+#include "sources/form1.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class tst_PortDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void choosePortChecks_data();
+    void choosePortChecks();
+    void okAppliesAValidPortAndCloses_data();
+    void okAppliesAValidPortAndCloses();
+    void cancelLeavesThePort();
+    void dialogOpensModallyFromTheWindowAndIsReused();
+};
+
+void tst_PortDialog::choosePortChecks_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("port");
+
+    const QLocale point(QLocale::English, QLocale::UnitedStates);
+    const QLocale comma(QLocale::German, QLocale::Germany);
+    const QString notValid = QStringLiteral("Serial Port Entered Not Valid");
+    const QString outOfLimits = QStringLiteral("Serial Port Entered Out of Limits");
+
+    QTest::newRow("3") << point << "3" << QString() << 3;
+    QTest::newRow("9") << point << "9" << QString() << 9;
+    QTest::newRow("blanks around 4") << point << " 4 " << QString() << 4;
+    QTest::newRow("2.5 rounds to even") << point << "2.5" << QString() << 2;
+    QTest::newRow("3.5 rounds to even") << point << "3.5" << QString() << 4;
+    QTest::newRow("9.4") << point << "9.4" << QString() << 9;
+    QTest::newRow("9.6 is below ten") << point << "9.6" << QString() << 10;
+    QTest::newRow("exponent") << point << "4e0" << QString() << 4;
+    QTest::newRow("0") << point << "0" << outOfLimits << 0;
+    QTest::newRow("0.3 would be port 0") << point << "0.3" << outOfLimits << 0;
+    QTest::newRow("10") << point << "10" << outOfLimits << 0;
+    QTest::newRow("-2") << point << "-2" << outOfLimits << 0;
+    QTest::newRow("12") << point << "12" << outOfLimits << 0;
+    QTest::newRow("empty") << point << "" << notValid << 0;
+    QTest::newRow("abc") << point << "abc" << notValid << 0;
+    QTest::newRow("comma under a point locale") << point << "2,5" << notValid << 0;
+    QTest::newRow("comma locale 2,5") << comma << "2,5" << QString() << 2;
+    QTest::newRow("comma locale 3,5") << comma << "3,5" << QString() << 4;
+    QTest::newRow("point under a comma locale") << comma << "3.5" << notValid << 0;
+    QTest::newRow("comma locale 0,4") << comma << "0,4" << outOfLimits << 0;
+}
+
+void tst_PortDialog::choosePortChecks()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QFETCH(int, port);
+
+    const PortChoice choice = choosePort(text, locale);
+    QCOMPARE(choice.message, message);
+    if (message.isEmpty())
+        QCOMPARE(int(choice.port), port);
+}
+
+void tst_PortDialog::okAppliesAValidPortAndCloses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("port");
+    QTest::newRow("valid") << "5" << true << 5;
+    QTest::newRow("out of limits") << "12" << false << 3;
+    QTest::newRow("not a number") << "x" << false << 3;
+}
+
+void tst_PortDialog::okAppliesAValidPortAndCloses()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(int, port);
+
+    WindowFixture fixture;
+    fixture.serial->setCommPort(3);
+    Form1 dialog(*fixture.serial, nullptr);
+    dialog.Form_Load();
+    QCOMPARE(dialog.Text1[0]->text(), QStringLiteral("3"));
+    dialog.Text1[0]->setText(text);
+    dialog.Command1_Click(0);
+
+    QCOMPARE(int(fixture.serial->CommPort()), port);
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(fixture.messages.size(), accepted ? 0 : 1);
+    if (!accepted) {
+        QCOMPARE(fixture.messages[0].title, QStringLiteral("Port Error!"));
+        QCOMPARE(fixture.messages[0].icon, MessageIcon::Error);
+        QCOMPARE(dialog.Text1[0]->text(), text);
+    }
+}
+
+void tst_PortDialog::cancelLeavesThePort()
+{
+    WindowFixture fixture;
+    fixture.serial->setCommPort(3);
+    Form1 dialog(*fixture.serial, nullptr);
+    dialog.Form_Load();
+    dialog.Text1[0]->setText(QStringLiteral("6"));
+    dialog.Command1_Click(1);
+    QCOMPARE(fixture.serial->CommPort(), qint16(3));
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+void tst_PortDialog::dialogOpensModallyFromTheWindowAndIsReused()
+{
+    WindowFixture fixture(settingsFile("False", "1", "1", "2"));
+    fixture.start();
+    frmMain &window = *fixture.window;
+    window.show();
+
+    QString shownPort;
+    Qt::WindowModality modality = Qt::NonModal;
+    QWidget *focused = nullptr;
+    const auto answer = [&](const QString &newPort) {
+        QTimer::singleShot(50, &window, [&, newPort] {
+            auto *dialog = qobject_cast<Form1 *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            shownPort = dialog->Text1[0]->text();
+            modality = dialog->windowModality();
+            focused = dialog->focusWidget();
+            dialog->Text1[0]->setText(newPort);
+            dialog->Command1[0]->click();
+        });
+    };
+    answer(QStringLiteral("4"));
+    window.Command4->click();
+    QCOMPARE(shownPort, QStringLiteral("2"));
+    QCOMPARE(modality, Qt::ApplicationModal);
+    Form1 *first = window.portDialog();
+    QVERIFY(first);
+    QCOMPARE(focused, first->Command1[0]);
+    QCOMPARE(fixture.serial->CommPort(), qint16(4));
+
+    answer(QStringLiteral("7"));
+    window.Command4->click();
+    QCOMPARE(shownPort, QStringLiteral("4"));
+    QCOMPARE(window.portDialog(), first);
+    QCOMPARE(fixture.serial->CommPort(), qint16(7));
+}
+
+QTEST_MAIN(tst_PortDialog)
+#include "tst_portdialog.moc"
