@@ -3,6 +3,7 @@
 #include "errorguard.h"
 #include "module1.h"
 #include "settingstext.h"
+#include "display/windreadouts.h"
 #include "platform/gaugewidget.h"
 #include "platform/serialcontrol.h"
 #include "sources/form1.h"
@@ -46,6 +47,7 @@ frmMain::frmMain(Module1 &settings, std::unique_ptr<SerialControl> serial, QWidg
     : QWidget(parent), m_settings(settings), m_serial(std::move(serial))
 {
     buildLayout();
+    describeWindReadouts(*this);
     connectHandlers();
 }
 
@@ -144,4 +146,5 @@ void frmMain::RefreshDisplay()
 {
     ShowDirection();
     ShowSpeed();
+    emit displayRefreshed();
 }

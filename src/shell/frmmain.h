@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class BarLabel;
@@ -83,10 +84,20 @@ public:
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
 
+    // How the listening loop yields once a pass. The default processes every
+    // pending event and, after a pass that found nothing to do, sleeps until
+    // the next event arrives.
+    using ListeningYield = std::function<void(bool passDidWork)>;
+    void setListeningYield(ListeningYield yield) { m_listeningYield = std::move(yield); }
+
     SerialControl &comSerial1() const { return *m_serial; }
     Module1 &settings() const { return m_settings; }
     // The port dialog, created on first use and released at unload.
     Form1 *portDialog() const { return m_portDialog.get(); }
+
+signals:
+    // Emitted at the end of every RefreshDisplay, for measurements.
+    void displayRefreshed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -103,5 +114,6 @@ private:
     Module1 &m_settings;
     std::unique_ptr<SerialControl> m_serial;
     std::unique_ptr<Form1> m_portDialog;
+    ListeningYield m_listeningYield;
     bool m_unloaded = false;
 };

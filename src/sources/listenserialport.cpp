@@ -56,8 +56,11 @@ void frmMain::ListenSerialPort()
         // dialog, the window's close. A pass that found nothing to do waits
         // for the next event (data on the port, a tick, a click) instead of
         // spinning, so a quiet line costs no CPU.
-        QCoreApplication::processEvents(passDidWork ? QEventLoop::AllEvents
-                                                    : QEventLoop::WaitForMoreEvents);
+        if (m_listeningYield)
+            m_listeningYield(passDidWork);
+        else
+            QCoreApplication::processEvents(passDidWork ? QEventLoop::AllEvents
+                                                        : QEventLoop::WaitForMoreEvents);
         if (!AppRunning) {
             releasePortDialog();
             return;
