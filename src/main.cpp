@@ -55,6 +55,21 @@ int main(int argc, char *argv[])
             [&settings](int port) { return deviceForPort(settings, port); });
     frmMain window(settings, std::move(serial));
 
+    // A logout, a shutdown or a kill closes the window exactly as the user
+    // would, so the settings are written; a message box or dialog open at
+    // that moment is closed too, so nothing holds the process. Before the
+    // window has loaded, this only ends the start-up error box.
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window, [&window] {
+        if (window.AppRunning)
+            window.close();
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && widget->isModal())
+                widget->close();
+        }
+        QCoreApplication::quit();
+    });
+
     try {
         window.Form_Initialize();
         window.Form_Load();
@@ -62,12 +77,6 @@ int main(int argc, char *argv[])
         showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
         return EXIT_FAILURE;
     }
-
-    // A logout, a shutdown or a kill closes the window exactly as the user
-    // would, so the settings are written.
-    SignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window,
-                     [&window] { window.close(); });
 
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();

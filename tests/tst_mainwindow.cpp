@@ -37,6 +37,7 @@ private slots:
     void tabOrderFollowsTheDesign();
     void terminationSignalClosesLikeTheUser_data();
     void terminationSignalClosesLikeTheUser();
+    void failedStartEndsWithFailureStatus();
 };
 
 void tst_MainWindow::firstStartCreatesDefaultsAndRunsExampleMode()
@@ -308,24 +309,29 @@ void tst_MainWindow::terminationSignalClosesLikeTheUser_data()
     QTest::newRow("SIGHUP") << int(SIGHUP);
 }
 
-// The real executable, copied beside a fresh settings folder: a signal must
-// write the settings back and end with status 0.
+namespace {
+// Starts the real executable, copied beside the given settings folder, so
+// that it finds its settings file there.
+void startCopy(QProcess &app, const QTemporaryDir &folder)
+{
+    const QString executable = folder.filePath(QStringLiteral("wind-condition"));
+    QVERIFY(QFile::copy(QStringLiteral(WIND_CONDITION_EXE), executable));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    app.setProcessEnvironment(environment);
+    app.start(executable, {});
+    QVERIFY(app.waitForStarted());
+}
+} // namespace
+
+// A signal must write the settings back and end with status 0.
 void tst_MainWindow::terminationSignalClosesLikeTheUser()
 {
     QFETCH(int, signalNumber);
     QTemporaryDir folder;
-    const QString executable = folder.filePath(QStringLiteral("wind-condition"));
-    QVERIFY(QFile::copy(QStringLiteral(WIND_CONDITION_EXE), executable));
     QFile settingsFile(folder.filePath(QStringLiteral("Application.ini")));
-
     QProcess app;
-    app.setProcessEnvironment([] {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        return environment;
-    }());
-    app.start(executable, {});
-    QVERIFY(app.waitForStarted());
+    startCopy(app, folder);
     QTRY_VERIFY_WITH_TIMEOUT(settingsFile.exists(), 10000);
     // Let example mode take a few steps so the values change.
     QTest::qWait(1500);
@@ -343,6 +349,28 @@ void tst_MainWindow::terminationSignalClosesLikeTheUser()
     QCOMPARE(lines[3], QByteArray("[VALUES]\r"));
     QVERIFY(lines[4].startsWith("Angle="));
     QVERIFY(lines[5].startsWith("Wind="));
+}
+
+// The start-up error box ends with the process, with a failure status and
+// the file as it was.
+void tst_MainWindow::failedStartEndsWithFailureStatus()
+{
+    QTemporaryDir folder;
+    const QByteArray broken("[PARAMETRES]\r\nSerialPort1-COM=1\r\n[VALUES]\r\nAngle=1\r\nWind=1\r\n");
+    QFile settingsFile(folder.filePath(QStringLiteral("Application.ini")));
+    QVERIFY(settingsFile.open(QIODevice::WriteOnly));
+    settingsFile.write(broken);
+    settingsFile.close();
+
+    QProcess app;
+    startCopy(app, folder);
+    QVERIFY(!app.waitForFinished(1500));
+    ::kill(pid_t(app.processId()), SIGTERM);
+    QVERIFY(app.waitForFinished(10000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QVERIFY(app.exitCode() != 0);
+    QVERIFY(settingsFile.open(QIODevice::ReadOnly));
+    QCOMPARE(settingsFile.readAll(), broken);
 }
 
 QTEST_MAIN(tst_MainWindow)
