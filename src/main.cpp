@@ -35,8 +35,8 @@ QIcon applicationIcon()
 // applies. It is read at every opening, so an edit needs no restart.
 QString deviceForPort(const Module1 &settings, int port)
 {
-    const QString mapped =
-            settings.IniReadKey(QStringLiteral("PORTS"), QStringLiteral("COM%1").arg(port)).trimmed();
+    const QString mapped
+        = settings.IniReadKey(QStringLiteral("PORTS"), QStringLiteral("COM%1").arg(port)).trimmed();
     return mapped.isEmpty() ? QtSerialControl::defaultDeviceForPort(port) : mapped;
 }
 } // namespace
@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     Module1 settings(QApplication::applicationDirPath(),
                      QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     auto serial = std::make_unique<QtSerialControl>(
-            [&settings](int port) { return deviceForPort(settings, port); });
+        [&settings](int port) { return deviceForPort(settings, port); });
     frmMain window(settings, std::move(serial));
 
     // A logout, a shutdown or a kill closes the window exactly as the user

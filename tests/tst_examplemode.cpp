@@ -42,16 +42,16 @@ void tst_ExampleMode::randomWalkStep_data()
     QTest::addColumn<double>("expected");
     QTest::addColumn<int>("drawsUsed");
 
-    QTest::newRow("at the threshold: no move") << QList<float>{0.5f} << 10.0 << 20.0 << 0.5f << 10.0
-                                               << 1;
-    QTest::newRow("speed threshold") << QList<float>{0.55f} << 3.0 << 2.0 << 0.55f << 3.0 << 1;
-    QTest::newRow("up") << QList<float>{0.75f, 0.75f, 0.25f} << 10.0 << 20.0 << 0.5f << 15.0 << 3;
+    QTest::newRow("at the threshold: no move")
+        << QList<float> {0.5f} << 10.0 << 20.0 << 0.5f << 10.0 << 1;
+    QTest::newRow("speed threshold") << QList<float> {0.55f} << 3.0 << 2.0 << 0.55f << 3.0 << 1;
+    QTest::newRow("up") << QList<float> {0.75f, 0.75f, 0.25f} << 10.0 << 20.0 << 0.5f << 15.0 << 3;
     QTest::newRow("exactly one half goes down")
-            << QList<float>{0.75f, 0.5f, 0.25f} << 10.0 << 20.0 << 0.5f << 5.0 << 3;
+        << QList<float> {0.75f, 0.5f, 0.25f} << 10.0 << 20.0 << 0.5f << 5.0 << 3;
     QTest::newRow("below zero is left to the display")
-            << QList<float>{0.9f, 0.1f, 0.75f} << 0.4 << 2.0 << 0.55f << -1.1 << 3;
+        << QList<float> {0.9f, 0.1f, 0.75f} << 0.4 << 2.0 << 0.55f << -1.1 << 3;
     QTest::newRow("single-precision draw, double sum")
-            << QList<float>{0.9f, 0.9f, 0.1f} << 0.0 << 20.0 << 0.5f << double(0.1f) * 20.0 << 3;
+        << QList<float> {0.9f, 0.9f, 0.1f} << 0.0 << 20.0 << 0.5f << double(0.1f) * 20.0 << 3;
 }
 
 void tst_ExampleMode::randomWalkStep()
@@ -64,8 +64,8 @@ void tst_ExampleMode::randomWalkStep()
     QFETCH(int, drawsUsed);
 
     int used = 0;
-    const double result =
-            RandomWalkStep(value, stepSize, threshold, [&] { return draws.value(used++, 0.0f); });
+    const double result
+        = RandomWalkStep(value, stepSize, threshold, [&] { return draws.value(used++, 0.0f); });
     QVERIFY(std::abs(result - expected) < 1e-12);
     QCOMPARE(value, result);
     QCOMPARE(used, drawsUsed);
@@ -79,7 +79,9 @@ void tst_ExampleMode::stepDrawsDirectionFirst()
         window.WindAngle = 100;
         window.WindSpeed = 10;
         SingleDraws replay = exampleModeDraws();
-        const DrawSource draw = [&replay] { return replay.next(); };
+        const DrawSource draw = [&replay] {
+            return replay.next();
+        };
         double angle = 100;
         double speed = 10;
         RandomWalkStep(angle, 20.0, 0.5f, draw);

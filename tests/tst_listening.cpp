@@ -18,8 +18,9 @@ QByteArray frame(const QByteArray &payload, const QByteArray &checksum = {})
     int sum = 0;
     for (char c : payload)
         sum ^= static_cast<unsigned char>(c);
-    const QByteArray digits =
-            checksum.isNull() ? QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() : checksum;
+    const QByteArray digits = checksum.isNull()
+        ? QByteArray::number(sum, 16).rightJustified(2, '0').toUpper()
+        : checksum;
     return '\x02' + payload + '\x03' + digits + "\r\n";
 }
 
@@ -66,14 +67,15 @@ void tst_Listening::framesReachTheDisplayUntilStopped()
     QString captionWhileListening;
     bool portDialogButtonWhileListening = true;
 
-    listenWhile(window, {
-        [&] { fixture.serial->feed(frame("A,123.4,5.6")); },
-        [&] {
-            captionWhileListening = window.Command1->text();
-            portDialogButtonWhileListening = window.Command4->isEnabled();
-        },
-        [&] { window.Command1->click(); },
-    });
+    listenWhile(window,
+                {
+                    [&] { fixture.serial->feed(frame("A,123.4,5.6")); },
+                    [&] {
+                        captionWhileListening = window.Command1->text();
+                        portDialogButtonWhileListening = window.Command4->isEnabled();
+                    },
+                    [&] { window.Command1->click(); },
+                });
 
     QCOMPARE(captionWhileListening, QStringLiteral("Stop listening Serial Port"));
     QVERIFY(!portDialogButtonWhileListening);
@@ -96,10 +98,12 @@ void tst_Listening::startingSwitchesExampleModeOff()
     fixture.start();
     frmMain &window = *fixture.window;
     bool exampleModeWhileListening = true;
-    listenWhile(window, {
-        [&] { exampleModeWhileListening = window.ExampleModeOn; },
-        [&] { window.Command1->click(); },
-    }, 300);
+    listenWhile(window,
+                {
+                    [&] { exampleModeWhileListening = window.ExampleModeOn; },
+                    [&] { window.Command1->click(); },
+                },
+                300);
     QVERIFY(!exampleModeWhileListening);
     QCOMPARE(window.Command3->text(), QStringLiteral("Start Example Mode"));
     // The tick that came while listening found example mode off and stopped.
@@ -111,7 +115,9 @@ void tst_Listening::exampleModeSwitchedOnStopsListening()
     WindowFixture fixture(settingsFile("False", "0", "0"));
     fixture.start();
     frmMain &window = *fixture.window;
-    listenWhile(window, {[&] { window.Command3->click(); }});
+    listenWhile(window, {[&] {
+                    window.Command3->click();
+                }});
     QVERIFY(!window.ListeningActive);
     QVERIFY(window.ExampleModeOn);
     QVERIFY(window.Timer1->isActive());
@@ -125,19 +131,20 @@ void tst_Listening::stopAndStartWithinOneYield()
     fixture.start();
     frmMain &window = *fixture.window;
     bool nestedLoopListened = false;
-    listenWhile(window, {
-        [&] {
-            // Both clicks land in the same yield: the second starts a loop
-            // inside the first, which must end cleanly once that one has.
-            window.Command1->click();
-            QTimer::singleShot(20, &window, [&] {
-                nestedLoopListened = window.ListeningActive;
-                fixture.serial->feed(frame("A,90,1"));
-            });
-            QTimer::singleShot(60, &window, [&] { window.Command1->click(); });
-            window.Command1->click();
-        },
-    });
+    listenWhile(window,
+                {
+                    [&] {
+                        // Both clicks land in the same yield: the second starts a loop
+                        // inside the first, which must end cleanly once that one has.
+                        window.Command1->click();
+                        QTimer::singleShot(20, &window, [&] {
+                            nestedLoopListened = window.ListeningActive;
+                            fixture.serial->feed(frame("A,90,1"));
+                        });
+                        QTimer::singleShot(60, &window, [&] { window.Command1->click(); });
+                        window.Command1->click();
+                    },
+                });
     QVERIFY(nestedLoopListened);
     QCOMPARE(window.WindAngle, 90.0);
     QVERIFY(!window.ListeningActive);
@@ -151,10 +158,11 @@ void tst_Listening::windowClosedWhileListening()
     fixture.start();
     frmMain &window = *fixture.window;
     window.show();
-    listenWhile(window, {
-        [&] { fixture.serial->feed(frame("A,45,2")); },
-        [&] { window.close(); },
-    });
+    listenWhile(window,
+                {
+                    [&] { fixture.serial->feed(frame("A,45,2")); },
+                    [&] { window.close(); },
+                });
     QVERIFY(!window.AppRunning);
     QVERIFY(window.portDialog() == nullptr);
     const QByteArray written = fixture.readSettings();
@@ -196,16 +204,17 @@ void tst_Listening::mismatchIsRejectedAndNextMatchShown()
     QString kmhAfterMismatch = QStringLiteral("unset");
     double angleAfterMismatch = 0;
 
-    listenWhile(window, {
-        [&] { fixture.serial->feed(frame("A,200,30", "00")); },
-        [&] {
-            timer2AfterMismatch = window.Timer2->isActive();
-            kmhAfterMismatch = window.Label1[10]->text();
-            angleAfterMismatch = window.WindAngle;
-            fixture.serial->feed(frame("A,123.4,5.6"));
-        },
-        [&] { window.Command1->click(); },
-    });
+    listenWhile(window,
+                {
+                    [&] { fixture.serial->feed(frame("A,200,30", "00")); },
+                    [&] {
+                        timer2AfterMismatch = window.Timer2->isActive();
+                        kmhAfterMismatch = window.Label1[10]->text();
+                        angleAfterMismatch = window.WindAngle;
+                        fixture.serial->feed(frame("A,123.4,5.6"));
+                    },
+                    [&] { window.Command1->click(); },
+                });
 
     QVERIFY(timer2AfterMismatch);
     QCOMPARE(kmhAfterMismatch, QString());
@@ -221,15 +230,16 @@ void tst_Listening::lineAccidentsDoNotHalt_data()
     QTest::addColumn<QList<QByteArray>>("reads");
 
     const QByteArray good = frame("A,123.4,5.6");
-    QTest::newRow("checksum digits arrive late")
-            << QList<QByteArray>{"\x02" "A,123.4,5.6\x03", "4", "6\r\n"};
-    QTest::newRow("reception starts inside a frame")
-            << QList<QByteArray>{",7.5\x03" "3F\r\n", good};
+    QTest::newRow("checksum digits arrive late") << QList<QByteArray> {"\x02"
+                                                                       "A,123.4,5.6\x03",
+                                                                       "4", "6\r\n"};
+    QTest::newRow("reception starts inside a frame") << QList<QByteArray> {",7.5\x03"
+                                                                           "3F\r\n",
+                                                                           good};
     QTest::newRow("power-up banner between frames")
-            << QList<QByteArray>{"SENSOR READY v2.1\r\n", good};
-    QTest::newRow("noise without markers") << QList<QByteArray>{QByteArray(70000, 'Z'), good};
-    QTest::newRow("two frames in one read")
-            << QList<QByteArray>{frame("A,10,1") + good};
+        << QList<QByteArray> {"SENSOR READY v2.1\r\n", good};
+    QTest::newRow("noise without markers") << QList<QByteArray> {QByteArray(70000, 'Z'), good};
+    QTest::newRow("two frames in one read") << QList<QByteArray> {frame("A,10,1") + good};
 }
 
 void tst_Listening::lineAccidentsDoNotHalt()
@@ -240,12 +250,16 @@ void tst_Listening::lineAccidentsDoNotHalt()
     frmMain &window = *fixture.window;
     QList<std::function<void()>> steps;
     for (const QByteArray &bytes : reads)
-        steps << [&fixture, bytes] { fixture.serial->feed(bytes); };
-    steps << [] {} << [&] { window.Command1->click(); };
+        steps << [&fixture, bytes] {
+            fixture.serial->feed(bytes);
+        };
+    steps << [] {
+    } << [&] {
+        window.Command1->click();
+    };
     listenWhile(window, steps);
 
-    QVERIFY2(fixture.messages.isEmpty(),
-             qPrintable(fixture.messages.value(0).text));
+    QVERIFY2(fixture.messages.isEmpty(), qPrintable(fixture.messages.value(0).text));
     QCOMPARE(window.WindAngle, 123.4);
     QCOMPARE(window.WindSpeed, 5.6);
 }
@@ -256,8 +270,8 @@ void tst_Listening::frameFailuresHaltWithTheirKind_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<double>("angle");
 
-    QTest::newRow("payload with two fields") << frame("A,123.4") << "Subscript out of range"
-                                             << 123.4;
+    QTest::newRow("payload with two fields")
+        << frame("A,123.4") << "Subscript out of range" << 123.4;
     QTest::newRow("checksum not hexadecimal") << frame("A,5,5", "4G") << "Type mismatch" << 0.0;
 }
 
@@ -270,7 +284,9 @@ void tst_Listening::frameFailuresHaltWithTheirKind()
     fixture.start();
     frmMain &window = *fixture.window;
 
-    listenWhile(window, {[&] { fixture.serial->feed(bytes); }});
+    listenWhile(window, {[&] {
+                    fixture.serial->feed(bytes);
+                }});
     QCOMPARE(fixture.messages.size(), 1);
     QVERIFY2(fixture.messages[0].text.startsWith(QStringLiteral("Error ") + kind),
              qPrintable(fixture.messages[0].text));
@@ -308,18 +324,27 @@ void tst_Listening::realSerialPortOnAPseudoTerminal()
     window.Form_Initialize();
     window.Form_Load();
     QStringList errors;
-    const MessagePresenter previous = setMessagePresenter(
-            [&errors](QWidget *, const QString &, const QString &text, MessageIcon) { errors << text; });
+    const MessagePresenter previous
+        = setMessagePresenter([&errors](QWidget *, const QString &, const QString &text,
+                                        MessageIcon) { errors << text; });
 
     const QByteArray frames = frame("A,10,1") + frame("A,270.5,12.5");
     QList<std::function<void()>> steps;
     if (byteByByte) {
         for (char byte : frames)
-            steps << [master, byte] { QVERIFY(::write(master, &byte, 1) == 1); };
+            steps << [master, byte] {
+                QVERIFY(::write(master, &byte, 1) == 1);
+            };
     } else {
-        steps << [master, frames] { QVERIFY(::write(master, frames.constData(), frames.size()) > 0); };
+        steps << [master, frames] {
+            QVERIFY(::write(master, frames.constData(), frames.size()) > 0);
+        };
     }
-    steps << [] {} << [] {} << [&window] { window.Command1->click(); };
+    steps << [] {
+    } << [] {
+    } << [&window] {
+        window.Command1->click();
+    };
     listenWhile(window, steps, byteByByte ? 2 : 50);
 
     setMessagePresenter(previous);

@@ -69,19 +69,23 @@ void tst_MainWindow::startupFailureNamesTheSettingAndLeavesTheFile_data()
 
     const int mismatch = int(AppError::Kind::TypeMismatch);
     QTest::newRow("DummyMode missing")
-            << QByteArray("[PARAMETRES]\r\nSerialPort1-COM=1\r\n[VALUES]\r\nAngle=1\r\nWind=1\r\n")
-            << mismatch << "PARAMETRES" << "DummyMode";
+        << QByteArray("[PARAMETRES]\r\nSerialPort1-COM=1\r\n[VALUES]\r\nAngle=1\r\nWind=1\r\n")
+        << mismatch << "PARAMETRES"
+        << "DummyMode";
     QTest::newRow("DummyMode=yes") << settingsFile("yes", "1", "1") << mismatch << "PARAMETRES"
                                    << "DummyMode";
-    QTest::newRow("angle not a number") << settingsFile("True", "north", "1") << mismatch
-                                        << "VALUES" << "Angle";
+    QTest::newRow("angle not a number")
+        << settingsFile("True", "north", "1") << mismatch << "VALUES"
+        << "Angle";
     QTest::newRow("VALUES section missing")
-            << QByteArray("[PARAMETRES]\r\nSerialPort1-COM=1\r\nDummyMode=False\r\n") << mismatch
-            << "VALUES" << "Angle";
-    QTest::newRow("port 40000 overflows") << settingsFile("True", "1", "1", "40000")
-                                          << int(AppError::Kind::Overflow) << "PARAMETRES"
-                                          << "SerialPort1-COM";
-    QTest::newRow("empty file") << QByteArray("") << mismatch << "PARAMETRES" << "DummyMode";
+        << QByteArray("[PARAMETRES]\r\nSerialPort1-COM=1\r\nDummyMode=False\r\n") << mismatch
+        << "VALUES"
+        << "Angle";
+    QTest::newRow("port 40000 overflows")
+        << settingsFile("True", "1", "1", "40000") << int(AppError::Kind::Overflow) << "PARAMETRES"
+        << "SerialPort1-COM";
+    QTest::newRow("empty file") << QByteArray("") << mismatch << "PARAMETRES"
+                                << "DummyMode";
 }
 
 void tst_MainWindow::startupFailureNamesTheSettingAndLeavesTheFile()
@@ -118,8 +122,8 @@ void tst_MainWindow::startupConversions_data()
     QTest::newRow("FALSE") << QByteArray("FALSE") << QByteArray("3") << false << 3;
     QTest::newRow("zero is false") << QByteArray("0") << QByteArray("3") << false << 3;
     QTest::newRow("a number is true") << QByteArray("-1") << QByteArray("3") << true << 3;
-    QTest::newRow("port half rounds to even") << QByteArray("False") << QByteArray("2.5") << false
-                                              << 2;
+    QTest::newRow("port half rounds to even")
+        << QByteArray("False") << QByteArray("2.5") << false << 2;
     QTest::newRow("port 3.5 rounds up") << QByteArray("False") << QByteArray("3.5") << false << 4;
 }
 
@@ -217,15 +221,15 @@ void tst_MainWindow::controlArraysHoldExactlyTheirIndexes_data()
     QTest::addColumn<QString>("array");
     QTest::addColumn<QList<int>>("indexes");
 
-    QTest::newRow("Label1") << "Label1" << QList<int>{0, 1, 5, 8, 9, 10, 11, 12, 13, 14, 15};
-    QTest::newRow("Label2") << "Label2" << QList<int>{3};
+    QTest::newRow("Label1") << "Label1" << QList<int> {0, 1, 5, 8, 9, 10, 11, 12, 13, 14, 15};
+    QTest::newRow("Label2") << "Label2" << QList<int> {3};
     QList<int> scaleRows;
     for (int i = 0; i <= 30; ++i)
         scaleRows << i;
     QTest::newRow("Label4") << "Label4" << scaleRows;
-    QTest::newRow("Label5") << "Label5" << QList<int>{1, 2, 3, 4};
-    QTest::newRow("Text1") << "Text1" << QList<int>{0, 1, 2};
-    QTest::newRow("Frame1") << "Frame1" << QList<int>{2, 3};
+    QTest::newRow("Label5") << "Label5" << QList<int> {1, 2, 3, 4};
+    QTest::newRow("Text1") << "Text1" << QList<int> {0, 1, 2};
+    QTest::newRow("Frame1") << "Frame1" << QList<int> {2, 3};
 }
 
 void tst_MainWindow::controlArraysHoldExactlyTheirIndexes()
@@ -273,7 +277,9 @@ void tst_MainWindow::barsStandInFrontOfTheScale()
     const frmMain &window = *fixture.window;
     // Among siblings, a later child is painted over an earlier one.
     const QObjectList stack = window.Frame5->children();
-    const auto position = [&stack](QWidget *widget) { return stack.indexOf(widget); };
+    const auto position = [&stack](QWidget *widget) {
+        return stack.indexOf(widget);
+    };
     int frontmostRow = -1;
     for (int index : window.Label4.indexes())
         frontmostRow = std::max(frontmostRow, int(position(window.Label4[index])));
@@ -288,9 +294,9 @@ void tst_MainWindow::tabOrderFollowsTheDesign()
 {
     WindowFixture fixture;
     frmMain &window = *fixture.window;
-    const QList<QWidget *> expected = {window.ShockwaveFlash1, window.Command1, window.Command2,
-                                       window.Command3,        window.Command4, window.ShockwaveFlash2,
-                                       window.Text1[0],        window.Text1[1], window.Text1[2]};
+    const QList<QWidget *> expected = {
+        window.ShockwaveFlash1, window.Command1, window.Command2, window.Command3, window.Command4,
+        window.ShockwaveFlash2, window.Text1[0], window.Text1[1], window.Text1[2]};
     QList<QWidget *> chain;
     QWidget *widget = window.ShockwaveFlash1;
     do {
@@ -356,7 +362,8 @@ void tst_MainWindow::terminationSignalClosesLikeTheUser()
 void tst_MainWindow::failedStartEndsWithFailureStatus()
 {
     QTemporaryDir folder;
-    const QByteArray broken("[PARAMETRES]\r\nSerialPort1-COM=1\r\n[VALUES]\r\nAngle=1\r\nWind=1\r\n");
+    const QByteArray broken(
+        "[PARAMETRES]\r\nSerialPort1-COM=1\r\n[VALUES]\r\nAngle=1\r\nWind=1\r\n");
     QFile settingsFile(folder.filePath(QStringLiteral("Application.ini")));
     QVERIFY(settingsFile.open(QIODevice::WriteOnly));
     settingsFile.write(broken);

@@ -34,11 +34,11 @@ public:
         serial = fake.get();
         window = std::make_unique<frmMain>(settings, std::move(fake));
         m_previousPresenter = setMessagePresenter(
-                [this](QWidget *, const QString &title, const QString &text, MessageIcon icon) {
-                    messages.append({title, text, icon});
-                });
+            [this](QWidget *, const QString &title, const QString &text, MessageIcon icon) {
+                messages.append({title, text, icon});
+            });
         m_previousFatal = setFatalErrorHandler(
-                [this](const QString &description) { fatalErrors.append(description); });
+            [this](const QString &description) { fatalErrors.append(description); });
     }
 
     ~WindowFixture()
@@ -85,5 +85,5 @@ inline QByteArray settingsFile(const char *exampleMode, const char *angle, const
                                const char *port = "1")
 {
     return QByteArray("[PARAMETRES]\r\nSerialPort1-COM=") + port + "\r\nDummyMode=" + exampleMode
-            + "\r\n[VALUES]\r\nAngle=" + angle + "\r\nWind=" + wind + "\r\n";
+        + "\r\n[VALUES]\r\nAngle=" + angle + "\r\nWind=" + wind + "\r\n";
 }

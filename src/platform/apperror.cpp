@@ -6,8 +6,7 @@ AppError::AppError(Kind kind, QString description)
     : m_kind(kind)
     , m_description(std::move(description))
     , m_what(m_description.toUtf8())
-{
-}
+{ }
 
 QString AppError::kindName(Kind kind)
 {

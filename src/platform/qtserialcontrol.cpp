@@ -2,7 +2,9 @@
 
 #include "apperror.h"
 
-QtSerialControl::QtSerialControl(DeviceResolver resolver) : m_resolver(std::move(resolver)) { }
+QtSerialControl::QtSerialControl(DeviceResolver resolver)
+    : m_resolver(std::move(resolver))
+{ }
 
 QString QtSerialControl::defaultDeviceForPort(int port)
 {
@@ -22,8 +24,8 @@ void QtSerialControl::fail(const QString &what, const QString &reason) const
 {
     throw AppError(AppError::Kind::SerialError,
                    QStringLiteral("Serial port %1 (%2): %3: %4")
-                           .arg(m_commPort)
-                           .arg(deviceName(), what, reason));
+                       .arg(m_commPort)
+                       .arg(deviceName(), what, reason));
 }
 
 void QtSerialControl::setCommPort(qint16 port)

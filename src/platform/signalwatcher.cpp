@@ -21,7 +21,8 @@ void onSignal(int signalNumber)
 }
 } // namespace
 
-SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
+SignalWatcher::SignalWatcher(QObject *parent)
+    : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, s_pipe) != 0)
         return;
@@ -59,7 +60,9 @@ void SignalWatcher::readSignal()
 
 #else
 
-SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent) { }
+SignalWatcher::SignalWatcher(QObject *parent)
+    : QObject(parent)
+{ }
 SignalWatcher::~SignalWatcher() = default;
 void SignalWatcher::readSignal() { }
 

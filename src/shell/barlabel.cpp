@@ -1,22 +1,25 @@
 #include "barlabel.h"
 
+#include "twips.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
-constexpr float TwipsPerPixel = 15;
 // Far outside any frame, yet far inside the range of widget coordinates, so
 // a huge Top can never wrap around into view.
 constexpr float PixelLimit = 100000;
 } // namespace
 
-BarLabel::BarLabel(QWidget *parent) : QLabel(parent) { }
+BarLabel::BarLabel(QWidget *parent)
+    : QLabel(parent)
+{ }
 
 void BarLabel::setTop(float twips)
 {
     m_top = twips;
     if (std::isnan(twips))
         return;
-    const float pixels = std::clamp(twips / TwipsPerPixel, -PixelLimit, PixelLimit);
+    const float pixels = std::clamp(twips / float(TwipsPerPixel), -PixelLimit, PixelLimit);
     move(x(), static_cast<int>(std::lround(pixels)));
 }

@@ -7,11 +7,12 @@
 
 // Controls of one kind that share a name and are told apart by an index.
 // Only the indexes that were added exist; asking for any other is an error.
-template<class Control>
-class ControlArray
+template<class Control> class ControlArray
 {
 public:
-    explicit ControlArray(QString name) : m_name(std::move(name)) { }
+    explicit ControlArray(QString name)
+        : m_name(std::move(name))
+    { }
 
     void add(int index, Control *control) { m_controls.insert(index, control); }
 
@@ -21,8 +22,8 @@ public:
         if (found == m_controls.constEnd())
             throw AppError(AppError::Kind::SubscriptOutOfRange,
                            QStringLiteral("Control array element '%1(%2)' doesn't exist")
-                                   .arg(m_name)
-                                   .arg(index));
+                               .arg(m_name)
+                               .arg(index));
         return *found;
     }
 

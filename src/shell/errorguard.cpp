@@ -32,7 +32,9 @@ FatalErrorHandler setFatalErrorHandler(FatalErrorHandler replacement)
     return std::exchange(handler(), std::move(replacement));
 }
 
-WindApplication::WindApplication(int &argc, char **argv) : QApplication(argc, argv) { }
+WindApplication::WindApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{ }
 
 bool WindApplication::notify(QObject *receiver, QEvent *event)
 {

@@ -15,8 +15,7 @@ void reportFatalError(const QString &description);
 FatalErrorHandler setFatalErrorHandler(FatalErrorHandler handler);
 
 // Runs an event handler so that no exception ever crosses Qt's event loop.
-template<class Handler>
-void guarded(Handler &&handler) noexcept
+template<class Handler> void guarded(Handler &&handler) noexcept
 {
     try {
         handler();

@@ -2,7 +2,9 @@
 
 #include <QPainter>
 
-FrameBox::FrameBox(const QString &caption, QWidget *parent) : QWidget(parent), m_caption(caption)
+FrameBox::FrameBox(const QString &caption, QWidget *parent)
+    : QWidget(parent)
+    , m_caption(caption)
 {
     setAccessibleName(caption);
 }

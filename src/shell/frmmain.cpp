@@ -1,11 +1,11 @@
 #include "frmmain.h"
 
+#include "display/windreadouts.h"
 #include "errorguard.h"
 #include "module1.h"
-#include "settingstext.h"
-#include "display/windreadouts.h"
 #include "platform/gaugewidget.h"
 #include "platform/serialcontrol.h"
+#include "settingstext.h"
 #include "sources/form1.h"
 
 #include <QCloseEvent>
@@ -32,19 +32,21 @@ auto readSetting(const Module1 &settings, const QString &section, const QString 
         return convert(text);
     } catch (const AppError &error) {
         const QString problem = text.isEmpty()
-                ? QStringLiteral("is missing or empty")
-                : QStringLiteral("\"%1\" is not a valid %2").arg(text, typeName);
+            ? QStringLiteral("is missing or empty")
+            : QStringLiteral("\"%1\" is not a valid %2").arg(text, typeName);
         throw AppError(error.kind(),
                        QStringLiteral("%1: the setting \"%2\" in section [%3] of the settings "
                                       "file %4 %5.")
-                               .arg(AppError::kindName(error.kind()), key, section,
-                                    QDir::toNativeSeparators(settings.SettingsPath), problem));
+                           .arg(AppError::kindName(error.kind()), key, section,
+                                QDir::toNativeSeparators(settings.SettingsPath), problem));
     }
 }
 } // namespace
 
 frmMain::frmMain(Module1 &settings, std::unique_ptr<SerialControl> serial, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_serial(std::move(serial))
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_serial(std::move(serial))
 {
     buildLayout();
     describeWindReadouts(*this);
@@ -55,9 +57,12 @@ frmMain::~frmMain() = default;
 
 void frmMain::connectHandlers()
 {
-    connect(Command1, &QPushButton::clicked, this, [this] { guarded([this] { Command1_Click(); }); });
-    connect(Command3, &QPushButton::clicked, this, [this] { guarded([this] { Command3_Click(); }); });
-    connect(Command4, &QPushButton::clicked, this, [this] { guarded([this] { Command4_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command1_Click(); }); });
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command3_Click(); }); });
+    connect(Command4, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command4_Click(); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
     // Command2, Timer2 and SerialPortTimer have no handlers by design.
 }
@@ -76,12 +81,19 @@ void frmMain::EnsureSettingsFile()
 void frmMain::Form_Initialize()
 {
     EnsureSettingsFile();
-    const auto toBoolean = [](const QString &text) { return settingToBoolean(text); };
-    const auto toDouble = [](const QString &text) { return settingToDouble(text); };
-    const auto toInt16 = [](const QString &text) { return settingToInt16(text); };
+    const auto toBoolean = [](const QString &text) {
+        return settingToBoolean(text);
+    };
+    const auto toDouble = [](const QString &text) {
+        return settingToDouble(text);
+    };
+    const auto toInt16 = [](const QString &text) {
+        return settingToInt16(text);
+    };
     ExampleModeOn = readSetting(m_settings, SectionParameters, KeyExampleMode,
                                 QStringLiteral("boolean"), toBoolean);
-    WindAngle = readSetting(m_settings, SectionValues, KeyAngle, QStringLiteral("number"), toDouble);
+    WindAngle
+        = readSetting(m_settings, SectionValues, KeyAngle, QStringLiteral("number"), toDouble);
     WindSpeed = readSetting(m_settings, SectionValues, KeyWind, QStringLiteral("number"), toDouble);
     comSerial1().setCommPort(readSetting(m_settings, SectionParameters, KeyPort,
                                          QStringLiteral("port number"), toInt16));
@@ -93,9 +105,9 @@ void frmMain::Form_Load()
     // The movies are named after the working directory, not the executable's
     // folder; the gauges are built in, so the files need not exist.
     ShockwaveFlash1->LoadMovie(
-            0, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/compass2.swf")));
+        0, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/compass2.swf")));
     ShockwaveFlash2->LoadMovie(
-            0, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/clock/clock106.swf")));
+        0, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/clock/clock106.swf")));
     if (ExampleModeOn) {
         Timer1->start();
         Command3->setText(QStringLiteral("Stop Example Mode"));
@@ -112,13 +124,11 @@ void frmMain::Form_Unload()
     const auto write = [this](const QString &section, const QString &key, auto valueText) {
         try {
             m_settings.IniWriteKey(section, key, valueText());
-        } catch (const AppError &) {
-        }
+        } catch (const AppError &) { }
     };
     write(SectionParameters, KeyPort, [this] { return QString::number(comSerial1().CommPort()); });
-    write(SectionParameters, KeyExampleMode, [this] {
-        return ExampleModeOn ? QStringLiteral("True") : QStringLiteral("False");
-    });
+    write(SectionParameters, KeyExampleMode,
+          [this] { return ExampleModeOn ? QStringLiteral("True") : QStringLiteral("False"); });
     write(SectionValues, KeyAngle, [this] { return generalNumberText(WindAngle); });
     write(SectionValues, KeyWind, [this] { return generalNumberText(WindSpeed); });
     AppRunning = false;

@@ -62,12 +62,12 @@ public:
     void Command4_Click();
 
     // Controls, named and indexed as the design names them.
-    ControlArray<QLabel> Label1{QStringLiteral("Label1")};
-    ControlArray<QLabel> Label2{QStringLiteral("Label2")};
-    ControlArray<QLabel> Label4{QStringLiteral("Label4")};
-    ControlArray<BarLabel> Label5{QStringLiteral("Label5")};
-    ControlArray<QLineEdit> Text1{QStringLiteral("Text1")};
-    ControlArray<FrameBox> Frame1{QStringLiteral("Frame1")};
+    ControlArray<QLabel> Label1 {QStringLiteral("Label1")};
+    ControlArray<QLabel> Label2 {QStringLiteral("Label2")};
+    ControlArray<QLabel> Label4 {QStringLiteral("Label4")};
+    ControlArray<BarLabel> Label5 {QStringLiteral("Label5")};
+    ControlArray<QLineEdit> Text1 {QStringLiteral("Text1")};
+    ControlArray<FrameBox> Frame1 {QStringLiteral("Frame1")};
     FrameBox *Frame2 = nullptr;
     FrameBox *Frame3 = nullptr;
     FrameBox *Frame4 = nullptr;
@@ -89,6 +89,9 @@ public:
     // the next event arrives.
     using ListeningYield = std::function<void(bool passDidWork)>;
     void setListeningYield(ListeningYield yield) { m_listeningYield = std::move(yield); }
+    // The most characters the listening loop's receive buffer has held since
+    // listening last started, for measurements.
+    qsizetype largestReceiveBuffer() const { return m_largestReceiveBuffer; }
 
     SerialControl &comSerial1() const { return *m_serial; }
     Module1 &settings() const { return m_settings; }
@@ -115,5 +118,6 @@ private:
     std::unique_ptr<SerialControl> m_serial;
     std::unique_ptr<Form1> m_portDialog;
     ListeningYield m_listeningYield;
+    qsizetype m_largestReceiveBuffer = 0;
     bool m_unloaded = false;
 };

@@ -1,11 +1,10 @@
-// The main window's fixed layout. Positions and sizes are given in twips, as
-// the window was designed, and become pixels at 15 twips a pixel; Qt's
-// high-DPI scaling does the rest.
+// The main window's fixed layout, in twips as the window was designed.
 
 #include "barlabel.h"
 #include "framebox.h"
 #include "frmmain.h"
 #include "platform/gaugewidget.h"
+#include "twips.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,18 +13,6 @@
 #include <QTimer>
 
 namespace {
-
-constexpr int TwipsPerPixel = 15;
-
-constexpr int px(int twips)
-{
-    return twips / TwipsPerPixel;
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 const QColor WindowBackground(0xC0C0FF);
 const QColor BarRed(0xFF0000);
@@ -102,8 +89,9 @@ struct ScaleRow
     const char *text;
 };
 
-const char Dashes[] = " - - - - - - - - - - - - - - - - - - - - - - - - -  - - - - - - - - - - - - - "
-                      "- - - - - - - - - - -";
+const char Dashes[]
+    = " - - - - - - - - - - - - - - - - - - - - - - - - -  - - - - - - - - - - - - - "
+      "- - - - - - - - - - -";
 
 // From the top of the frame down. The bands darken from white (calm) to navy
 // (storm); the text rows stand 480 twips apart, so a bar's top edge meets
@@ -162,7 +150,7 @@ void frmMain::buildLayout()
 {
     setWindowTitle(QStringLiteral("WIND CONDITION SYSTEM"));
     setWindowIcon(QApplication::windowIcon());
-    setFixedSize(px(13095), px(10695));
+    setFixedSize(twipsToPixels(13095), twipsToPixels(10695));
     setFont(designFont(QStringLiteral("MS Sans Serif"), 11));
     paintBackground(this, WindowBackground);
 
@@ -229,12 +217,13 @@ void frmMain::buildLayout()
     Command1 = makeWhiteButton(this, twipRect(1200, 10200, 3735, 615),
                                QStringLiteral("Start Listening Serial Port..."));
     SerialPortTimer = makeTimer(this, 10500);
-    Command2 = makeWhiteButton(this, twipRect(11280, 1680, 1575, 615), QStringLiteral("Test Bytes"));
+    Command2
+        = makeWhiteButton(this, twipRect(11280, 1680, 1575, 615), QStringLiteral("Test Bytes"));
     Command2->hide();
-    Command3 =
-            makeWhiteButton(this, twipRect(8040, 10200, 3855, 555), QStringLiteral("Start Example Mode"));
-    Command4 =
-            makeWhiteButton(this, twipRect(4920, 10440, 3135, 315), QStringLiteral("Select Serial Port"));
+    Command3 = makeWhiteButton(this, twipRect(8040, 10200, 3855, 555),
+                               QStringLiteral("Start Example Mode"));
+    Command4 = makeWhiteButton(this, twipRect(4920, 10440, 3135, 315),
+                               QStringLiteral("Select Serial Port"));
 
     Frame2 = valueBox(4920);
     Label1.add(8, boxLabel(Frame2, 120, 1455, QStringLiteral("50")));
@@ -255,13 +244,14 @@ void frmMain::buildLayout()
     Frame5 = new FrameBox(QStringLiteral("Zorvane Systems"), this);
     Frame5->setGeometry(twipRect(8400, 5040, 4335, 4935));
     const auto addScaleRow = [this, highlightText](const ScaleRow &row) {
-        const QColor textColour =
-                row.textColour == HighlightText ? highlightText : QColor(QRgb(row.textColour));
+        const QColor textColour
+            = row.textColour == HighlightText ? highlightText : QColor(QRgb(row.textColour));
         const QFont font = row.index == 1
-                ? designFont(QStringLiteral("MS Sans Serif"), 13, true, true)
-                : designFont(QStringLiteral("MS Sans Serif"), 11);
-        QLabel *label = makeLabel(Frame5, twipRect(row.index == 24 ? 360 : 0, row.top, 4455, row.height),
-                                  QString::fromLatin1(row.text), font, QColor(QRgb(row.background)));
+            ? designFont(QStringLiteral("MS Sans Serif"), 13, true, true)
+            : designFont(QStringLiteral("MS Sans Serif"), 11);
+        QLabel *label
+            = makeLabel(Frame5, twipRect(row.index == 24 ? 360 : 0, row.top, 4455, row.height),
+                        QString::fromLatin1(row.text), font, QColor(QRgb(row.background)));
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, textColour);
         label->setPalette(palette);
@@ -299,8 +289,8 @@ void frmMain::buildLayout()
     conditionBox(2, twipRect(240, 3960, 10935, 375));
 
     // Only the buttons, the compass, the clock and the text boxes take the focus.
-    for (QWidget *widget : {static_cast<QWidget *>(ShockwaveFlash1),
-                            static_cast<QWidget *>(ShockwaveFlash2)})
+    for (QWidget *widget :
+         {static_cast<QWidget *>(ShockwaveFlash1), static_cast<QWidget *>(ShockwaveFlash2)})
         widget->setFocusPolicy(Qt::TabFocus);
     QWidget *tabOrder[] = {ShockwaveFlash1, Command1, Command2, Command3, Command4,
                            ShockwaveFlash2, Text1[0], Text1[1], Text1[2]};

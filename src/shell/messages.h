@@ -11,7 +11,7 @@ class QWidget;
 enum class MessageIcon { Information, Error };
 
 using MessagePresenter
-        = std::function<void(QWidget *parent, const QString &title, const QString &text, MessageIcon)>;
+    = std::function<void(QWidget *parent, const QString &title, const QString &text, MessageIcon)>;
 
 void showMessage(QWidget *parent, const QString &title, const QString &text, MessageIcon icon);
 // Returns the previous presenter; an empty function restores the real boxes.

@@ -17,7 +17,9 @@ constexpr double SpeedLimit = 60.0;
 
 void frmMain::SimulateStep()
 {
-    const DrawSource draw = [] { return exampleModeDraws().next(); };
+    const DrawSource draw = [] {
+        return exampleModeDraws().next();
+    };
     WindAngle = RandomWalkStep(WindAngle, DirectionStep, DirectionThreshold, draw);
     WindSpeed = RandomWalkStep(WindSpeed, SpeedStep, SpeedThreshold, draw);
     if (WindSpeed > SpeedLimit)

@@ -1,9 +1,12 @@
 #include "form1.h"
 
+#include "display/numberformat.h"
+#include "platform/apperror.h"
 #include "platform/serialcontrol.h"
 #include "shell/errorguard.h"
 #include "shell/framebox.h"
 #include "shell/messages.h"
+#include "shell/twips.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -13,32 +16,27 @@
 
 #include <cmath>
 
-namespace {
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-} // namespace
-
 PortChoice choosePort(const QString &text, const QLocale &locale)
 {
-    QLocale reader = locale;
-    reader.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool numeric = false;
-    const double value = reader.toDouble(text.trimmed(), &numeric);
-    if (!numeric || !std::isfinite(value))
+    double value = 0;
+    try {
+        value = readShownNumber(text, locale);
+    } catch (const AppError &) {
         return {QStringLiteral("Serial Port Entered Not Valid")};
+    }
     // Values below one half would round to port 0, which does not exist.
     if (!(value >= 0.5 && value < 10))
         return {QStringLiteral("Serial Port Entered Out of Limits")};
     return {QString(), static_cast<qint16>(std::nearbyint(value))};
 }
 
-Form1::Form1(SerialControl &serial, QWidget *owner) : QDialog(owner), m_serial(serial)
+Form1::Form1(SerialControl &serial, QWidget *owner)
+    : QDialog(owner)
+    , m_serial(serial)
 {
     setWindowTitle(QStringLiteral("Configure Serial Port "));
     setWindowIcon(QApplication::windowIcon());
-    setFixedSize(3465 / 15, 2625 / 15);
+    setFixedSize(twipsToPixels(3465), twipsToPixels(2625));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto *frame = new FrameBox(QString(), this);

@@ -2,14 +2,16 @@
 // handler, takes frames from the serial control and yields to the event
 // loop once a pass.
 
-#include "sensorframe.h"
 #include "platform/serialcontrol.h"
+#include "sensorframe.h"
 #include "shell/frmmain.h"
 #include "shell/messages.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 void enableTimer(QTimer *timer)
@@ -40,6 +42,7 @@ void frmMain::ListenSerialPort()
     Command4->setEnabled(false);
     comSerial1().setInputLen(0);
     QString receiveBuffer;
+    m_largestReceiveBuffer = 0;
     NewDataPending = false;
 
     for (;;) {
@@ -81,6 +84,7 @@ bool frmMain::listenPass(QString &receiveBuffer)
     bool received = false;
     if (serial.InBufferCount() > 0) {
         receiveBuffer += serial.Input();
+        m_largestReceiveBuffer = std::max(m_largestReceiveBuffer, receiveBuffer.size());
         received = true;
     }
 
@@ -89,6 +93,7 @@ bool frmMain::listenPass(QString &receiveBuffer)
     bool tookFrame = false;
     if (receiveBuffer.contains(SensorFrameStart) && receiveBuffer.contains(SensorFrameEnd)) {
         receiveBuffer += serial.Input();
+        m_largestReceiveBuffer = std::max(m_largestReceiveBuffer, receiveBuffer.size());
         if (const std::optional<SensorFrame> frame = ExtractSensorFrame(receiveBuffer)) {
             NewDataPending = true;
             receiveBuffer = frame->newBuffer;

@@ -10,7 +10,9 @@
 class SingleDraws
 {
 public:
-    explicit SingleDraws(std::uint32_t seed = 20061207u) : m_engine(seed) { }
+    explicit SingleDraws(std::uint32_t seed = 20061207u)
+        : m_engine(seed)
+    { }
 
     float next() { return static_cast<float>(m_engine() >> 8) * (1.0f / 16777216.0f); }
 
