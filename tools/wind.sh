@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for the project, builds it and then either
-# starts the application (run) or runs every test (test).
+# starts the application (run), runs every test (test), runs every test built
+# with AddressSanitizer and UndefinedBehaviorSanitizer (sanitize) or runs each
+# fuzz target for a while (fuzz [seconds]).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
+fuzz_packages=(clang libclang-rt-14-dev)
+fuzz_targets=(fuzz-sensorframes fuzz-settings)
 
 install_missing() {
     local missing=()
@@ -25,6 +29,50 @@ build() {
     cmake --build build -j "$(nproc)"
 }
 
+# Any report ends the run: a sanitizer that only prints lets a test pass.
+# Leak checking stays on; the suppressions name only leaks inside Qt and the
+# system libraries it loads (see the file).
+sanitizer_environment() {
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/lsan-qt.supp:print_suppressions=0"
+}
+
+sanitize() {
+    local flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+        -DCMAKE_CXX_FLAGS="$flags" \
+        -DCMAKE_EXE_LINKER_FLAGS="$flags"
+    cmake --build build-asan -j "$(nproc)"
+    sanitizer_environment
+    cd build-asan
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+}
+
+# Each target starts from the seed corpus, copied so that what the fuzzer
+# adds stays out of the repository. A crash, a leak, a hang or a failed check
+# stops the target with an error and leaves the input that did it in
+# build-fuzz/findings/<target>/.
+fuzz() {
+    local seconds="$1"
+    CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DWIND_FUZZ=ON -DBUILD_TESTING=OFF
+    cmake --build build-fuzz -j "$(nproc)" --target "${fuzz_targets[@]}"
+    sanitizer_environment
+    local target scratch findings
+    for target in "${fuzz_targets[@]}"; do
+        scratch="build-fuzz/corpus/$target"
+        findings="build-fuzz/findings/$target"
+        rm -rf "$scratch" "$findings"
+        mkdir -p "$scratch" "$findings"
+        cp fuzz/corpus/"$target"/* "$scratch"/
+        echo "== $target: $seconds s"
+        "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 -artifact_prefix="$findings/" "$scratch"
+    done
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -37,8 +85,16 @@ test)
     cd build
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
     ;;
+sanitize)
+    install_missing
+    sanitize
+    ;;
+fuzz)
+    install_missing "${fuzz_packages[@]}"
+    fuzz "${2:-60}"
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|sanitize|fuzz [seconds per target]" >&2
     exit 2
     ;;
 esac

@@ -62,12 +62,12 @@ public:
     void Command4_Click();
 
     // Controls, named and indexed as the design names them.
-    ControlArray<QLabel> Label1 {QStringLiteral("Label1")};
-    ControlArray<QLabel> Label2 {QStringLiteral("Label2")};
-    ControlArray<QLabel> Label4 {QStringLiteral("Label4")};
-    ControlArray<BarLabel> Label5 {QStringLiteral("Label5")};
-    ControlArray<QLineEdit> Text1 {QStringLiteral("Text1")};
-    ControlArray<FrameBox> Frame1 {QStringLiteral("Frame1")};
+    ControlArray<QLabel> Label1{QStringLiteral("Label1")};
+    ControlArray<QLabel> Label2{QStringLiteral("Label2")};
+    ControlArray<QLabel> Label4{QStringLiteral("Label4")};
+    ControlArray<BarLabel> Label5{QStringLiteral("Label5")};
+    ControlArray<QLineEdit> Text1{QStringLiteral("Text1")};
+    ControlArray<FrameBox> Frame1{QStringLiteral("Frame1")};
     FrameBox *Frame2 = nullptr;
     FrameBox *Frame3 = nullptr;
     FrameBox *Frame4 = nullptr;
