@@ -84,6 +84,9 @@ void tst_MainWindow::startupFailureNamesTheSettingAndLeavesTheFile_data()
     QTest::newRow("port 40000 overflows")
         << settingsFile("True", "1", "1", "40000") << int(AppError::Kind::Overflow) << "PARAMETRES"
         << "SerialPort1-COM";
+    QTest::newRow("port 0 names no port") << settingsFile("True", "1", "1", "0")
+                                          << int(AppError::Kind::SerialError) << "PARAMETRES"
+                                          << "SerialPort1-COM";
     QTest::newRow("empty file") << QByteArray("") << mismatch << "PARAMETRES"
                                 << "DummyMode";
 }

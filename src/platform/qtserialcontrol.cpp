@@ -2,6 +2,26 @@
 
 #include "apperror.h"
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace {
+// A terminal whose far end has gone (a USB adapter pulled, a pseudo-terminal
+// closed) reads as end of file, which Qt reports as a read error carrying
+// whatever errno held last ("Inappropriate ioctl for device").
+bool lineHungUp(QSerialPort &port)
+{
+#ifdef Q_OS_UNIX
+    pollfd line{int(port.handle()), POLLIN, 0};
+    return ::poll(&line, 1, 0) > 0 && (line.revents & POLLHUP);
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
+}
+} // namespace
+
 QtSerialControl::QtSerialControl(DeviceResolver resolver)
     : m_resolver(std::move(resolver))
 { }
@@ -17,7 +37,7 @@ QString QtSerialControl::defaultDeviceForPort(int port)
 
 QString QtSerialControl::deviceName() const
 {
-    return m_port.isOpen() ? m_port.portName() : m_resolver(m_commPort);
+    return m_port.isOpen() ? m_openDevice : m_resolver(m_commPort);
 }
 
 void QtSerialControl::fail(const QString &what, const QString &reason) const
@@ -51,7 +71,8 @@ void QtSerialControl::setPortOpen(bool open)
     }
     if (m_port.isOpen())
         fail(QStringLiteral("cannot open"), QStringLiteral("the port is already open"));
-    m_port.setPortName(m_resolver(m_commPort));
+    m_openDevice = m_resolver(m_commPort);
+    m_port.setPortName(m_openDevice);
     m_port.setBaudRate(QSerialPort::Baud9600);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
@@ -61,8 +82,10 @@ void QtSerialControl::setPortOpen(bool open)
         fail(QStringLiteral("cannot open"), m_port.errorString());
 }
 
-// A cable pulled or a device gone shows as a resource error; the port is
-// closed so that a later start can open it again once the device is back.
+// A cable pulled or a device gone shows as a resource error or a hung-up
+// line; the port is closed so that a later start can open it again once the
+// device is back. A hung-up line left open would also keep reporting itself
+// readable and spin the event loop while the window waits, halted.
 void QtSerialControl::throwIfBroken()
 {
     if (!m_port.isOpen())
@@ -70,9 +93,12 @@ void QtSerialControl::throwIfBroken()
     const auto error = m_port.error();
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
-    const QString reason = m_port.errorString();
+    QString reason = m_port.errorString();
     m_port.clearError();
-    if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError
+    const bool hungUp = lineHungUp(m_port);
+    if (hungUp)
+        reason = QStringLiteral("the device hung up (cable pulled or device removed)");
+    if (hungUp || error == QSerialPort::ResourceError || error == QSerialPort::PermissionError
         || error == QSerialPort::DeviceNotFoundError)
         m_port.close();
     fail(QStringLiteral("reading failed"), reason);

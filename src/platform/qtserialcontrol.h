@@ -37,6 +37,7 @@ private:
 
     DeviceResolver m_resolver;
     QSerialPort m_port;
+    QString m_openDevice;
     qint16 m_commPort = 1;
     qint16 m_inputLen = 0;
 };

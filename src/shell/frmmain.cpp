@@ -87,16 +87,18 @@ void frmMain::Form_Initialize()
     const auto toDouble = [](const QString &text) {
         return settingToDouble(text);
     };
-    const auto toInt16 = [](const QString &text) {
-        return settingToInt16(text);
+    // The serial control refuses numbers that name no port; that refusal is
+    // reported like any other bad setting.
+    const auto toPort = [this](const QString &text) {
+        comSerial1().setCommPort(settingToInt16(text));
+        return true;
     };
     ExampleModeOn = readSetting(m_settings, SectionParameters, KeyExampleMode,
                                 QStringLiteral("boolean"), toBoolean);
     WindAngle
         = readSetting(m_settings, SectionValues, KeyAngle, QStringLiteral("number"), toDouble);
     WindSpeed = readSetting(m_settings, SectionValues, KeyWind, QStringLiteral("number"), toDouble);
-    comSerial1().setCommPort(readSetting(m_settings, SectionParameters, KeyPort,
-                                         QStringLiteral("port number"), toInt16));
+    readSetting(m_settings, SectionParameters, KeyPort, QStringLiteral("port number"), toPort);
 }
 
 void frmMain::Form_Load()
