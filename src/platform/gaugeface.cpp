@@ -1,6 +1,8 @@
 #include "gaugeface.h"
 
 #include <QLinearGradient>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -32,15 +34,46 @@ void GaugeFace::paint(QPainter &painter, const QRectF &square) const
     if (square.width() <= 0)
         return;
 
+    // The device being painted, not the widget that paints: a widget rendered
+    // into a high-resolution pixmap reports its screen's ratio.
+    const QPaintDevice *target
+        = painter.paintEngine() ? painter.paintEngine()->paintDevice() : painter.device();
+    const qreal ratio = target ? target->devicePixelRatio() : 1;
+    if (square != m_layerSquare || m_under.devicePixelRatio() != ratio) {
+        m_under = layer(square, ratio,
+                        {&GaugeFace::drawFrame, &GaugeFace::drawMarkers, &GaugeFace::drawLabels});
+        m_over = layer(square, ratio, {&GaugeFace::drawForeground});
+        m_layerSquare = square;
+    }
+    // The layers cover whole pixels around the square, so they are copied
+    // without resampling and line up with the data drawn between them.
+    const QPoint origin = square.toAlignedRect().topLeft();
+    painter.drawImage(origin, m_under);
+    paintSteps(painter, square, {&GaugeFace::drawData});
+    painter.drawImage(origin, m_over);
+}
+
+QImage GaugeFace::layer(const QRectF &square, qreal pixelRatio,
+                        std::initializer_list<Step> steps) const
+{
+    const QRect pixels = square.toAlignedRect();
+    QImage image(pixels.size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintSteps(painter, square.translated(-pixels.topLeft()), steps);
+    return image;
+}
+
+void GaugeFace::paintSteps(QPainter &painter, const QRectF &square,
+                           std::initializer_list<Step> steps) const
+{
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.translate(square.center());
     painter.scale(square.width() / LogicalSize, square.height() / LogicalSize);
-
-    using Step = void (GaugeFace::*)(QPainter &) const;
-    for (Step step : {&GaugeFace::drawFrame, &GaugeFace::drawMarkers, &GaugeFace::drawLabels,
-                      &GaugeFace::drawData, &GaugeFace::drawForeground}) {
+    for (Step step : steps) {
         painter.save();
         (this->*step)(painter);
         painter.restore();

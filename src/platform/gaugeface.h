@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QRectF>
+
+#include <initializer_list>
 
 class QPainter;
 class QSizeF;
@@ -9,7 +12,8 @@ class QSizeF;
 // origin at its centre, so it scales with the widget and the screen's pixel
 // ratio. Painting runs in steps that a dial overrides one by one: frame,
 // markers, labels, data, foreground; each step starts from the same painter
-// state.
+// state. Only the data step may change from one paint to the next: the
+// others are drawn once per size and kept as pictures.
 class GaugeFace
 {
 public:
@@ -34,4 +38,17 @@ protected:
     static constexpr qreal FaceRadius = 88;
     // A small domed cap that hides where the hands or the arrow meet.
     static void drawHub(QPainter &painter, qreal radius);
+
+private:
+    using Step = void (GaugeFace::*)(QPainter &) const;
+    void paintSteps(QPainter &painter, const QRectF &square,
+                    std::initializer_list<Step> steps) const;
+    QImage layer(const QRectF &square, qreal pixelRatio, std::initializer_list<Step> steps) const;
+
+    // The parts under and over the data, for the square and pixel ratio they
+    // were drawn for: a turning arrow or a ticking hand then costs two copies
+    // and itself instead of the whole dial, gradients and text included.
+    mutable QImage m_under;
+    mutable QImage m_over;
+    mutable QRectF m_layerSquare;
 };

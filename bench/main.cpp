@@ -1,0 +1,510 @@
+// wind-bench: measures the real main window, its listening loop and its
+// serial control on a pseudo-terminal against what a 9600 baud sensor line
+// asks of them, plus example mode and start-up, and prints one table.
+
+#include "linefeeder.h"
+#include "processfigures.h"
+#include "startupprobe.h"
+#include "windowsession.h"
+
+#include "shell/errorguard.h"
+
+#include <QCommandLineParser>
+#include <QFont>
+#include <QGuiApplication>
+#include <QStyleFactory>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// What the line and the user may expect; printed beside the figures, never
+// enforced.
+constexpr double QuietCpuLimit = 0.005; // share of one core
+constexpr double ExampleCpuLimit = 0.03;
+constexpr double LatencyP99LimitMs = 2;
+constexpr double LatencyMaxLimitMs = 10;
+constexpr qsizetype ReceiveBufferLimit = 2 * LineFeeder::FrameLength;
+constexpr double FirstPaintLimitMs = 250;
+constexpr qint64 StartupResidentLimitKiB = 60 * 1024;
+// A 24-byte frame takes 25 ms at 9600 baud.
+constexpr double LineFramesPerSecond = LineFeeder::BytesPerSecond / LineFeeder::FrameLength;
+
+struct Durations
+{
+    std::chrono::milliseconds quiet = 10s;
+    std::chrono::milliseconds slow = 20s;
+    std::chrono::milliseconds line = 10s;
+    std::chrono::milliseconds rampStep = 1500ms;
+    std::chrono::milliseconds flatOut = 2s;
+    std::chrono::milliseconds example = 10s;
+    int startups = 5;
+};
+
+Durations quickDurations()
+{
+    Durations quick;
+    quick.quiet = 2s;
+    quick.slow = 3s;
+    quick.line = 2s;
+    quick.rampStep = 500ms;
+    quick.flatOut = 500ms;
+    quick.example = 2s;
+    quick.startups = 2;
+    return quick;
+}
+
+enum class Check {
+    Cpu, // within cpuLimit
+    Latency, // p99 and max within their limits
+    Delivery, // every frame shown, in order, the receive buffer within two frames
+    Startup,
+};
+
+struct Row
+{
+    QString id;
+    QString what;
+    QString yield = QStringLiteral("-");
+    SessionFigures figures;
+    bool hasCpu = true;
+    bool hasFrames = true;
+    std::vector<Check> checks;
+    double cpuLimit = 0;
+    QString note; // shown in the target column after the checked targets
+    std::optional<StartupFigures> startup;
+};
+
+double percentile(const std::vector<double> &sorted, double fraction)
+{
+    if (sorted.empty())
+        return 0;
+    const auto rank = static_cast<size_t>(std::ceil(fraction * double(sorted.size())));
+    return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
+}
+
+QString number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QString percent(double share)
+{
+    return number(share * 100, share < 0.1 ? 2 : 1);
+}
+
+QString yieldName(ListeningYieldKind yield)
+{
+    return yield == ListeningYieldKind::Waiting ? QStringLiteral("wait") : QStringLiteral("spin");
+}
+
+QString secondsText(std::chrono::milliseconds duration)
+{
+    return QStringLiteral("%1 s").arg(double(duration.count()) / 1000);
+}
+
+QString targetText(const Row &row)
+{
+    QStringList parts;
+    for (Check check : row.checks) {
+        switch (check) {
+        case Check::Cpu:
+            parts << QStringLiteral("CPU ≤ %1 %").arg(row.cpuLimit * 100);
+            break;
+        case Check::Latency:
+            parts << QStringLiteral("p99 ≤ %1 ms, max ≤ %2 ms")
+                         .arg(LatencyP99LimitMs)
+                         .arg(LatencyMaxLimitMs);
+            break;
+        case Check::Delivery:
+            parts << QStringLiteral("all shown in order, buffer ≤ %1").arg(ReceiveBufferLimit);
+            break;
+        case Check::Startup:
+            parts << QStringLiteral("≤ %1 ms, RSS ≤ %2 MB")
+                         .arg(FirstPaintLimitMs)
+                         .arg(StartupResidentLimitKiB / 1024);
+            break;
+        }
+    }
+    if (!row.note.isEmpty())
+        parts << row.note;
+    return parts.join(QStringLiteral("; "));
+}
+
+QString verdict(const Row &row)
+{
+    if (row.checks.empty())
+        return QStringLiteral("-");
+    const SessionFigures &f = row.figures;
+    QStringList missed;
+    for (Check check : row.checks) {
+        switch (check) {
+        case Check::Cpu:
+            if (f.cpuShare > row.cpuLimit)
+                missed << QStringLiteral("CPU");
+            break;
+        case Check::Latency:
+            if (percentile(f.latenciesMs, 0.99) > LatencyP99LimitMs)
+                missed << QStringLiteral("p99");
+            if (percentile(f.latenciesMs, 1) > LatencyMaxLimitMs)
+                missed << QStringLiteral("max");
+            break;
+        case Check::Delivery:
+            if (f.shown != f.written || !f.inOrder)
+                missed << QStringLiteral("delivery");
+            if (f.largestReceiveBuffer > ReceiveBufferLimit)
+                missed << QStringLiteral("buffer");
+            break;
+        case Check::Startup: {
+            if (!row.startup || row.startup->runs.empty()) {
+                missed << QStringLiteral("no run");
+                break;
+            }
+            std::vector<double> times;
+            qint64 resident = 0;
+            for (const StartupRun &run : row.startup->runs) {
+                times.push_back(run.firstPaintMs);
+                resident = std::max(resident, run.residentKiB);
+            }
+            std::sort(times.begin(), times.end());
+            if (percentile(times, 0.5) > FirstPaintLimitMs)
+                missed << QStringLiteral("time");
+            if (resident > StartupResidentLimitKiB)
+                missed << QStringLiteral("RSS");
+            break;
+        }
+        }
+    }
+    if (!f.problems.isEmpty())
+        missed << QStringLiteral("errors");
+    return missed.isEmpty() ? QStringLiteral("met")
+                            : QStringLiteral("MISSED: ") + missed.join(u',');
+}
+
+QStringList cells(const Row &row)
+{
+    const SessionFigures &f = row.figures;
+    const QString none = QStringLiteral("-");
+    const QString cpu = row.hasCpu ? percent(f.cpuShare) : none;
+    QString p50 = none, p99 = none, max = none, written = none, shown = none, order = none,
+            buffer = none;
+    if (row.startup) {
+        std::vector<double> times;
+        for (const StartupRun &run : row.startup->runs)
+            times.push_back(run.firstPaintMs);
+        std::sort(times.begin(), times.end());
+        if (!times.empty()) {
+            p50 = number(percentile(times, 0.5), 0);
+            max = number(times.back(), 0);
+        }
+    }
+    if (!f.latenciesMs.empty()) {
+        p50 = number(percentile(f.latenciesMs, 0.5), 2);
+        p99 = number(percentile(f.latenciesMs, 0.99), 2);
+        max = number(f.latenciesMs.back(), 2);
+    }
+    if (row.hasFrames) {
+        written = QString::number(f.written);
+        shown = QString::number(f.shown);
+        order = f.inOrder ? QStringLiteral("yes") : QStringLiteral("no");
+        buffer = QString::number(f.largestReceiveBuffer);
+    } else if (f.shown > 0) {
+        shown = QString::number(f.shown);
+    }
+    qint64 resident = f.peakResidentKiB;
+    if (row.startup) {
+        for (const StartupRun &run : row.startup->runs)
+            resident = std::max(resident, run.residentKiB);
+    }
+    const QString memory = resident > 0 ? number(double(resident) / 1024, 1) : none;
+    return {row.id, row.what, row.yield,       cpu,         p50, p99, max, written, shown, order,
+            buffer, memory,   targetText(row), verdict(row)};
+}
+
+void printTable(const std::vector<Row> &rows)
+{
+    const QStringList header = {QStringLiteral("#"),          QStringLiteral("scenario"),
+                                QStringLiteral("yield"),      QStringLiteral("CPU % of a core"),
+                                QStringLiteral("p50 ms"),     QStringLiteral("p99 ms"),
+                                QStringLiteral("max ms"),     QStringLiteral("written"),
+                                QStringLiteral("shown"),      QStringLiteral("in order"),
+                                QStringLiteral("buffer max"), QStringLiteral("peak RSS MB"),
+                                QStringLiteral("target"),     QStringLiteral("verdict")};
+    std::vector<QStringList> lines{header};
+    for (const Row &row : rows)
+        lines.push_back(cells(row));
+    std::vector<qsizetype> widths(header.size(), 3);
+    for (const QStringList &line : lines) {
+        for (qsizetype i = 0; i < line.size(); ++i)
+            widths[i] = std::max(widths[i], line[i].size());
+    }
+    const auto print = [&](const QStringList &line) {
+        QString text = QStringLiteral("|");
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            // Numbers are right-aligned so that their points line up.
+            const bool numeric = i >= 3 && i <= 11;
+            text += u' '
+                + (numeric ? line[i].rightJustified(widths[i]) : line[i].leftJustified(widths[i]))
+                + QStringLiteral(" |");
+        }
+        std::printf("%s\n", text.toUtf8().constData());
+    };
+    print(lines.front());
+    QString rule = QStringLiteral("|");
+    for (qsizetype i = 0; i < qsizetype(header.size()); ++i) {
+        const bool numeric = i >= 3 && i <= 11;
+        rule += QString(widths[i] + 1, u'-')
+            + (numeric ? QStringLiteral(":|") : QStringLiteral("-|"));
+    }
+    std::printf("%s\n", rule.toUtf8().constData());
+    for (size_t i = 1; i < lines.size(); ++i)
+        print(lines[i]);
+}
+
+void progress(const QString &text)
+{
+    std::fprintf(stderr, "wind-bench: %s\n", qPrintable(text));
+}
+
+Row listeningRow(const QString &id, const QString &what, const LineFeeder::Schedule &schedule,
+                 ListeningYieldKind yield)
+{
+    progress(QStringLiteral("%1 %2 (%3)").arg(id, what, yieldName(yield)));
+    Row row;
+    row.id = id;
+    row.what = what;
+    row.yield = yieldName(yield);
+    try {
+        row.figures = measureListening(schedule, yield);
+    } catch (const std::exception &error) {
+        row.figures.problems << QString::fromLocal8Bit(error.what());
+    }
+    return row;
+}
+
+LineFeeder::Schedule paced(double framesPerSecond, std::chrono::milliseconds duration,
+                           LineFeeder::Pacing pacing = LineFeeder::Pacing::WholeFrames)
+{
+    return {pacing, framesPerSecond, duration};
+}
+
+// Scenarios 1 to 3 run with the application's waiting yield and then with a
+// spinning one, so that the table shows both side by side.
+void lineScenario(int scenario, const Durations &d, std::vector<Row> &rows)
+{
+    for (ListeningYieldKind yield : {ListeningYieldKind::Waiting, ListeningYieldKind::Spinning}) {
+        const bool waiting = yield == ListeningYieldKind::Waiting;
+        const auto add = [&](Row row, std::vector<Check> checks, double cpuLimit = 0) {
+            // Spinning costs a core by construction; only its latency is judged.
+            if (cpuLimit > 0 && waiting) {
+                checks.insert(checks.begin(), Check::Cpu);
+                row.cpuLimit = cpuLimit;
+            }
+            row.checks = checks;
+            if (!waiting)
+                row.note = QStringLiteral("spinning: 100 %");
+            rows.push_back(row);
+        };
+        if (scenario == 1) {
+            Row row = listeningRow(QStringLiteral("1"),
+                                   QStringLiteral("quiet line, %1").arg(secondsText(d.quiet)),
+                                   paced(0, d.quiet), yield);
+            row.hasFrames = false;
+            add(row, {}, QuietCpuLimit);
+        } else if (scenario == 2) {
+            for (double rate : {1.0, 4.0}) {
+                add(listeningRow(
+                        QStringLiteral("2"),
+                        QStringLiteral("%1 frame/s, %2").arg(rate).arg(secondsText(d.slow)),
+                        paced(rate, d.slow), yield),
+                    {Check::Latency, Check::Delivery}, rate == 1.0 ? QuietCpuLimit : 0);
+            }
+        } else {
+            add(listeningRow(QStringLiteral("3"),
+                             QStringLiteral("%1 frame/s back to back, %2")
+                                 .arg(LineFramesPerSecond)
+                                 .arg(secondsText(d.line)),
+                             paced(LineFramesPerSecond, d.line), yield),
+                {Check::Latency, Check::Delivery});
+            // A UART without a FIFO, or with a low trigger level, hands over
+            // each byte on its own: the most wake-ups the line can cause.
+            if (waiting) {
+                add(listeningRow(QStringLiteral("3"),
+                                 QStringLiteral("%1 frame/s byte by byte, %2")
+                                     .arg(LineFramesPerSecond)
+                                     .arg(secondsText(d.line)),
+                                 paced(LineFramesPerSecond, d.line, LineFeeder::Pacing::ByteByByte),
+                                 yield),
+                    {Check::Latency, Check::Delivery});
+            }
+        }
+    }
+}
+
+struct RampResult
+{
+    double queueFree = 0; // the highest rate at which frames never queued
+    double queues = 0; // the first rate at which they did
+    double flatOutShown = 0; // frames shown a second with the line flat out
+};
+
+// Doubles the rate until frames start to wait in the receive buffer, then
+// writes as fast as the pseudo-terminal takes them.
+RampResult rateRamp(const Durations &d, std::vector<Row> &rows)
+{
+    RampResult result;
+    for (double rate = 2 * LineFramesPerSecond;
+         rate * double(d.rampStep.count()) / 1000 < LineFeeder::MaxFrames; rate *= 2) {
+        Row row
+            = listeningRow(QStringLiteral("4"),
+                           QStringLiteral("%1 frame/s, %2").arg(rate).arg(secondsText(d.rampStep)),
+                           paced(rate, d.rampStep), ListeningYieldKind::Waiting);
+        const SessionFigures &f = row.figures;
+        const bool queued = f.largestReceiveBuffer > ReceiveBufferLimit || f.shown != f.written
+            || !f.inOrder || !f.problems.isEmpty();
+        row.note = queued ? QStringLiteral("frames queue") : QStringLiteral("no queue");
+        rows.push_back(row);
+        if (queued) {
+            result.queues = rate;
+            break;
+        }
+        result.queueFree = rate;
+    }
+    Row row = listeningRow(
+        QStringLiteral("4"), QStringLiteral("flat out, %1").arg(secondsText(d.flatOut)),
+        {LineFeeder::Pacing::FlatOut, 0, d.flatOut}, ListeningYieldKind::Waiting);
+    if (row.figures.showingSeconds > 0)
+        result.flatOutShown = row.figures.shown / row.figures.showingSeconds;
+    row.note = QStringLiteral("%1 frame/s shown").arg(number(result.flatOutShown, 0));
+    rows.push_back(row);
+    return result;
+}
+
+Row exampleModeRow(const Durations &d)
+{
+    progress(QStringLiteral("5 example mode"));
+    Row row;
+    row.id = QStringLiteral("5");
+    row.what = QStringLiteral("example mode, %1").arg(secondsText(d.example));
+    row.hasFrames = false;
+    row.checks = {Check::Cpu};
+    row.cpuLimit = ExampleCpuLimit;
+    row.figures = measureExampleMode(d.example);
+    return row;
+}
+
+Row startupRow(const Durations &d)
+{
+    progress(QStringLiteral("6 start-up"));
+    Row row;
+    row.id = QStringLiteral("6");
+    row.what = QStringLiteral("start-up to first paint, %1 runs").arg(d.startups);
+    row.hasCpu = false;
+    row.hasFrames = false;
+    row.checks = {Check::Startup};
+    row.startup = measureStartup(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/wind-condition"), d.startups);
+    if (!row.startup->error.isEmpty())
+        row.figures.problems << row.startup->error;
+    return row;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    WindApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("wind-bench"));
+    // As the application sets itself up: the style and the fonts decide what
+    // painting costs.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    for (const char *family : {"Arial", "MS Sans Serif"})
+        QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Sans"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Measures the listening path, example mode and start-up of wind-condition against the\n"
+        "limits of a 9600 baud sensor line and prints one table. Run it with\n"
+        "QT_QPA_PLATFORM=offscreen where no display is at hand."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("quick"), QStringLiteral("Short durations, for a smoke run.")},
+        {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 6)."),
+         QStringLiteral("N")},
+    });
+    parser.process(app);
+    int only = 0;
+    if (parser.isSet(QStringLiteral("scenario"))) {
+        bool ok = false;
+        only = parser.value(QStringLiteral("scenario")).toInt(&ok);
+        if (!ok || only < 1 || only > 6) {
+            std::fprintf(stderr, "wind-bench: --scenario must be 1 to 6\n");
+            return 2;
+        }
+    }
+    const Durations durations
+        = parser.isSet(QStringLiteral("quick")) ? quickDurations() : Durations();
+    const auto wanted = [only](int scenario) {
+        return only == 0 || only == scenario;
+    };
+
+    std::printf("Machine: %s\n", qPrintable(machineDescription()));
+    std::printf("Qt %s, platform \"%s\"; the window is shown in every scenario.\n\n", qVersion(),
+                qPrintable(QGuiApplication::platformName()));
+    std::fflush(stdout);
+
+    std::vector<Row> rows;
+    for (int scenario = 1; scenario <= 3; ++scenario) {
+        if (wanted(scenario))
+            lineScenario(scenario, durations, rows);
+    }
+    std::optional<RampResult> ramp;
+    if (wanted(4))
+        ramp = rateRamp(durations, rows);
+    if (wanted(5))
+        rows.push_back(exampleModeRow(durations));
+    if (wanted(6))
+        rows.push_back(startupRow(durations));
+
+    printTable(rows);
+    std::printf(
+        "\nyield: wait = the application's own (a pass with nothing to do waits for the "
+        "next event), spin = processEvents() on every pass.\n"
+        "CPU: the process's CPU time per second of wall time, less the feeding thread's; "
+        "100 is one core.\n"
+        "p50/p99/max: from the write that completed a frame (its last checksum digit) to the "
+        "end of the refresh that showed it (scenario 6: spawn to first paint, median "
+        "and slowest run).\n"
+        "buffer max: the most characters the listening loop's receive buffer held.\n"
+        "peak RSS: the process's peak resident size during the scenario (scenario 6: "
+        "the application's resident size after its first paint).\n");
+    if (ramp) {
+        std::printf("\nFrames start to queue in the receive buffer at %s frame/s (queue-free "
+                    "at %s frame/s); the line itself carries %s frame/s.\n",
+                    ramp->queues > 0 ? qPrintable(number(ramp->queues, 0)) : "no tried rate",
+                    ramp->queueFree > 0 ? qPrintable(number(ramp->queueFree, 0)) : "-",
+                    qPrintable(number(LineFramesPerSecond, 0)));
+        std::printf("With the line flat out, frames queue and the loop shows %s frame/s.\n",
+                    qPrintable(number(ramp->flatOutShown, 0)));
+    }
+    bool anyProblem = false;
+    for (const Row &row : rows) {
+        for (const QString &problem : row.figures.problems) {
+            if (!anyProblem)
+                std::printf("\nProblems:\n");
+            anyProblem = true;
+            std::printf("  %s %s (%s): %s\n", qPrintable(row.id), qPrintable(row.what),
+                        qPrintable(row.yield), qPrintable(problem));
+        }
+    }
+    if (std::any_of(rows.begin(), rows.end(),
+                    [](const Row &row) { return row.figures.peakSinceProcessStart; }))
+        std::printf("\nThe kernel would not reset the peak resident size: peak RSS counts from "
+                    "the benchmark's start.\n");
+    return 0;
+}

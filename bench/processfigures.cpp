@@ -1,0 +1,70 @@
+#include "processfigures.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <ctime>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace {
+qint64 statusField(const QString &pid, const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    // /proc files report a size of 0, so they are read line by line.
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+} // namespace
+
+double processCpuSeconds()
+{
+    timespec cpu{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    return static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
+}
+
+bool resetPeakResident()
+{
+    // "5" asks the kernel to reset the peak resident size (Linux 4.0).
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+qint64 peakResidentKiB(const QString &pid)
+{
+    return statusField(pid, "VmHWM");
+}
+
+qint64 residentKiB(const QString &pid)
+{
+    return statusField(pid, "VmRSS");
+}
+
+QString machineDescription()
+{
+    QString model = QStringLiteral("unknown CPU");
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    if (cpuinfo.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = cpuinfo.readLine(); !line.isEmpty(); line = cpuinfo.readLine()) {
+            if (line.startsWith("model name")) {
+                model
+                    = QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed())
+                          .replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+                break;
+            }
+        }
+    }
+    utsname system{};
+    ::uname(&system);
+    return QStringLiteral("%1, %2 cores online, %3 %4 %5")
+        .arg(model)
+        .arg(::sysconf(_SC_NPROCESSORS_ONLN))
+        .arg(QString::fromLatin1(system.sysname), QString::fromLatin1(system.release),
+             QString::fromLatin1(system.machine));
+}

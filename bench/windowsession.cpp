@@ -1,0 +1,206 @@
+#include "windowsession.h"
+
+#include "processfigures.h"
+
+#include "platform/qtserialcontrol.h"
+#include "shell/errorguard.h"
+#include "shell/frmmain.h"
+#include "shell/messages.h"
+#include "shell/module1.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// Long enough for the first paint and the first clock tick to be over.
+constexpr std::chrono::milliseconds Settle(400);
+// How long frames still on their way may take to be shown once the line is
+// quiet again.
+constexpr std::chrono::milliseconds Drain(1000);
+// Beyond the schedule, when listening is ended whatever the state.
+constexpr std::chrono::seconds Rescue(15);
+
+double secondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+void runEventsFor(std::chrono::milliseconds duration)
+{
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The main window as the application starts it, shown, with message boxes
+// and fatal errors recorded instead of shown.
+class BenchWindow
+{
+public:
+    BenchWindow(bool exampleMode, const QString &device, QStringList &problems)
+        : m_settings(m_folder.path(), m_folder.path())
+    {
+        QFile file(m_folder.filePath(QStringLiteral("Application.ini")));
+        if (!file.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot write the settings file");
+        file.write(QByteArray("[PARAMETRES]\r\nSerialPort1-COM=1\r\nDummyMode=")
+                   + (exampleMode ? "True" : "False") + "\r\n[VALUES]\r\nAngle=0\r\nWind=0\r\n");
+        file.close();
+
+        m_previousPresenter
+            = setMessagePresenter([&problems](QWidget *, const QString &, const QString &text,
+                                              MessageIcon) { problems << text; });
+        m_previousFatal = setFatalErrorHandler(
+            [&problems](const QString &description) { problems << description; });
+
+        window = std::make_unique<frmMain>(
+            m_settings, std::make_unique<QtSerialControl>([device](int) { return device; }));
+        window->Form_Initialize();
+        window->Form_Load();
+        window->show();
+        runEventsFor(Settle);
+    }
+
+    ~BenchWindow()
+    {
+        window.reset();
+        setMessagePresenter(m_previousPresenter);
+        setFatalErrorHandler(m_previousFatal);
+    }
+
+    std::unique_ptr<frmMain> window;
+
+private:
+    QTemporaryDir m_folder;
+    Module1 m_settings;
+    MessagePresenter m_previousPresenter;
+    FatalErrorHandler m_previousFatal;
+};
+
+struct Refresh
+{
+    Clock::time_point at;
+    int frameNumber;
+};
+} // namespace
+
+SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield)
+{
+    SessionFigures figures;
+    LineFeeder feeder;
+    BenchWindow bench(false, feeder.slavePath(), figures.problems);
+    frmMain &window = *bench.window;
+    if (yield == ListeningYieldKind::Spinning)
+        window.setListeningYield(
+            [](bool) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+
+    std::vector<Refresh> refreshes;
+    refreshes.reserve(LineFeeder::MaxFrames + 1);
+    bool recording = false;
+    QObject::connect(&window, &frmMain::displayRefreshed, &window, [&] {
+        if (recording)
+            refreshes.push_back({Clock::now(), LineFeeder::frameNumberOf(window.WindSpeed)});
+    });
+
+    Clock::time_point wallBefore, wallAfter;
+    double cpuBefore = 0;
+    double cpuAfter = 0;
+    bool ended = false;
+    const auto endMeasurement = [&] {
+        feeder.stop();
+        cpuAfter = processCpuSeconds();
+        wallAfter = Clock::now();
+        ended = true;
+    };
+
+    figures.peakSinceProcessStart = !resetPeakResident();
+    // Timers that outlive an early end of the loop die with this object.
+    auto scope = std::make_unique<QObject>();
+    QObject *context = scope.get();
+    // Runs in the loop's first yield: the port is open by then.
+    QTimer::singleShot(0, context, [&, context] {
+        recording = true;
+        wallBefore = Clock::now();
+        cpuBefore = processCpuSeconds();
+        feeder.start(schedule);
+        QTimer::singleShot(schedule.duration, Qt::PreciseTimer, context, [&, context] {
+            endMeasurement();
+            const Clock::time_point quiet = Clock::now();
+            auto *drain = new QTimer(context);
+            QObject::connect(drain, &QTimer::timeout, context, [&, drain, quiet] {
+                if (int(refreshes.size()) < feeder.framesWritten() && Clock::now() - quiet < Drain)
+                    return;
+                drain->stop();
+                window.Command1->click();
+            });
+            drain->start(5);
+        });
+        QTimer::singleShot(schedule.duration + Rescue, context, [&] {
+            figures.problems << QStringLiteral("listening did not stop when asked");
+            window.ListeningActive = false;
+        });
+    });
+    window.Command1->click();
+    scope.reset();
+    if (!ended) {
+        endMeasurement();
+        figures.problems << QStringLiteral("listening ended before the schedule did");
+    }
+    recording = false;
+
+    figures.seconds = secondsBetween(wallBefore, wallAfter);
+    if (!refreshes.empty())
+        figures.showingSeconds = secondsBetween(wallBefore, refreshes.back().at);
+    figures.cpuShare = figures.seconds > 0
+        ? (cpuAfter - cpuBefore - feeder.threadCpuSeconds()) / figures.seconds
+        : 0;
+    figures.written = feeder.framesWritten();
+    figures.shown = int(refreshes.size());
+    figures.largestReceiveBuffer = window.largestReceiveBuffer();
+    figures.peakResidentKiB = peakResidentKiB();
+    int previous = 0;
+    for (const Refresh &refresh : refreshes) {
+        if (refresh.frameNumber <= previous)
+            figures.inOrder = false;
+        previous = refresh.frameNumber;
+        if (refresh.frameNumber < 1 || refresh.frameNumber > figures.written) {
+            figures.problems << QStringLiteral("a refresh showed frame %1, which was never written")
+                                    .arg(refresh.frameNumber);
+            continue;
+        }
+        figures.latenciesMs.push_back(std::chrono::duration<double, std::milli>(
+                                          refresh.at - feeder.completed(refresh.frameNumber))
+                                          .count());
+    }
+    std::sort(figures.latenciesMs.begin(), figures.latenciesMs.end());
+    return figures;
+}
+
+SessionFigures measureExampleMode(std::chrono::milliseconds duration)
+{
+    SessionFigures figures;
+    // Example mode never opens the port.
+    BenchWindow bench(true, QStringLiteral("/dev/null"), figures.problems);
+    frmMain &window = *bench.window;
+    QObject::connect(&window, &frmMain::displayRefreshed, &window, [&] { ++figures.shown; });
+
+    figures.peakSinceProcessStart = !resetPeakResident();
+    const Clock::time_point wallBefore = Clock::now();
+    const double cpuBefore = processCpuSeconds();
+    runEventsFor(duration);
+    const double cpuAfter = processCpuSeconds();
+    figures.seconds = secondsBetween(wallBefore, Clock::now());
+    figures.cpuShare = (cpuAfter - cpuBefore) / figures.seconds;
+    figures.peakResidentKiB = peakResidentKiB();
+    return figures;
+}

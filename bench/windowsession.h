@@ -1,0 +1,39 @@
+#pragma once
+
+#include "linefeeder.h"
+
+#include <QStringList>
+
+#include <chrono>
+#include <vector>
+
+// One measured run of the real main window: a shown frmMain on a settings
+// folder of its own, either listening to a pseudo-terminal through the real
+// serial control or in example mode.
+
+enum class ListeningYieldKind {
+    Waiting, // the application's own: a pass with nothing to do waits for the next event
+    Spinning, // every pass processes events and goes straight on
+};
+
+struct SessionFigures
+{
+    // CPU time of the application per second of wall time: 1 is one core.
+    // The feeding thread's own CPU time is not counted.
+    double cpuShare = 0;
+    double seconds = 0; // the measured span: while the line was fed
+    double showingSeconds = 0; // from the start to the last refresh that showed a frame
+    // From the write that completed a frame to the end of the refresh that
+    // showed it, sorted.
+    std::vector<double> latenciesMs;
+    int written = 0;
+    int shown = 0; // display refreshes that showed a frame (example mode: steps)
+    bool inOrder = true;
+    qsizetype largestReceiveBuffer = 0;
+    qint64 peakResidentKiB = 0;
+    bool peakSinceProcessStart = false; // the kernel would not reset the peak
+    QStringList problems;
+};
+
+SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield);
+SessionFigures measureExampleMode(std::chrono::milliseconds duration);
