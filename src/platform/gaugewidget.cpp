@@ -15,6 +15,8 @@ constexpr QLatin1String ClockMovie("clock106.swf");
 constexpr QLatin1String AngleVariable("Angle");
 
 constexpr int TurnDuration = 150;
+// Degrees; at the arrow's tip about half a pixel on the window's compass.
+constexpr double MinimumVisibleTurn = 0.5;
 
 // The last component of a movie's path. Paths built the Windows way use
 // backslashes, so both separators count whatever the platform.
@@ -35,9 +37,17 @@ GaugeWidget::GaugeWidget(QWidget *parent)
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        m_compass.setBearing(value.toDouble());
-        update();
+        // The easing's last steps move the arrow's tip by less than a pixel;
+        // skipping those repaints keeps a steady sensor nearly free of CPU.
+        const double bearing = value.toDouble();
+        const bool visibleStep = std::abs(bearing - m_repaintedBearing) >= MinimumVisibleTurn;
+        m_compass.setBearing(bearing);
+        if (visibleStep) {
+            m_repaintedBearing = bearing;
+            update();
+        }
     });
+    connect(m_turn, &QVariantAnimation::finished, this, &GaugeWidget::finishTurn);
 
     m_clockTimer->setInterval(1000);
     connect(m_clockTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
@@ -102,6 +112,7 @@ void GaugeWidget::turnCompassTo(double bearing)
     }
     // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
     // painter folds each step back onto the dial.
+    m_repaintedBearing = from;
     m_turn->setStartValue(from);
     m_turn->setEndValue(from + turn);
     m_turn->start();

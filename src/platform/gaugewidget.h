@@ -46,6 +46,7 @@ private:
     CompassGauge m_compass;
     ClockGauge m_clock;
     double m_targetBearing = 0;
+    double m_repaintedBearing = 0;
     QRectF m_faceSquare;
     QVariantAnimation *m_turn = nullptr;
     QTimer *m_clockTimer = nullptr;
