@@ -38,8 +38,12 @@ void frmMain::ShowSpeed()
     const ConditionBox boxes[] = {ConditionBox::Description, ConditionBox::Sea, ConditionBox::Land};
     for (ConditionBox box : boxes) {
         // Outside the scale a box keeps what it showed before.
-        if (const auto text = conditionText(box, beaufort))
-            Text1[static_cast<int>(box)]->setText(*text);
+        // A text box lays its text out again on every write, even an
+        // unchanged one; a steady wind keeps the same texts for hours.
+        const auto text = conditionText(box, beaufort);
+        QLineEdit *textBox = Text1[static_cast<int>(box)];
+        if (text && textBox->text() != *text)
+            textBox->setText(*text);
     }
 }
 

@@ -17,6 +17,7 @@ constexpr QLatin1String AngleVariable("Angle");
 constexpr int TurnDuration = 150;
 // Degrees; at the arrow's tip about half a pixel on the window's compass.
 constexpr double MinimumVisibleTurn = 0.5;
+constexpr qint64 TurnFrameInterval = 30; // ms
 
 // The last component of a movie's path. Paths built the Windows way use
 // backslashes, so both separators count whatever the platform.
@@ -37,13 +38,15 @@ GaugeWidget::GaugeWidget(QWidget *parent)
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        // The easing's last steps move the arrow's tip by less than a pixel;
-        // skipping those repaints keeps a steady sensor nearly free of CPU.
+        // The turn is drawn at about 30 frames a second, and the easing's
+        // last steps, which move the arrow's tip by less than a pixel, not at
+        // all: a sensor's steady stream of small turns then costs little CPU.
         const double bearing = value.toDouble();
-        const bool visibleStep = std::abs(bearing - m_repaintedBearing) >= MinimumVisibleTurn;
         m_compass.setBearing(bearing);
-        if (visibleStep) {
+        if (std::abs(bearing - m_repaintedBearing) >= MinimumVisibleTurn
+            && m_sinceRepaint.elapsed() >= TurnFrameInterval) {
             m_repaintedBearing = bearing;
+            m_sinceRepaint.start();
             update();
         }
     });
@@ -113,6 +116,7 @@ void GaugeWidget::turnCompassTo(double bearing)
     // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
     // painter folds each step back onto the dial.
     m_repaintedBearing = from;
+    m_sinceRepaint.start();
     m_turn->setStartValue(from);
     m_turn->setEndValue(from + turn);
     m_turn->start();

@@ -4,6 +4,7 @@
 #include "platform/compassgauge.h"
 #include "platform/gaugemovie.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QTimer;
@@ -47,6 +48,7 @@ private:
     ClockGauge m_clock;
     double m_targetBearing = 0;
     double m_repaintedBearing = 0;
+    QElapsedTimer m_sinceRepaint;
     QRectF m_faceSquare;
     QVariantAnimation *m_turn = nullptr;
     QTimer *m_clockTimer = nullptr;
