@@ -263,6 +263,7 @@ class tst_FaultLine : public QObject
 
 private slots:
     void cablePulledWhileFramesFlow();
+    void haltedLineLeftAlone();
     void endlessNoiseKeepsMemoryFlat();
     void wrongBaudRateHaltsOnceAndRecovers_data();
     void wrongBaudRateHaltsOnceAndRecovers();
@@ -328,6 +329,46 @@ void tst_FaultLine::cablePulledWhileFramesFlow()
     QCOMPARE(window.WindSpeed, 12.5);
     QCOMPARE(window.Label1[1]->text(), QStringLiteral("W"));
     QVERIFY(!window.ListeningActive);
+}
+
+// Halted on an error, the window waits for the user while the sensor goes
+// on sending and then loses its cable: what piles up unread stays bounded,
+// and the hang-up costs no CPU.
+void tst_FaultLine::haltedLineLeftAlone()
+{
+    LineFixture fixture;
+    frmMain &window = *fixture.window;
+    SensorLine line;
+    QVERIFY(line.isOpen());
+    fixture.device = line.device;
+    fixture.listenWhile({[&] {
+        QVERIFY(line.send("\x02"
+                          "A,5,5\x03"
+                          "4G\r\n"));
+    }});
+    QVERIFY(!fixture.timedOut);
+    QCOMPARE(fixture.messages.size(), 1);
+    QVERIFY(window.ListeningActive);
+
+    auto &serial = static_cast<QtSerialControl &>(window.comSerial1());
+    line.sendInBackground(randomBytes(2 * 1024 * 1024, 7, false));
+    QTest::qWait(1500);
+    QVERIFY2(serial.port().bytesAvailable() <= 64 * 1024,
+             qPrintable(QString::number(serial.port().bytesAvailable())));
+
+    line.pullCable();
+    QTest::qWait(100);
+    const double cpuBefore = cpuMilliseconds();
+    QTest::qWait(300);
+    QVERIFY2(cpuMilliseconds() - cpuBefore < 100,
+             qPrintable(QStringLiteral("%1 ms of CPU in 300 ms while halted")
+                            .arg(cpuMilliseconds() - cpuBefore)));
+
+    window.Command1->click();
+    QVERIFY(!window.ListeningActive);
+    QVERIFY(!window.comSerial1().PortOpen());
+    QCOMPARE(fixture.messages.size(), 1);
+    QVERIFY(fixture.fatalErrors.isEmpty());
 }
 
 // Ten megabytes that never form a frame: the receive buffer must stay

@@ -230,16 +230,16 @@ void tst_Listening::lineAccidentsDoNotHalt_data()
     QTest::addColumn<QList<QByteArray>>("reads");
 
     const QByteArray good = frame("A,123.4,5.6");
-    QTest::newRow("checksum digits arrive late") << QList<QByteArray> {"\x02"
-                                                                       "A,123.4,5.6\x03",
-                                                                       "4", "6\r\n"};
-    QTest::newRow("reception starts inside a frame") << QList<QByteArray> {",7.5\x03"
-                                                                           "3F\r\n",
-                                                                           good};
+    QTest::newRow("checksum digits arrive late") << QList<QByteArray>{"\x02"
+                                                                      "A,123.4,5.6\x03",
+                                                                      "4", "6\r\n"};
+    QTest::newRow("reception starts inside a frame") << QList<QByteArray>{",7.5\x03"
+                                                                          "3F\r\n",
+                                                                          good};
     QTest::newRow("power-up banner between frames")
-        << QList<QByteArray> {"SENSOR READY v2.1\r\n", good};
-    QTest::newRow("noise without markers") << QList<QByteArray> {QByteArray(70000, 'Z'), good};
-    QTest::newRow("two frames in one read") << QList<QByteArray> {frame("A,10,1") + good};
+        << QList<QByteArray>{"SENSOR READY v2.1\r\n", good};
+    QTest::newRow("noise without markers") << QList<QByteArray>{QByteArray(70000, 'Z'), good};
+    QTest::newRow("two frames in one read") << QList<QByteArray>{frame("A,10,1") + good};
 }
 
 void tst_Listening::lineAccidentsDoNotHalt()
@@ -272,6 +272,8 @@ void tst_Listening::frameFailuresHaltWithTheirKind_data()
 
     QTest::newRow("payload with two fields")
         << frame("A,123.4") << "Subscript out of range" << 123.4;
+    QTest::newRow("rejected frame with two fields")
+        << frame("A,5", "00") << "Subscript out of range" << 0.0;
     QTest::newRow("checksum not hexadecimal") << frame("A,5,5", "4G") << "Type mismatch" << 0.0;
 }
 

@@ -21,6 +21,8 @@ private slots:
     void okAppliesAValidPortAndCloses();
     void cancelLeavesThePort();
     void dialogOpensModallyFromTheWindowAndIsReused();
+    void enterActsOnTheFocusedButtonOnly_data();
+    void enterActsOnTheFocusedButtonOnly();
 };
 
 void tst_PortDialog::choosePortChecks_data()
@@ -45,6 +47,10 @@ void tst_PortDialog::choosePortChecks_data()
     QTest::newRow("exponent") << point << "4e0" << QString() << 4;
     QTest::newRow("0") << point << "0" << outOfLimits << 0;
     QTest::newRow("0.3 would be port 0") << point << "0.3" << outOfLimits << 0;
+    QTest::newRow("0.5 rounds to port 0") << point << "0.5" << outOfLimits << 0;
+    QTest::newRow("0.51 is port 1") << point << "0.51" << QString() << 1;
+    QTest::newRow("nan is no number") << point << "nan" << notValid << 0;
+    QTest::newRow("inf is no number") << point << "inf" << notValid << 0;
     QTest::newRow("10") << point << "10" << outOfLimits << 0;
     QTest::newRow("-2") << point << "-2" << outOfLimits << 0;
     QTest::newRow("12") << point << "12" << outOfLimits << 0;
@@ -55,6 +61,7 @@ void tst_PortDialog::choosePortChecks_data()
     QTest::newRow("comma locale 3,5") << comma << "3,5" << QString() << 4;
     QTest::newRow("point under a comma locale") << comma << "3.5" << notValid << 0;
     QTest::newRow("comma locale 0,4") << comma << "0,4" << outOfLimits << 0;
+    QTest::newRow("comma locale 0,5") << comma << "0,5" << outOfLimits << 0;
 }
 
 void tst_PortDialog::choosePortChecks()
@@ -151,6 +158,40 @@ void tst_PortDialog::dialogOpensModallyFromTheWindowAndIsReused()
     QCOMPARE(shownPort, QStringLiteral("4"));
     QCOMPARE(window.portDialog(), first);
     QCOMPARE(fixture.serial->CommPort(), qint16(7));
+}
+
+void tst_PortDialog::enterActsOnTheFocusedButtonOnly_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("focus"); // button index, or -1 for the text box
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("port");
+
+    QTest::newRow("Enter on OK") << int(Qt::Key_Return) << 0 << true << 6;
+    QTest::newRow("keypad Enter on Cancel") << int(Qt::Key_Enter) << 1 << true << 3;
+    QTest::newRow("Enter in the text box") << int(Qt::Key_Return) << -1 << false << 3;
+    QTest::newRow("Escape on OK") << int(Qt::Key_Escape) << 0 << false << 3;
+}
+
+void tst_PortDialog::enterActsOnTheFocusedButtonOnly()
+{
+    QFETCH(int, key);
+    QFETCH(int, focus);
+    QFETCH(bool, closed);
+    QFETCH(int, port);
+
+    WindowFixture fixture;
+    fixture.serial->setCommPort(3);
+    Form1 dialog(*fixture.serial, nullptr);
+    dialog.Form_Load();
+    dialog.Text1[0]->setText(QStringLiteral("6"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QWidget *target = focus < 0 ? static_cast<QWidget *>(dialog.Text1[0]) : dialog.Command1[focus];
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(!dialog.isVisible(), closed);
+    QCOMPARE(int(fixture.serial->CommPort()), port);
 }
 
 QTEST_MAIN(tst_PortDialog)

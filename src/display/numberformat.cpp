@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -54,7 +55,8 @@ double readShownNumber(const QString &text, const QLocale &locale)
             value = -strict.toDouble(magnitude, &ok);
         }
     }
-    if (!ok)
+    // Qt also reads "nan" and "inf", which no readout or port number shows.
+    if (!ok || !std::isfinite(value))
         throw AppError(AppError::Kind::TypeMismatch,
                        AppError::kindName(AppError::Kind::TypeMismatch));
     return value;

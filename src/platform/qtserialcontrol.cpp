@@ -24,7 +24,31 @@ bool lineHungUp(QSerialPort &port)
 
 QtSerialControl::QtSerialControl(DeviceResolver resolver)
     : m_resolver(std::move(resolver))
-{ }
+{
+    // Bounded, so that a line nobody reads (listening halted on an error
+    // message) cannot grow memory; the loop empties it every pass.
+    m_port.setReadBufferSize(ReadBufferSize);
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { onLineError(error); });
+}
+
+// A line that broke (a cable pulled, a device gone) is closed at once, even
+// when nobody polls it: left open, it would keep reporting itself readable
+// and spin the event loop. The failure is kept and reported at the next
+// access, and the port counts as open until then, so the listening loop
+// reports it rather than quietly opening the port again.
+void QtSerialControl::onLineError(QSerialPort::SerialPortError error)
+{
+    const bool lineBroken = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+        || error == QSerialPort::PermissionError || error == QSerialPort::DeviceNotFoundError;
+    if (!lineBroken || !m_port.isOpen())
+        return;
+    m_lineFailure = lineHungUp(m_port)
+        ? QStringLiteral("the device hung up (cable pulled or device removed)")
+        : m_port.errorString();
+    m_port.clearError();
+    m_port.close();
+}
 
 QString QtSerialControl::defaultDeviceForPort(int port)
 {
@@ -37,7 +61,7 @@ QString QtSerialControl::defaultDeviceForPort(int port)
 
 QString QtSerialControl::deviceName() const
 {
-    return m_port.isOpen() ? m_openDevice : m_resolver(m_commPort);
+    return PortOpen() ? m_openDevice : m_resolver(m_commPort);
 }
 
 void QtSerialControl::fail(const QString &what, const QString &reason) const
@@ -66,6 +90,7 @@ void QtSerialControl::setInputLen(qint16 length)
 void QtSerialControl::setPortOpen(bool open)
 {
     if (!open) {
+        m_lineFailure.clear();
         m_port.close();
         return;
     }
@@ -82,26 +107,19 @@ void QtSerialControl::setPortOpen(bool open)
         fail(QStringLiteral("cannot open"), m_port.errorString());
 }
 
-// A cable pulled or a device gone shows as a resource error or a hung-up
-// line; the port is closed so that a later start can open it again once the
-// device is back. A hung-up line left open would also keep reporting itself
-// readable and spin the event loop while the window waits, halted.
 void QtSerialControl::throwIfBroken()
 {
+    if (!m_lineFailure.isEmpty()) {
+        const QString reason = std::exchange(m_lineFailure, QString());
+        fail(QStringLiteral("reading failed"), reason);
+    }
     if (!m_port.isOpen())
         fail(QStringLiteral("cannot read"), QStringLiteral("the port is not open"));
-    const auto error = m_port.error();
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
-        return;
-    QString reason = m_port.errorString();
-    m_port.clearError();
-    const bool hungUp = lineHungUp(m_port);
-    if (hungUp)
-        reason = QStringLiteral("the device hung up (cable pulled or device removed)");
-    if (hungUp || error == QSerialPort::ResourceError || error == QSerialPort::PermissionError
-        || error == QSerialPort::DeviceNotFoundError)
-        m_port.close();
-    fail(QStringLiteral("reading failed"), reason);
+    if (m_port.error() != QSerialPort::NoError && m_port.error() != QSerialPort::TimeoutError) {
+        const QString reason = m_port.errorString();
+        m_port.clearError();
+        fail(QStringLiteral("reading failed"), reason);
+    }
 }
 
 int QtSerialControl::InBufferCount()

@@ -19,7 +19,7 @@ public:
     qint16 CommPort() const override { return m_commPort; }
     void setCommPort(qint16 port) override;
     void setInputLen(qint16 length) override;
-    bool PortOpen() const override { return m_port.isOpen(); }
+    bool PortOpen() const override { return m_port.isOpen() || !m_lineFailure.isEmpty(); }
     void setPortOpen(bool open) override;
     int InBufferCount() override;
     QString Input() override;
@@ -34,10 +34,14 @@ public:
 private:
     [[noreturn]] void fail(const QString &what, const QString &reason) const;
     void throwIfBroken();
+    void onLineError(QSerialPort::SerialPortError error);
+
+    static constexpr qint64 ReadBufferSize = 64 * 1024;
 
     DeviceResolver m_resolver;
     QSerialPort m_port;
     QString m_openDevice;
+    QString m_lineFailure;
     qint16 m_commPort = 1;
     qint16 m_inputLen = 0;
 };

@@ -243,6 +243,7 @@ void frmMain::buildLayout()
     // the bars in front of them all.
     Frame5 = new FrameBox(QStringLiteral("Zorvane Systems"), this);
     Frame5->setGeometry(twipRect(8400, 5040, 4335, 4935));
+    paintBackground(Frame5, QApplication::palette().color(QPalette::Window));
     const auto addScaleRow = [this, highlightText](const ScaleRow &row) {
         const QColor textColour
             = row.textColour == HighlightText ? highlightText : QColor(QRgb(row.textColour));

@@ -24,10 +24,12 @@ PortChoice choosePort(const QString &text, const QLocale &locale)
     } catch (const AppError &) {
         return {QStringLiteral("Serial Port Entered Not Valid")};
     }
-    // Values below one half would round to port 0, which does not exist.
-    if (!(value >= 0.5 && value < 10))
+    // Halves round to the even neighbour, so up to 0.5 the value would name
+    // port 0, which does not exist.
+    const double port = std::nearbyint(value);
+    if (!(value > 0 && value < 10) || port == 0)
         return {QStringLiteral("Serial Port Entered Out of Limits")};
-    return {QString(), static_cast<qint16>(std::nearbyint(value))};
+    return {QString(), static_cast<qint16>(port)};
 }
 
 Form1::Form1(SerialControl &serial, QWidget *owner)
@@ -97,6 +99,20 @@ void Form1::keyPressEvent(QKeyEvent *event)
 {
     // Escape does nothing here: only Cancel and the close box cancel.
     if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    // Neither button is the default, yet Enter acts on the one that has the
+    // focus, as Space does; in the text box it does nothing.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter) {
+        for (int index : Command1.indexes()) {
+            if (Command1[index]->hasFocus()) {
+                Command1[index]->click();
+                event->accept();
+                return;
+            }
+        }
         event->accept();
         return;
     }

@@ -114,9 +114,12 @@ void frmMain::applySensorFrame(const QString &payload, const QString &checksumTe
 {
     if (VerifySensorChecksum(payload, checksumText) == SensorChecksumVerdict::Mismatch) {
         // A frame that fails its check is rejected: the readouts are blanked,
-        // and its values reach neither the state nor the settings file.
+        // and its values reach neither the state nor the settings file. Its
+        // fields are still read, so a malformed frame fails as any other.
         enableTimer(Timer2);
         ClearSpeedReadouts();
+        ReadSensorField(payload, 1);
+        ReadSensorField(payload, 2);
     } else {
         Timer2->stop();
         if (const std::optional<double> direction = ReadSensorField(payload, 1))
