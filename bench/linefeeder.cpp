@@ -1,5 +1,7 @@
 #include "linefeeder.h"
 
+#include "sources/sensorframe.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -53,9 +55,7 @@ QByteArray LineFeeder::frame(int frameNumber)
     char payload[32];
     std::snprintf(payload, sizeof payload, "Q,%03d,%06.2f,M,00,", frameNumber * 7 % 360,
                   frameNumber / 100.0);
-    int checksum = 0;
-    for (const char *c = payload; *c; ++c)
-        checksum ^= static_cast<unsigned char>(*c);
+    const int checksum = SensorChecksum(QString::fromLatin1(payload));
     char text[48];
     std::snprintf(text, sizeof text, "\x02%s\x03%02X\r\n", payload, checksum);
     return QByteArray(text);

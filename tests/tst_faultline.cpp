@@ -3,6 +3,7 @@
 // runs with its real yield inside the listen button's click.
 
 #include "platform/qtserialcontrol.h"
+#include "sensorframes.h"
 #include "shell/errorguard.h"
 #include "shell/frmmain.h"
 #include "shell/messages.h"
@@ -35,15 +36,6 @@
 #endif
 
 namespace {
-
-QByteArray frame(const QByteArray &payload)
-{
-    int sum = 0;
-    for (char c : payload)
-        sum ^= static_cast<unsigned char>(c);
-    return '\x02' + payload + '\x03' + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper()
-        + "\r\n";
-}
 
 // Bytes of every value, or of every value but the frame markers.
 QByteArray randomBytes(qsizetype size, quint32 seed, bool withMarkers)
@@ -281,8 +273,8 @@ void tst_FaultLine::cablePulledWhileFramesFlow()
 
     double angleBeforePull = 0;
     fixture.listenWhile({
-        [&] { QVERIFY(first->send(frame("A,10,1"))); },
-        [&] { QVERIFY(first->send(frame("A,20,2"))); },
+        [&] { QVERIFY(first->send(sensorFrame("A,10,1"))); },
+        [&] { QVERIFY(first->send(sensorFrame("A,20,2"))); },
         [&] {
             angleBeforePull = window.WindAngle;
             // Half a frame on the line, then the cable goes.
@@ -320,7 +312,7 @@ void tst_FaultLine::cablePulledWhileFramesFlow()
     QVERIFY(second.isOpen());
     fixture.device = second.device;
     fixture.listenWhile({
-        [&] { QVERIFY(second.send(frame("A,270.5,12.5"))); },
+        [&] { QVERIFY(second.send(sensorFrame("A,270.5,12.5"))); },
         fixture.clickWhen([&] { return window.WindAngle == 270.5; }),
     });
     QVERIFY(!fixture.timedOut);
@@ -380,7 +372,7 @@ void tst_FaultLine::endlessNoiseKeepsMemoryFlat()
     SensorLine line;
     QVERIFY(line.isOpen());
     fixture.device = line.device;
-    const QByteArray stream = randomBytes(10 * 1024 * 1024, 7, false) + frame("A,123.4,5.6");
+    const QByteArray stream = randomBytes(10 * 1024 * 1024, 7, false) + sensorFrame("A,123.4,5.6");
 
     qint64 baseline = -1;
     qint64 peak = -1;
@@ -461,7 +453,7 @@ void tst_FaultLine::wrongBaudRateHaltsOnceAndRecovers()
     // The baud rate put right: the line carries good frames again.
     line.discardUnread();
     fixture.listenWhile({
-        [&] { QVERIFY(line.send(frame("A,45,3"))); },
+        [&] { QVERIFY(line.send(sensorFrame("A,45,3"))); },
         fixture.clickWhen([&] { return window.WindAngle == 45.0; }),
     });
     QVERIFY(!fixture.timedOut);
@@ -491,11 +483,11 @@ void tst_FaultLine::textLinesBetweenFramesAreSkipped()
         "\r\n",
         "WIND SENSOR V2.07 (C) 2004\r\n",
         "SELF TEST ... OK, HEATER OFF, 9600 8N1\r\n",
-        frame("A,10,1"),
+        sensorFrame("A,10,1"),
         "STATUS 0A, SUPPLY 12.1V\r\n",
-        frame("A,200,7"),
+        sensorFrame("A,200,7"),
         "\r\n\r\n; calibration 1.000, 0.998\r\n",
-        frame("A,315,9.5"),
+        sensorFrame("A,315,9.5"),
     };
     QList<std::function<void()>> steps;
     if (lineByLine) {

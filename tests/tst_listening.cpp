@@ -1,6 +1,7 @@
 #include "windowfixture.h"
 
 #include "platform/qtserialcontrol.h"
+#include "sensorframes.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,17 +14,6 @@
 #include <unistd.h>
 
 namespace {
-QByteArray frame(const QByteArray &payload, const QByteArray &checksum = {})
-{
-    int sum = 0;
-    for (char c : payload)
-        sum ^= static_cast<unsigned char>(c);
-    const QByteArray digits = checksum.isNull()
-        ? QByteArray::number(sum, 16).rightJustified(2, '0').toUpper()
-        : checksum;
-    return '\x02' + payload + '\x03' + digits + "\r\n";
-}
-
 // Runs the listening loop inside the listen button's click, with the steps
 // carried out one after another from timers, as the loop yields. A last
 // resort stops the loop so that a fault cannot hang the test.
@@ -69,7 +59,7 @@ void tst_Listening::framesReachTheDisplayUntilStopped()
 
     listenWhile(window,
                 {
-                    [&] { fixture.serial->feed(frame("A,123.4,5.6")); },
+                    [&] { fixture.serial->feed(sensorFrame("A,123.4,5.6")); },
                     [&] {
                         captionWhileListening = window.Command1->text();
                         portDialogButtonWhileListening = window.Command4->isEnabled();
@@ -139,7 +129,7 @@ void tst_Listening::stopAndStartWithinOneYield()
                         window.Command1->click();
                         QTimer::singleShot(20, &window, [&] {
                             nestedLoopListened = window.ListeningActive;
-                            fixture.serial->feed(frame("A,90,1"));
+                            fixture.serial->feed(sensorFrame("A,90,1"));
                         });
                         QTimer::singleShot(60, &window, [&] { window.Command1->click(); });
                         window.Command1->click();
@@ -160,7 +150,7 @@ void tst_Listening::windowClosedWhileListening()
     window.show();
     listenWhile(window,
                 {
-                    [&] { fixture.serial->feed(frame("A,45,2")); },
+                    [&] { fixture.serial->feed(sensorFrame("A,45,2")); },
                     [&] { window.close(); },
                 });
     QVERIFY(!window.AppRunning);
@@ -206,12 +196,12 @@ void tst_Listening::mismatchIsRejectedAndNextMatchShown()
 
     listenWhile(window,
                 {
-                    [&] { fixture.serial->feed(frame("A,200,30", "00")); },
+                    [&] { fixture.serial->feed(sensorFrame("A,200,30", "00")); },
                     [&] {
                         timer2AfterMismatch = window.Timer2->isActive();
                         kmhAfterMismatch = window.Label1[10]->text();
                         angleAfterMismatch = window.WindAngle;
-                        fixture.serial->feed(frame("A,123.4,5.6"));
+                        fixture.serial->feed(sensorFrame("A,123.4,5.6"));
                     },
                     [&] { window.Command1->click(); },
                 });
@@ -229,7 +219,7 @@ void tst_Listening::lineAccidentsDoNotHalt_data()
 {
     QTest::addColumn<QList<QByteArray>>("reads");
 
-    const QByteArray good = frame("A,123.4,5.6");
+    const QByteArray good = sensorFrame("A,123.4,5.6");
     QTest::newRow("checksum digits arrive late") << QList<QByteArray>{"\x02"
                                                                       "A,123.4,5.6\x03",
                                                                       "4", "6\r\n"};
@@ -239,7 +229,7 @@ void tst_Listening::lineAccidentsDoNotHalt_data()
     QTest::newRow("power-up banner between frames")
         << QList<QByteArray>{"SENSOR READY v2.1\r\n", good};
     QTest::newRow("noise without markers") << QList<QByteArray>{QByteArray(70000, 'Z'), good};
-    QTest::newRow("two frames in one read") << QList<QByteArray>{frame("A,10,1") + good};
+    QTest::newRow("two frames in one read") << QList<QByteArray>{sensorFrame("A,10,1") + good};
 }
 
 void tst_Listening::lineAccidentsDoNotHalt()
@@ -271,10 +261,11 @@ void tst_Listening::frameFailuresHaltWithTheirKind_data()
     QTest::addColumn<double>("angle");
 
     QTest::newRow("payload with two fields")
-        << frame("A,123.4") << "Subscript out of range" << 123.4;
+        << sensorFrame("A,123.4") << "Subscript out of range" << 123.4;
     QTest::newRow("rejected frame with two fields")
-        << frame("A,5", "00") << "Subscript out of range" << 0.0;
-    QTest::newRow("checksum not hexadecimal") << frame("A,5,5", "4G") << "Type mismatch" << 0.0;
+        << sensorFrame("A,5", "00") << "Subscript out of range" << 0.0;
+    QTest::newRow("checksum not hexadecimal")
+        << sensorFrame("A,5,5", "4G") << "Type mismatch" << 0.0;
 }
 
 void tst_Listening::frameFailuresHaltWithTheirKind()
@@ -330,7 +321,7 @@ void tst_Listening::realSerialPortOnAPseudoTerminal()
         = setMessagePresenter([&errors](QWidget *, const QString &, const QString &text,
                                         MessageIcon) { errors << text; });
 
-    const QByteArray frames = frame("A,10,1") + frame("A,270.5,12.5");
+    const QByteArray frames = sensorFrame("A,10,1") + sensorFrame("A,270.5,12.5");
     QList<std::function<void()>> steps;
     if (byteByByte) {
         for (char byte : frames)
