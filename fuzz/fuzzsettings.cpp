@@ -198,10 +198,10 @@ bool isEntryOf(const QByteArray &line, const QList<Setting> &settings)
     return false;
 }
 
-bool isHeaderOf(const QByteArray &line, const QList<Setting> &settings)
+bool isHeaderOf(const QByteArray &line, const QList<Setting> &settings, const QByteArray &lineEnd)
 {
     for (const Setting &setting : settings) {
-        if (line == '[' + setting.section + "]\r\n")
+        if (line == '[' + setting.section + ']' + lineEnd)
             return true;
     }
     return false;
@@ -211,10 +211,16 @@ bool isHeaderOf(const QByteArray &line, const QList<Setting> &settings)
 // the result, unchanged and in order; a last line without a line end may
 // have gained one. Every other line of the result is an entry of a written
 // key or the header of a section that had to be added, and each written
-// entry is a line of its own that ends in CR LF.
+// entry is a line of its own that ends as the original's first line does
+// (CR LF when it has no line end).
 void checkUntouchedLines(const QByteArray &original, const QByteArray &result,
                          const QList<Setting> &settings)
 {
+    const qsizetype firstNewline = original.indexOf('\n');
+    const QByteArray lineEnd
+        = firstNewline == 0 || (firstNewline > 0 && original.at(firstNewline - 1) != '\r')
+        ? QByteArray("\n")
+        : QByteArray("\r\n");
     QList<QByteArray> kept;
     for (const QByteArray &line : linesOf(original)) {
         if (!isEntryOf(line, settings))
@@ -229,7 +235,7 @@ void checkUntouchedLines(const QByteArray &original, const QByteArray &result,
         if (next < kept.size() && sameLine(kept.at(next), line))
             ++next;
         else
-            FUZZ_CHECK(isEntryOf(line, settings) || isHeaderOf(line, settings));
+            FUZZ_CHECK(isEntryOf(line, settings) || isHeaderOf(line, settings, lineEnd));
     }
     FUZZ_CHECK(next == kept.size());
 
@@ -238,7 +244,7 @@ void checkUntouchedLines(const QByteArray &original, const QByteArray &result,
         FUZZ_CHECK(std::any_of(lines.begin(), lines.end(), [&](const QByteArray &line) {
             const qsizetype equals = line.indexOf('=');
             return equals > 0 && sameName(line.left(equals), setting.key)
-                && line.mid(equals + 1) == setting.value + "\r\n";
+                && line.mid(equals + 1) == setting.value + lineEnd;
         }));
     }
 }

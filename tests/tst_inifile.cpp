@@ -12,6 +12,8 @@ private slots:
     void read();
     void write_data();
     void write();
+    void writeKeepsTheFilesLineEnd_data();
+    void writeKeepsTheFilesLineEnd();
     void append_data();
     void append();
     void rejectsEntriesThatCannotBeReadBack_data();
@@ -98,7 +100,7 @@ void tst_IniFile::write_data()
     QTest::newRow("untouched lines keep every byte")
         << QByteArray("; note\n[A]\nx = 1\n\n; old\r\nk=1\n[B]\nz=0") << QByteArray("A")
         << QByteArray("k") << QByteArray("2")
-        << QByteArray("; note\n[A]\nx = 1\n\n; old\r\nk=2\r\n[B]\nz=0");
+        << QByteArray("; note\n[A]\nx = 1\n\n; old\r\nk=2\n[B]\nz=0");
     QTest::newRow("key added after the section's last entry")
         << QByteArray("[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n") << QByteArray("A")
         << QByteArray("k") << QByteArray("v")
@@ -108,12 +110,12 @@ void tst_IniFile::write_data()
         << QByteArray("[A]\r\nk=v\r\n\r\n[B]\r\n");
     QTest::newRow("key added to a last line without line end")
         << QByteArray("[A]\nx=1") << QByteArray("A") << QByteArray("k") << QByteArray("v")
-        << QByteArray("[A]\nx=1\r\nk=v\r\n");
+        << QByteArray("[A]\nx=1\nk=v\n");
     QTest::newRow("section added at the end") << sample << QByteArray("EXTRA") << QByteArray("k")
                                               << QByteArray("v") << sample + "[EXTRA]\r\nk=v\r\n";
     QTest::newRow("section added after a last line without line end")
         << QByteArray("[A]\nx=1") << QByteArray("B") << QByteArray("k") << QByteArray("v")
-        << QByteArray("[A]\nx=1\r\n[B]\r\nk=v\r\n");
+        << QByteArray("[A]\nx=1\n[B]\nk=v\n");
     QTest::newRow("section added to an empty file")
         << QByteArray() << QByteArray("A") << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\r\nk=v\r\n");
@@ -134,6 +136,35 @@ void tst_IniFile::write()
     QCOMPARE(iniReadValue(written, section, key), value.left(IniMaxValueLength));
 }
 
+void tst_IniFile::writeKeepsTheFilesLineEnd_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("LF stays LF") << QByteArray("[VALUES]\nAngle=1\nWind=1\n")
+                                 << QByteArray("[VALUES]\nAngle=2\nWind=1\n[NEW]\nk=v\n");
+    QTest::newRow("CR LF stays CR LF")
+        << QByteArray("[VALUES]\r\nAngle=1\r\nWind=1\r\n")
+        << QByteArray("[VALUES]\r\nAngle=2\r\nWind=1\r\n[NEW]\r\nk=v\r\n");
+    QTest::newRow("LF without a final line end")
+        << QByteArray("[VALUES]\nWind=1\nAngle=1")
+        << QByteArray("[VALUES]\nWind=1\nAngle=2\n[NEW]\nk=v\n");
+    QTest::newRow("no line end at all gets CR LF")
+        << QByteArray("[VALUES]") << QByteArray("[VALUES]\r\nAngle=2\r\n[NEW]\r\nk=v\r\n");
+    QTest::newRow("mixed: the first line end decides")
+        << QByteArray("[VALUES]\nAngle=1\r\nWind=1\r\n")
+        << QByteArray("[VALUES]\nAngle=2\nWind=1\r\n[NEW]\nk=v\n");
+}
+
+void tst_IniFile::writeKeepsTheFilesLineEnd()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, expected);
+    const QByteArray written
+        = iniWriteValue(iniWriteValue(file, "VALUES", "Angle", "2"), "NEW", "k", "v");
+    QCOMPARE(written, expected);
+}
+
 void tst_IniFile::append_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -141,7 +172,7 @@ void tst_IniFile::append_data()
 
     QTest::newRow("empty file") << QByteArray() << QByteArray("[A]\r\n");
     QTest::newRow("after CR LF") << QByteArray("x=1\r\n") << QByteArray("x=1\r\n[A]\r\n");
-    QTest::newRow("after LF") << QByteArray("x=1\n") << QByteArray("x=1\n[A]\r\n");
+    QTest::newRow("after LF") << QByteArray("x=1\n") << QByteArray("x=1\n[A]\n");
     QTest::newRow("after no line end") << QByteArray("x=1") << QByteArray("x=1\r\n[A]\r\n");
     QTest::newRow("after a lone CR") << QByteArray("x=1\r") << QByteArray("x=1\r\n[A]\r\n");
 }

@@ -103,13 +103,24 @@ qsizetype findEntry(const QList<Line> &lines, const SectionSpan &span, const QBy
     return -1;
 }
 
+// The line end the file already uses, taken from its first line, so that a
+// file edited on Linux keeps LF throughout; CR LF for a file without one yet.
+QByteArray lineEndOf(const QByteArray &file)
+{
+    const qsizetype newline = file.indexOf('\n');
+    if (newline < 0 || (newline > 0 && file.at(newline - 1) == '\r'))
+        return crlf;
+    return QByteArrayLiteral("\n");
+}
+
 // What must follow the first `length` bytes of file so that a new line can
-// start there: nothing after a line end, LF after a lone CR, else CR LF.
+// start there: nothing after a line end, LF after a lone CR, else the file's
+// own line end.
 QByteArray lineEndBefore(const QByteArray &file, qsizetype length)
 {
     if (length == 0 || file.at(length - 1) == '\n')
         return {};
-    return file.at(length - 1) == '\r' ? QByteArrayLiteral("\n") : crlf;
+    return file.at(length - 1) == '\r' ? QByteArrayLiteral("\n") : lineEndOf(file);
 }
 
 void requireSingleLine(const QByteArray &text)
@@ -141,18 +152,19 @@ QByteArray iniWriteValue(const QByteArray &file, const QByteArray &section, cons
         throw AppError(AppError::Kind::InvalidArgument,
                        QStringLiteral("A settings key cannot hold '='"));
 
+    const QByteArray lineEnd = lineEndOf(file);
     const QList<Line> lines = splitLines(file);
     const SectionSpan span = findSection(lines, section);
     if (span.header < 0)
-        return file + lineEndBefore(file, file.size()) + '[' + section + ']' + crlf + key + '='
-            + value + crlf;
+        return file + lineEndBefore(file, file.size()) + '[' + section + ']' + lineEnd + key + '='
+            + value + lineEnd;
 
     const qsizetype entry = findEntry(lines, span, key);
     if (entry >= 0) {
         // The key keeps the spelling it has in the file.
         const Line &line = lines[entry];
         QByteArray result = file;
-        result.replace(line.begin, line.end - line.begin, line.name + '=' + value + crlf);
+        result.replace(line.begin, line.end - line.begin, line.name + '=' + value + lineEnd);
         return result;
     }
 
@@ -165,12 +177,12 @@ QByteArray iniWriteValue(const QByteArray &file, const QByteArray &section, cons
     }
     const qsizetype at = lines[last].end;
     QByteArray result = file;
-    result.insert(at, lineEndBefore(file, at) + key + '=' + value + crlf);
+    result.insert(at, lineEndBefore(file, at) + key + '=' + value + lineEnd);
     return result;
 }
 
 QByteArray iniAppendLine(const QByteArray &file, const QByteArray &line)
 {
     requireSingleLine(line);
-    return file + lineEndBefore(file, file.size()) + line + crlf;
+    return file + lineEndBefore(file, file.size()) + line + lineEndOf(file);
 }

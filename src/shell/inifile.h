@@ -6,8 +6,8 @@
 // lines "[name]", entries lines "key=value", comments lines starting with ';'.
 // Section and key names match without regard to letter case; blanks around
 // names and values do not count; LF-only line ends read as well as CR LF.
-// Lines the writer does not touch keep every byte; lines it writes end in
-// CR LF.
+// Lines the writer does not touch keep every byte; lines it writes end the
+// way the file's first line ends (CR LF for a file that has no line end yet).
 
 // The longest value the reader hands back; longer values are cut.
 constexpr int IniMaxValueLength = 254;
