@@ -7,6 +7,7 @@
 #include "startupprobe.h"
 #include "windowsession.h"
 
+#include "shell/designfont.h"
 #include "shell/errorguard.h"
 
 #include <QCommandLineParser>
@@ -423,8 +424,7 @@ int main(int argc, char *argv[])
     // As the application sets itself up: the style and the fonts decide what
     // painting costs.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    for (const char *family : {"Arial", "MS Sans Serif"})
-        QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Sans"));
+    mapDesignFonts();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -1,5 +1,6 @@
 #include "platform/qtserialcontrol.h"
 #include "platform/signalwatcher.h"
+#include "shell/designfont.h"
 #include "shell/errorguard.h"
 #include "shell/frmmain.h"
 #include "shell/messages.h"
@@ -14,14 +15,6 @@
 #include <cstdlib>
 
 namespace {
-// Arial and "MS Sans Serif" are the faces the window was designed with;
-// Liberation Sans keeps Arial's metrics, so the readouts fit their boxes.
-void mapDesignFonts()
-{
-    for (const char *family : {"Arial", "MS Sans Serif"})
-        QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Sans"));
-}
-
 QIcon applicationIcon()
 {
     QIcon icon;

@@ -23,7 +23,8 @@ void FrameBox::paintEvent(QPaintEvent *)
     painter.drawRect(border);
 
     if (!m_caption.isEmpty()) {
-        const QRect captionRect(8, 0, metrics.horizontalAdvance(m_caption) + 4, metrics.height());
+        const QRect captionRect(CaptionInset, 0, metrics.horizontalAdvance(m_caption) + 4,
+                                metrics.height());
         painter.fillRect(captionRect, palette().color(backgroundRole()));
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(captionRect, Qt::AlignCenter, m_caption);

@@ -13,6 +13,10 @@ public:
 
     QString caption() const { return m_caption; }
 
+    // The caption's distance from the frame's left edge, and the room a
+    // caption needs on its right.
+    static constexpr int CaptionInset = 8;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -1,6 +1,7 @@
 // The main window's fixed layout, in twips as the window was designed.
 
 #include "barlabel.h"
+#include "designfont.h"
 #include "framebox.h"
 #include "frmmain.h"
 #include "platform/gaugewidget.h"
@@ -17,20 +18,6 @@ namespace {
 const QColor WindowBackground(0xC0C0FF);
 const QColor BarRed(0xFF0000);
 const QColor AngleHeading(0xC00000);
-
-// Fonts are named as designed; Arial and "MS Sans Serif" fall back to a
-// metric-compatible face where they are missing (see main()). Sizes are set
-// in pixels, the points of the design at 96 dots per inch, so the text fits
-// its twip-sized box whatever the screen's logical DPI claims.
-QFont designFont(const QString &family, int pixelSize, bool bold = false, bool underline = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
 
 QFont readoutFont() // Arial 27.75 pt bold
 {
@@ -151,7 +138,7 @@ void frmMain::buildLayout()
     setWindowTitle(QStringLiteral("WIND CONDITION SYSTEM"));
     setWindowIcon(QApplication::windowIcon());
     setFixedSize(twipsToPixels(13095), twipsToPixels(10695));
-    setFont(designFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(designDefaultFont());
     paintBackground(this, WindowBackground);
 
     const QFont conditionFont = designFont(QStringLiteral("Arial"), 13, true);

@@ -3,6 +3,7 @@
 #include "display/numberformat.h"
 #include "platform/apperror.h"
 #include "platform/serialcontrol.h"
+#include "shell/designfont.h"
 #include "shell/errorguard.h"
 #include "shell/framebox.h"
 #include "shell/messages.h"
@@ -39,6 +40,9 @@ Form1::Form1(SerialControl &serial, QWidget *owner)
     setWindowTitle(QStringLiteral("Configure Serial Port "));
     setWindowIcon(QApplication::windowIcon());
     setFixedSize(twipsToPixels(3465), twipsToPixels(2625));
+    // The controls' sizes were made for the design's default font; the
+    // platform's own is wider and would clip the label.
+    setFont(designDefaultFont());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto *frame = new FrameBox(QString(), this);
