@@ -45,6 +45,8 @@ private slots:
     void lineAccidentsDoNotHalt();
     void frameFailuresHaltWithTheirKind_data();
     void frameFailuresHaltWithTheirKind();
+    void loneChecksumDigitShownOnceTheLineIsQuiet_data();
+    void loneChecksumDigitShownOnceTheLineIsQuiet();
     void realSerialPortOnAPseudoTerminal_data();
     void realSerialPortOnAPseudoTerminal();
 };
@@ -288,6 +290,56 @@ void tst_Listening::frameFailuresHaltWithTheirKind()
 
     window.Command1->click();
     QVERIFY(!window.ListeningActive);
+}
+
+void tst_Listening::loneChecksumDigitShownOnceTheLineIsQuiet_data()
+{
+    QTest::addColumn<bool>("pseudoTerminal");
+    QTest::newRow("fake serial control") << false;
+    QTest::newRow("pseudo-terminal") << true;
+}
+
+// A sensor that sends no line end and writes the checksum 08 as "8": the
+// frame must show once the line has been quiet, not when the next one comes.
+void tst_Listening::loneChecksumDigitShownOnceTheLineIsQuiet()
+{
+    QFETCH(bool, pseudoTerminal);
+    const QByteArray frame = "\x02"
+                             "AP,45,12.5\x03"
+                             "8";
+    WindowFixture fixture(settingsFile("False", "0", "0"));
+    int master = -1;
+    if (pseudoTerminal) {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString device = QString::fromLocal8Bit(::ptsname(master));
+        fixture.window = std::make_unique<frmMain>(
+            fixture.settings, std::make_unique<QtSerialControl>([device](int) { return device; }));
+    }
+    fixture.start();
+    frmMain &window = *fixture.window;
+    QString shownSoonAfter;
+    listenWhile(window,
+                {
+                    [&] {
+                        if (pseudoTerminal)
+                            QVERIFY(::write(master, frame.constData(), frame.size()) > 0);
+                        else
+                            fixture.serial->feed(frame);
+                    },
+                    [] {},
+                    [] {},
+                    [] {},
+                    [] {},
+                    [&] { shownSoonAfter = window.Label1[0]->text(); },
+                    [&] { window.Command1->click(); },
+                },
+                50);
+    if (master >= 0)
+        ::close(master);
+    QVERIFY2(fixture.messages.isEmpty(), qPrintable(fixture.messages.value(0).text));
+    QCOMPARE(shownSoonAfter, QStringLiteral("45"));
+    QCOMPARE(window.WindSpeed, 12.5);
 }
 
 void tst_Listening::realSerialPortOnAPseudoTerminal_data()

@@ -45,6 +45,8 @@ private slots:
     void initTestCase();
     void extract_data();
     void extract();
+    void loneChecksumDigit_data();
+    void loneChecksumDigit();
     void stream_data();
     void stream();
     void splitAtEveryPosition_data() { stream_data(); }
@@ -149,6 +151,33 @@ void tst_SensorFrame::extract()
     }
 }
 
+void tst_SensorFrame::loneChecksumDigit_data()
+{
+    QTest::addColumn<QString>("buffer");
+    QTest::addColumn<bool>("awaitsSecondDigit");
+    QTest::addColumn<bool>("takenOnAQuietLine");
+
+    // "AP,45,12.5" has the checksum 08, which a sensor may write as "8".
+    QTest::newRow("lone digit is the whole checksum once quiet")
+        << frame("AP,45,12.5", "8") << true << true;
+    QTest::newRow("no digit yet still waits") << frame("AP,45,12.5", "") << false << false;
+    QTest::newRow("two digits need no quiet") << frame("AP,45,12.5", "08") << false << true;
+    QTest::newRow("lone digit ended by CR needs no quiet")
+        << frame("AP,45,12.5", "8\r") << false << true;
+    QTest::newRow("only the first frame counts")
+        << frame("AP,45,12.5", "08") + frame("AP,45,12.5", "8") << false << true;
+}
+
+void tst_SensorFrame::loneChecksumDigit()
+{
+    QFETCH(QString, buffer);
+    QTEST(AwaitsSecondChecksumDigit(buffer), "awaitsSecondDigit");
+    const auto taken = ExtractSensorFrame(buffer, SensorLine::Quiet);
+    QTEST(taken.has_value(), "takenOnAQuietLine");
+    if (taken)
+        QCOMPARE(VerifySensorChecksum(taken->payload, taken->checksumText), Verdict::Match);
+}
+
 void tst_SensorFrame::stream_data()
 {
     QTest::addColumn<QString>("received");
@@ -157,14 +186,14 @@ void tst_SensorFrame::stream_data()
     const QString a = frame("A,123.4,5.6", "46");
     const QString b = frame("A,270,12.5", "6c");
     const QString q = frame("Q,045,003.60,M,00,", "1A");
-    const QStringList ab {"A,123.4,5.6|46", "A,270,12.5|6c"};
+    const QStringList ab{"A,123.4,5.6|46", "A,270,12.5|6c"};
     QTest::newRow("bare frames back to back") << a + b << ab;
     QTest::newRow("frames with CR LF") << a + "\r\n" + b + "\r\n" << ab;
     QTest::newRow("noise between frames") << a + "\r\n" + QString::fromLatin1("\xB7#!") + b + "\r\n"
                                           << ab;
     QTest::newRow("starts inside a frame") << "23.4,5.6" + ETX + "46\r\n" + a + b << ab;
     QTest::newRow("frame with lost ETX") << STX + "A,9," + a + b << ab;
-    QTest::newRow("sensor frame") << q + "\r\n" << QStringList {"Q,045,003.60,M,00,|1A"};
+    QTest::newRow("sensor frame") << q + "\r\n" << QStringList{"Q,045,003.60,M,00,|1A"};
 }
 
 void tst_SensorFrame::stream()

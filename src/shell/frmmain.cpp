@@ -64,6 +64,12 @@ void frmMain::connectHandlers()
     connect(Command4, &QPushButton::clicked, this,
             [this] { guarded([this] { Command4_Click(); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
+    // At 9600 baud a character takes about a millisecond: twenty of them
+    // without a byte mean the sensor has finished its frame.
+    m_lineSilenceTimer = new QTimer(this);
+    m_lineSilenceTimer->setSingleShot(true);
+    m_lineSilenceTimer->setInterval(20);
+    connect(m_lineSilenceTimer, &QTimer::timeout, this, [this] { m_lineWentQuiet = true; });
     // Command2, Timer2 and SerialPortTimer have no handlers by design.
 }
 

@@ -110,6 +110,7 @@ private:
     // something, so the next pass should not wait for an event.
     bool listenPass(QString &receiveBuffer);
     void applySensorFrame(const QString &payload, const QString &checksumText);
+    void awaitLineSilence(const QString &receiveBuffer, bool received);
     void buildLayout();
     void connectHandlers();
     void releasePortDialog();
@@ -118,6 +119,10 @@ private:
     std::unique_ptr<SerialControl> m_serial;
     std::unique_ptr<Form1> m_portDialog;
     ListeningYield m_listeningYield;
+    // Started when a frame's checksum has one digit so far; when it fires,
+    // the line has been quiet long enough that no second digit is coming.
+    QTimer *m_lineSilenceTimer = nullptr;
+    bool m_lineWentQuiet = false;
     qsizetype m_largestReceiveBuffer = 0;
     bool m_unloaded = false;
 };

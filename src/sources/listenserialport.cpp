@@ -43,6 +43,8 @@ void frmMain::ListenSerialPort()
     comSerial1().setInputLen(0);
     QString receiveBuffer;
     m_largestReceiveBuffer = 0;
+    m_lineSilenceTimer->stop();
+    m_lineWentQuiet = false;
     NewDataPending = false;
 
     for (;;) {
@@ -86,6 +88,7 @@ bool frmMain::listenPass(QString &receiveBuffer)
         receiveBuffer += serial.Input();
         m_largestReceiveBuffer = std::max(m_largestReceiveBuffer, receiveBuffer.size());
         received = true;
+        m_lineWentQuiet = false;
     }
 
     // A frame may also wait from an earlier read that brought two at once;
@@ -94,7 +97,8 @@ bool frmMain::listenPass(QString &receiveBuffer)
     if (receiveBuffer.contains(SensorFrameStart) && receiveBuffer.contains(SensorFrameEnd)) {
         receiveBuffer += serial.Input();
         m_largestReceiveBuffer = std::max(m_largestReceiveBuffer, receiveBuffer.size());
-        if (const std::optional<SensorFrame> frame = ExtractSensorFrame(receiveBuffer)) {
+        const SensorLine line = m_lineWentQuiet ? SensorLine::Quiet : SensorLine::MayBringMore;
+        if (const std::optional<SensorFrame> frame = ExtractSensorFrame(receiveBuffer, line)) {
             NewDataPending = true;
             receiveBuffer = frame->newBuffer;
             tookFrame = true;
@@ -102,12 +106,25 @@ bool frmMain::listenPass(QString &receiveBuffer)
         }
     }
     TrimReceiveBuffer(receiveBuffer);
+    awaitLineSilence(receiveBuffer, received);
 
     if (NewDataPending) {
         RefreshDisplay();
         NewDataPending = false;
     }
     return received || tookFrame;
+}
+
+void frmMain::awaitLineSilence(const QString &receiveBuffer, bool received)
+{
+    // The timer runs from the last byte received; it costs nothing while no
+    // frame waits on a lone checksum digit.
+    if (!AwaitsSecondChecksumDigit(receiveBuffer)) {
+        m_lineSilenceTimer->stop();
+        m_lineWentQuiet = false;
+    } else if (received || (!m_lineSilenceTimer->isActive() && !m_lineWentQuiet)) {
+        m_lineSilenceTimer->start();
+    }
 }
 
 void frmMain::applySensorFrame(const QString &payload, const QString &checksumText)

@@ -16,6 +16,7 @@ struct FrameLocation
     FrameState state = FrameState::None;
     qsizetype start = -1; // the STX
     qsizetype end = -1; // the ETX
+    int checksumDigits = 0; // received so far, while the state is AwaitingChecksum
 };
 
 int hexDigitValue(QChar c)
@@ -39,7 +40,7 @@ bool isAsciiDigit(QChar c)
 // STX before it. An ETX with no STX before it is the tail of a frame whose
 // start was never received; an STX with no ETX before the next STX is a frame
 // whose end was lost. Both are skipped rather than mixed into the frame.
-FrameLocation locateFrame(const QString &buffer)
+FrameLocation locateFrame(const QString &buffer, SensorLine line)
 {
     FrameLocation frame;
     const qsizetype firstStart = buffer.indexOf(SensorFrameStart);
@@ -53,6 +54,8 @@ FrameLocation locateFrame(const QString &buffer)
     // The sensor writes two digits right after the ETX. Until both have
     // arrived, or something that cannot continue them, the checksum text is
     // incomplete; reading it now would report a missing or wrong checksum.
+    // A sensor that writes a small checksum as one digit and no line end
+    // sends nothing more: once the line has gone quiet, one digit is all.
     int digits = 0;
     for (qsizetype i = frame.end + 1; i < buffer.size(); ++i) {
         if (hexDigitValue(buffer.at(i)) < 0 || ++digits == 2) {
@@ -60,7 +63,9 @@ FrameLocation locateFrame(const QString &buffer)
             return frame;
         }
     }
-    frame.state = FrameState::AwaitingChecksum;
+    frame.state = digits == 1 && line == SensorLine::Quiet ? FrameState::Complete
+                                                           : FrameState::AwaitingChecksum;
+    frame.checksumDigits = digits;
     return frame;
 }
 
@@ -102,9 +107,9 @@ QString quoted(const QString &text)
 
 } // namespace
 
-std::optional<SensorFrame> ExtractSensorFrame(const QString &buffer)
+std::optional<SensorFrame> ExtractSensorFrame(const QString &buffer, SensorLine line)
 {
-    const FrameLocation frame = locateFrame(buffer);
+    const FrameLocation frame = locateFrame(buffer, line);
     if (frame.state == FrameState::None)
         return std::nullopt;
 
@@ -130,9 +135,15 @@ std::optional<SensorFrame> ExtractSensorFrame(const QString &buffer)
     return result;
 }
 
+bool AwaitsSecondChecksumDigit(const QString &buffer)
+{
+    const FrameLocation frame = locateFrame(buffer, SensorLine::MayBringMore);
+    return frame.state == FrameState::AwaitingChecksum && frame.checksumDigits == 1;
+}
+
 void TrimReceiveBuffer(QString &buffer)
 {
-    const FrameLocation frame = locateFrame(buffer);
+    const FrameLocation frame = locateFrame(buffer, SensorLine::MayBringMore);
     if (frame.state == FrameState::Complete)
         return;
 

@@ -27,17 +27,27 @@ struct SensorFrame
     QString newBuffer; // everything after ETX; the checksum text stays at its head
 };
 
+// Whether more characters may still be on their way, or the line has been
+// quiet for longer than a character takes.
+enum class SensorLine { MayBringMore, Quiet };
+
 // Takes the first complete frame out of the receive buffer, or gives nothing
 // when none is complete yet (the buffer is then left as it is). A frame is
 // complete once the text after its ETX holds two hexadecimal digits or any
 // character that is not one, so a poll that falls between the ETX and the
-// checksum digits waits for them instead of reading a missing checksum.
+// checksum digits waits for them instead of reading a missing checksum; a
+// single digit also completes it once the line is quiet.
 // Text before the frame's STX is dropped with the frame, even when it holds
 // an ETX (reception that began inside a frame, or noise), and an STX that is
 // never followed by an ETX is given up when a later STX arrives.
 // Throws AppError (Overflow) when the payload is longer than
 // MaxSensorPayloadLength.
-std::optional<SensorFrame> ExtractSensorFrame(const QString &buffer);
+std::optional<SensorFrame> ExtractSensorFrame(const QString &buffer,
+                                              SensorLine line = SensorLine::MayBringMore);
+
+// True when the buffer's first frame has one checksum digit and nothing after
+// it: a second digit may still come, or the checksum is that one digit.
+bool AwaitsSecondChecksumDigit(const QString &buffer);
 
 // Drops text that can no longer become part of a frame, so that noise or a
 // wrong baud rate never grows the buffer without bound: everything before the
