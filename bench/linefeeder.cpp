@@ -1,6 +1,6 @@
 #include "linefeeder.h"
 
-#include "sources/sensorframe.h"
+#include "core/sensorframe.h"
 
 #include <cerrno>
 #include <cmath>
@@ -55,7 +55,7 @@ QByteArray LineFeeder::frame(int frameNumber)
     char payload[32];
     std::snprintf(payload, sizeof payload, "Q,%03d,%06.2f,M,00,", frameNumber * 7 % 360,
                   frameNumber / 100.0);
-    const int checksum = SensorChecksum(QString::fromLatin1(payload));
+    const int checksum = sensorChecksum(QString::fromLatin1(payload));
     char text[48];
     std::snprintf(text, sizeof text, "\x02%s\x03%02X\r\n", payload, checksum);
     return QByteArray(text);

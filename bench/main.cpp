@@ -7,8 +7,8 @@
 #include "startupprobe.h"
 #include "windowsession.h"
 
-#include "shell/designfont.h"
-#include "shell/errorguard.h"
+#include "app/errorguard.h"
+#include "widgets/windowfont.h"
 
 #include <QCommandLineParser>
 #include <QFont>
@@ -424,7 +424,7 @@ int main(int argc, char *argv[])
     // As the application sets itself up: the style and the fonts decide what
     // painting costs.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    mapDesignFonts();
+    substituteWindowFonts();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -115,7 +115,7 @@ bool runOnce(const QString &program, StartupRun *run, QString *error)
     // The repaint manager logs this once the whole window has been drawn
     // into its backing store, just before handing it to the window system.
     static const QRegularExpression firstPaint(
-        QStringLiteral("Flushing QRegion\\([^\\n]*\\) of frmMain\\("));
+        QStringLiteral("Flushing QRegion\\([^\\n]*\\) of WindWindow\\("));
     QByteArray log;
     bool painted = false;
     while (!painted && Clock::now() - spawned < PaintTimeout) {

@@ -2,11 +2,11 @@
 
 #include "processfigures.h"
 
+#include "app/errorguard.h"
+#include "app/messages.h"
+#include "app/windwindow.h"
+#include "core/settingsfile.h"
 #include "platform/qtserialcontrol.h"
-#include "shell/errorguard.h"
-#include "shell/frmmain.h"
-#include "shell/messages.h"
-#include "shell/module1.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -63,10 +63,10 @@ public:
         m_previousFatal = setFatalErrorHandler(
             [&problems](const QString &description) { problems << description; });
 
-        window = std::make_unique<frmMain>(
+        window = std::make_unique<WindWindow>(
             m_settings, std::make_unique<QtSerialControl>([device](int) { return device; }));
-        window->Form_Initialize();
-        window->Form_Load();
+        window->readSettings();
+        window->start();
         window->show();
         runEventsFor(Settle);
     }
@@ -78,11 +78,11 @@ public:
         setFatalErrorHandler(m_previousFatal);
     }
 
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<WindWindow> window;
 
 private:
     QTemporaryDir m_folder;
-    Module1 m_settings;
+    SettingsFile m_settings;
     MessagePresenter m_previousPresenter;
     FatalErrorHandler m_previousFatal;
 };
@@ -99,7 +99,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     SessionFigures figures;
     LineFeeder feeder;
     BenchWindow bench(false, feeder.slavePath(), figures.problems);
-    frmMain &window = *bench.window;
+    WindWindow &window = *bench.window;
     if (yield == ListeningYieldKind::Spinning)
         window.setListeningYield(
             [](bool) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
@@ -107,9 +107,9 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     std::vector<Refresh> refreshes;
     refreshes.reserve(LineFeeder::MaxFrames + 1);
     bool recording = false;
-    QObject::connect(&window, &frmMain::displayRefreshed, &window, [&] {
+    QObject::connect(&window, &WindWindow::displayRefreshed, &window, [&] {
         if (recording)
-            refreshes.push_back({Clock::now(), LineFeeder::frameNumberOf(window.WindSpeed)});
+            refreshes.push_back({Clock::now(), LineFeeder::frameNumberOf(window.windSpeed())});
     });
 
     Clock::time_point wallBefore, wallAfter;
@@ -141,16 +141,16 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
                 if (int(refreshes.size()) < feeder.framesWritten() && Clock::now() - quiet < Drain)
                     return;
                 drain->stop();
-                window.Command1->click();
+                window.toggleListening();
             });
             drain->start(5);
         });
         QTimer::singleShot(schedule.duration + Rescue, context, [&] {
             figures.problems << QStringLiteral("listening did not stop when asked");
-            window.ListeningActive = false;
+            window.toggleListening();
         });
     });
-    window.Command1->click();
+    window.toggleListening();
     scope.reset();
     if (!ended) {
         endMeasurement();
@@ -191,8 +191,8 @@ SessionFigures measureExampleMode(std::chrono::milliseconds duration)
     SessionFigures figures;
     // Example mode never opens the port.
     BenchWindow bench(true, QStringLiteral("/dev/null"), figures.problems);
-    frmMain &window = *bench.window;
-    QObject::connect(&window, &frmMain::displayRefreshed, &window, [&] { ++figures.shown; });
+    WindWindow &window = *bench.window;
+    QObject::connect(&window, &WindWindow::displayRefreshed, &window, [&] { ++figures.shown; });
 
     figures.peakSinceProcessStart = !resetPeakResident();
     const Clock::time_point wallBefore = Clock::now();

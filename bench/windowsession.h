@@ -7,7 +7,7 @@
 #include <chrono>
 #include <vector>
 
-// One measured run of the real main window: a shown frmMain on a settings
+// One measured run of the real main window: a shown WindWindow on a settings
 // folder of its own, either listening to a pseudo-terminal through the real
 // serial control or in example mode.
 

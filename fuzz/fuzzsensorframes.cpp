@@ -15,9 +15,9 @@
 // The rest of the input is the stream; what the N reads leave of it arrives
 // as one last read. A seed of a zero byte and then sensor output is one read.
 
+#include "core/apperror.h"
+#include "core/sensorframe.h"
 #include "fuzzcheck.h"
-#include "platform/apperror.h"
-#include "sources/sensorframe.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -141,13 +141,13 @@ bool judgeChecksum(const QString &payload, const QString &checksumText)
     int checksum = 0;
     for (const QChar c : payload)
         checksum ^= c.unicode();
-    FUZZ_CHECK(SensorChecksum(payload) == checksum);
+    FUZZ_CHECK(sensorChecksum(payload) == checksum);
 
     QString digits = checksumText.trimmed();
     const bool hex = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), isHexDigit);
     SensorChecksumVerdict verdict;
     try {
-        verdict = VerifySensorChecksum(payload, checksumText);
+        verdict = verifySensorChecksum(payload, checksumText);
     } catch (const AppError &error) {
         FUZZ_CHECK(!hex && error.kind() == Kind::TypeMismatch);
         throw;
@@ -170,7 +170,7 @@ void readField(const QString &payload, int index)
 
     std::optional<double> value;
     try {
-        value = ReadSensorField(payload, index);
+        value = readSensorField(payload, index);
     } catch (const AppError &error) {
         if (index >= fields.size())
             FUZZ_CHECK(error.kind() == Kind::SubscriptOutOfRange);
@@ -238,7 +238,7 @@ private:
                 const QString buffer = m_buffer;
                 std::optional<SensorFrame> frame;
                 try {
-                    frame = ExtractSensorFrame(m_buffer);
+                    frame = extractSensorFrame(m_buffer);
                 } catch (const AppError &error) {
                     FUZZ_CHECK(error.kind() == Kind::Overflow);
                     throw;
@@ -252,7 +252,7 @@ private:
                     applyFrame(*frame);
                 }
             }
-            TrimReceiveBuffer(m_buffer);
+            trimReceiveBuffer(m_buffer);
         } catch (const AppError &) {
             m_halted = true;
             m_buffer.clear();

@@ -13,11 +13,11 @@
 // speed (doubles, any bit pattern), bytes 17-18 the port number (16 bits).
 // The rest is the file; through the module, an empty rest means no file.
 
+#include "core/apperror.h"
+#include "core/inifile.h"
+#include "core/settingsfile.h"
+#include "core/settingstext.h"
 #include "fuzzcheck.h"
-#include "platform/apperror.h"
-#include "shell/inifile.h"
-#include "shell/module1.h"
-#include "shell/settingstext.h"
 
 #include <QDir>
 #include <QFile>
@@ -275,7 +275,7 @@ QByteArray fileContents(const QString &path)
 }
 
 // Start-up's steps through the module; gives the file as start-up leaves it.
-QByteArray startThroughModule(Module1 &module, const QByteArray &file)
+QByteArray startThroughModule(SettingsFile &module, const QByteArray &file)
 {
     const QString path = moduleFolder() + QStringLiteral("/Application.ini");
     QFile::remove(path);
@@ -283,16 +283,16 @@ QByteArray startThroughModule(Module1 &module, const QByteArray &file)
         QFile out(path);
         FUZZ_CHECK(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
     }
-    module.IniSetFile(QStringLiteral("Application.ini"));
-    FUZZ_CHECK(module.SettingsPath == path);
-    module.IniEnsureSection(QStringLiteral("PARAMETRES"));
-    module.IniSeedKey(QStringLiteral("PARAMETRES"), QStringLiteral("SerialPort1-COM"),
-                      QStringLiteral("1"));
-    module.IniSeedKey(QStringLiteral("PARAMETRES"), QStringLiteral("DummyMode"),
-                      QStringLiteral("True"));
-    module.IniEnsureSection(QStringLiteral("VALUES"));
-    module.IniSeedKey(QStringLiteral("VALUES"), QStringLiteral("Angle"), QStringLiteral("1"));
-    module.IniSeedKey(QStringLiteral("VALUES"), QStringLiteral("Wind"), QStringLiteral("1"));
+    module.selectFile(QStringLiteral("Application.ini"));
+    FUZZ_CHECK(module.path() == path);
+    module.ensureSection(QStringLiteral("PARAMETRES"));
+    module.seedKey(QStringLiteral("PARAMETRES"), QStringLiteral("SerialPort1-COM"),
+                   QStringLiteral("1"));
+    module.seedKey(QStringLiteral("PARAMETRES"), QStringLiteral("DummyMode"),
+                   QStringLiteral("True"));
+    module.ensureSection(QStringLiteral("VALUES"));
+    module.seedKey(QStringLiteral("VALUES"), QStringLiteral("Angle"), QStringLiteral("1"));
+    module.seedKey(QStringLiteral("VALUES"), QStringLiteral("Wind"), QStringLiteral("1"));
 
     const QByteArray started = fileContents(path);
     if (file.isEmpty())
@@ -317,7 +317,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                      qsizetype(size - HeaderSize))
         : QByteArray();
 
-    std::optional<Module1> module;
+    std::optional<SettingsFile> module;
     if (throughModule) {
         module.emplace(moduleFolder(), moduleFolder() + QStringLiteral("/fallback"));
         file = startThroughModule(*module, file);
@@ -350,13 +350,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     if (module) {
         for (const Setting &setting : settings)
-            module->IniWriteKey(QString::fromLatin1(setting.section),
-                                QString::fromLatin1(setting.key),
-                                QString::fromLatin1(setting.value));
-        FUZZ_CHECK(fileContents(module->SettingsPath) == written);
+            module->writeKey(QString::fromLatin1(setting.section), QString::fromLatin1(setting.key),
+                             QString::fromLatin1(setting.value));
+        FUZZ_CHECK(fileContents(module->path()) == written);
         for (const Setting &setting : settings)
-            FUZZ_CHECK(module->IniReadKey(QString::fromLatin1(setting.section),
-                                          QString::fromLatin1(setting.key))
+            FUZZ_CHECK(module->readKey(QString::fromLatin1(setting.section),
+                                       QString::fromLatin1(setting.key))
                        == QString::fromLatin1(setting.value));
     }
     return 0;

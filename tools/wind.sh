@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for the project, builds it and then either
 # starts the application (run), runs every test (test), runs every test built
-# with AddressSanitizer and UndefinedBehaviorSanitizer (sanitize) or runs each
-# fuzz target for a while (fuzz [seconds]).
+# with AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), runs each
+# fuzz target for a while (fuzz [seconds]) or runs the benchmark (bench).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -24,8 +24,11 @@ install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# The benchmark is built only for the bench command; the cache would keep it
+# on otherwise.
 build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local bench="${1:-OFF}"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWIND_BUILD_BENCH="$bench"
     cmake --build build -j "$(nproc)"
 }
 
@@ -92,8 +95,13 @@ fuzz)
     install_missing "${fuzz_packages[@]}"
     fuzz "${2:-60}"
     ;;
+bench)
+    install_missing
+    build ON
+    QT_QPA_PLATFORM=offscreen ./build/wind-bench
+    ;;
 *)
-    echo "usage: $0 run|test|sanitize|fuzz [seconds per target]" >&2
+    echo "usage: $0 run|test|sanitize|fuzz [seconds per target]|bench" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,6 @@
 #include "fakeserialcontrol.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 void FakeSerialControl::fail(const QString &reason) const
 {
@@ -8,7 +8,7 @@ void FakeSerialControl::fail(const QString &reason) const
                    QStringLiteral("Serial port %1 (fake): %2").arg(m_commPort).arg(reason));
 }
 
-void FakeSerialControl::setCommPort(qint16 port)
+void FakeSerialControl::setPortNumber(qint16 port)
 {
     if (m_open)
         fail(QStringLiteral("the port is open"));
@@ -17,7 +17,7 @@ void FakeSerialControl::setCommPort(qint16 port)
     m_commPort = port;
 }
 
-void FakeSerialControl::setPortOpen(bool open)
+void FakeSerialControl::setOpen(bool open)
 {
     if (open && !m_openFailure.isEmpty())
         fail(m_openFailure);
@@ -28,14 +28,14 @@ void FakeSerialControl::setPortOpen(bool open)
     m_open = open;
 }
 
-int FakeSerialControl::InBufferCount()
+int FakeSerialControl::waitingCount()
 {
     if (!m_readFailure.isEmpty())
         fail(m_readFailure);
     return static_cast<int>(m_received.size());
 }
 
-QString FakeSerialControl::Input()
+QString FakeSerialControl::takeInput()
 {
     if (!m_readFailure.isEmpty())
         fail(m_readFailure);

@@ -10,20 +10,20 @@
 class FakeSerialControl : public SerialControl
 {
 public:
-    qint16 CommPort() const override { return m_commPort; }
-    void setCommPort(qint16 port) override;
-    void setInputLen(qint16 length) override { m_inputLen = length; }
-    bool PortOpen() const override { return m_open; }
-    void setPortOpen(bool open) override;
-    int InBufferCount() override;
-    QString Input() override;
+    qint16 portNumber() const override { return m_commPort; }
+    void setPortNumber(qint16 port) override;
+    void setInputLength(qint16 length) override { m_inputLen = length; }
+    bool isOpen() const override { return m_open; }
+    void setOpen(bool open) override;
+    int waitingCount() override;
+    QString takeInput() override;
 
     void feed(const QByteArray &bytes) { m_received += bytes; }
     // A non-empty reason makes the next open, or every read, fail with it.
     void failOpenWith(const QString &reason) { m_openFailure = reason; }
     void failReadsWith(const QString &reason) { m_readFailure = reason; }
 
-    qint16 inputLen() const { return m_inputLen; }
+    qint16 inputLength() const { return m_inputLen; }
     int openCount() const { return m_openCount; }
     int closeCount() const { return m_closeCount; }
     QByteArray pending() const { return m_received; }

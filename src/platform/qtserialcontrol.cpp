@@ -1,6 +1,6 @@
 #include "qtserialcontrol.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -61,7 +61,7 @@ QString QtSerialControl::defaultDeviceForPort(int port)
 
 QString QtSerialControl::deviceName() const
 {
-    return PortOpen() ? m_openDevice : m_resolver(m_commPort);
+    return isOpen() ? m_openDevice : m_resolver(m_commPort);
 }
 
 void QtSerialControl::fail(const QString &what, const QString &reason) const
@@ -72,7 +72,7 @@ void QtSerialControl::fail(const QString &what, const QString &reason) const
                        .arg(deviceName(), what, reason));
 }
 
-void QtSerialControl::setCommPort(qint16 port)
+void QtSerialControl::setPortNumber(qint16 port)
 {
     if (m_port.isOpen())
         fail(QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
@@ -82,12 +82,12 @@ void QtSerialControl::setCommPort(qint16 port)
     m_commPort = port;
 }
 
-void QtSerialControl::setInputLen(qint16 length)
+void QtSerialControl::setInputLength(qint16 length)
 {
     m_inputLen = length;
 }
 
-void QtSerialControl::setPortOpen(bool open)
+void QtSerialControl::setOpen(bool open)
 {
     if (!open) {
         m_lineFailure.clear();
@@ -122,13 +122,13 @@ void QtSerialControl::throwIfBroken()
     }
 }
 
-int QtSerialControl::InBufferCount()
+int QtSerialControl::waitingCount()
 {
     throwIfBroken();
     return static_cast<int>(qMin<qint64>(m_port.bytesAvailable(), 32767));
 }
 
-QString QtSerialControl::Input()
+QString QtSerialControl::takeInput()
 {
     throwIfBroken();
     const QByteArray bytes = m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();

@@ -16,13 +16,13 @@ public:
 
     explicit QtSerialControl(DeviceResolver resolver = defaultDeviceForPort);
 
-    qint16 CommPort() const override { return m_commPort; }
-    void setCommPort(qint16 port) override;
-    void setInputLen(qint16 length) override;
-    bool PortOpen() const override { return m_port.isOpen() || !m_lineFailure.isEmpty(); }
-    void setPortOpen(bool open) override;
-    int InBufferCount() override;
-    QString Input() override;
+    qint16 portNumber() const override { return m_commPort; }
+    void setPortNumber(qint16 port) override;
+    void setInputLength(qint16 length) override;
+    bool isOpen() const override { return m_port.isOpen() || !m_lineFailure.isEmpty(); }
+    void setOpen(bool open) override;
+    int waitingCount() override;
+    QString takeInput() override;
 
     // The device that the port is open on, or would open next.
     QString deviceName() const;

@@ -10,18 +10,18 @@ class SerialControl
 public:
     virtual ~SerialControl() = default;
 
-    virtual qint16 CommPort() const = 0;
-    virtual void setCommPort(qint16 port) = 0;
+    virtual qint16 portNumber() const = 0;
+    virtual void setPortNumber(qint16 port) = 0;
 
-    // 0 makes every read of Input() return all waiting characters.
-    virtual void setInputLen(qint16 length) = 0;
+    // 0 makes every read of takeInput() return all waiting characters.
+    virtual void setInputLength(qint16 length) = 0;
 
-    virtual bool PortOpen() const = 0;
-    virtual void setPortOpen(bool open) = 0;
+    virtual bool isOpen() const = 0;
+    virtual void setOpen(bool open) = 0;
 
     // Received characters waiting to be read.
-    virtual int InBufferCount() = 0;
+    virtual int waitingCount() = 0;
     // The waiting characters, one per received byte, in arrival order; they
     // leave the control's buffer.
-    virtual QString Input() = 0;
+    virtual QString takeInput() = 0;
 };

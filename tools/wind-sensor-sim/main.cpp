@@ -2,8 +2,8 @@
 // application can be tried without the sensor, including the faults a real
 // line produces.
 
+#include "core/sensorframe.h"
 #include "serialline.h"
-#include "sources/sensorframe.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -69,7 +69,7 @@ timespec later(timespec time, double seconds)
 
 timespec now()
 {
-    timespec time {};
+    timespec time{};
     clock_gettime(CLOCK_MONOTONIC, &time);
     return time;
 }
@@ -204,7 +204,7 @@ FrameText sensorFrame(double direction, double speed, bool badChecksum, bool lin
     const int degrees = static_cast<int>(std::lround(direction)) % 360;
     const QByteArray payload = QByteArray("Q,") + QByteArray::number(degrees).rightJustified(3, '0')
         + ',' + QByteArray::number(speed, 'f', 2).rightJustified(6, '0') + ",M,00,";
-    int checksum = SensorChecksum(QString::fromLatin1(payload));
+    int checksum = sensorChecksum(QString::fromLatin1(payload));
     if (badChecksum)
         checksum ^= 0x5A;
 

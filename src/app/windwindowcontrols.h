@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+
+#include <array>
+
+class BarLabel;
+class FrameBox;
+class GaugeWidget;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+// The columns of the bar scale, left to right; each has one bar.
+enum ScaleColumn { KmhColumn, MphColumn, KnotsColumn, BeaufortColumn, ScaleColumnCount };
+
+// Every control of the main window, as its layout builds them. The window
+// owns them through Qt's parent chain; this only names them.
+struct WindWindowControls
+{
+    QPushButton *listenButton = nullptr; // starts and stops listening to the sensor
+    QPushButton *exampleModeButton = nullptr; // switches example mode on and off
+    QPushButton *portButton = nullptr; // opens the port dialog
+    QPushButton *hiddenButton = nullptr; // never shown and has no action
+
+    GaugeWidget *compassGauge = nullptr; // an arrow that flows with the wind
+    GaugeWidget *clockGauge = nullptr; // local time
+
+    FrameBox *directionBox = nullptr; // holds the direction's heading and readouts
+    QLabel *directionHeading = nullptr; // the word "Angle"
+    QLabel *degreesReadout = nullptr; // the direction in whole degrees
+    QLabel *degreeSign = nullptr; // a small raised "0" after the degrees
+    QLabel *compassPointReadout = nullptr; // the direction as N, NE, ... NW
+
+    FrameBox *kmhBox = nullptr;
+    QLabel *kmhReadout = nullptr; // the speed in km/h
+    QLabel *kmhUnit = nullptr;
+    FrameBox *mphBox = nullptr;
+    QLabel *mphReadout = nullptr; // the speed in mph
+    QLabel *mphUnit = nullptr;
+    FrameBox *knotsBox = nullptr;
+    QLabel *knotsReadout = nullptr; // the speed in knots
+    QLabel *knotsUnit = nullptr;
+    FrameBox *beaufortBox = nullptr;
+    QLabel *beaufortReadout = nullptr; // the Beaufort value with one decimal
+    QLabel *beaufortUnit = nullptr;
+
+    QLineEdit *descriptionBox = nullptr; // what the wind of this force is called
+    QLineEdit *seaBox = nullptr; // the state of the sea at this force
+    QLineEdit *landBox = nullptr; // what this force does on land
+
+    FrameBox *scaleFrame = nullptr; // the colour-banded bar scale, which clips what it holds
+    std::array<BarLabel *, ScaleColumnCount> speedBars{}; // red columns rising with the speed
+    // The printed scale, each list from the top of the frame down: colour
+    // bands at the back, dash rows over them, the rows of values in front.
+    QList<QLabel *> scaleBands;
+    QList<QLabel *> scaleDashRows;
+    QList<QLabel *> scaleTextRows;
+    QLabel *hiddenScaleRow = nullptr; // a band above the frame, never seen
+
+    QLabel *banner = nullptr; // the title picture
+    QLabel *warningSign = nullptr; // a warning triangle, never shown
+
+    QTimer *exampleTimer = nullptr; // each tick takes one step of example mode
+    QTimer *rejectedFrameTimer = nullptr; // runs after a frame failed its checksum
+    QTimer *frameTimeoutTimer = nullptr; // restarted at every frame taken
+};
+
+// Builds the window's fixed layout on window, from the back to the front.
+WindWindowControls buildWindWindowLayout(QWidget *window);
+
+// Gives every control the name a form designer gave it, so a
+// widget inspector or a log still finds "Label1_13".
+void nameWindWindowControls(const WindWindowControls &controls);

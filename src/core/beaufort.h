@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The Beaufort value, one decimal from 0.1 to 12.0, of a speed in km/h; 0.0
+// for a negative speed. A speed exactly on a step boundary takes the higher
+// step, so 0 gives 0.1 and 1.0 gives 1.1; 115.5 and above give 12.0.
+double kmhToBeaufort(double kmh);
+
+// The three condition boxes.
+enum class ConditionBox { Description, Sea, Land };
+
+// The text, heading included, that a box shows for a Beaufort value; nothing
+// for a value outside 0 to 12, where the box keeps its earlier text.
+std::optional<QString> conditionText(ConditionBox box, double beaufort);

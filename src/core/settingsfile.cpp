@@ -1,0 +1,109 @@
+#include "settingsfile.h"
+
+#include "apperror.h"
+#include "atomicfile.h"
+#include "inifile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The directory search: ordinary, non-hidden files only, and the name must
+// match exactly, letter case included, even on a file system that ignores
+// case.
+bool folderHoldsFile(const QString &folder, const QString &fileName)
+{
+    return QDir(folder).entryList(QDir::Files).contains(fileName);
+}
+
+bool folderIsWritable(const QString &folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(AppError::Kind::FileError,
+                       QStringLiteral("Cannot read the file %1: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return file.readAll();
+}
+
+// The file holds 8-bit text; a character outside it would be stored as '?'
+// and the entry could not be found or read back.
+QByteArray toFileText(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xff)
+            throw AppError(
+                AppError::Kind::InvalidArgument,
+                QStringLiteral("\"%1\" cannot be stored in the settings file").arg(text));
+    }
+    return text.toLatin1();
+}
+
+void writeFile(const QString &path, const QByteArray &contents)
+{
+    // The fallback folder may not exist yet; a failure here shows up as the
+    // write's own error.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    replaceFileContents(path, contents);
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(QString executableFolder, QString fallbackFolder)
+    : m_executableFolder(std::move(executableFolder))
+    , m_fallbackFolder(std::move(fallbackFolder))
+{ }
+
+void SettingsFile::selectFile(const QString &fileName)
+{
+    m_isNew = false;
+    m_fileName = fileName;
+    const bool useExecutableFolder
+        = folderHoldsFile(m_executableFolder, fileName) || folderIsWritable(m_executableFolder);
+    m_path = (useExecutableFolder ? m_executableFolder : m_fallbackFolder) + u'/' + fileName;
+}
+
+void SettingsFile::ensureSection(const QString &section)
+{
+    if (!m_isNew && folderHoldsFile(QFileInfo(m_path).path(), m_fileName))
+        return;
+    m_isNew = true;
+    const QByteArray line = '[' + toFileText(section) + ']';
+    writeFile(m_path, iniAppendLine(readFile(m_path), line));
+}
+
+void SettingsFile::seedKey(const QString &section, const QString &key, const QString &value)
+{
+    if (!m_isNew)
+        return;
+    const QByteArray line = toFileText(key) + '=';
+    writeFile(m_path, iniAppendLine(readFile(m_path), line));
+    writeKey(section, key, value);
+}
+
+QString SettingsFile::readKey(const QString &section, const QString &key) const
+{
+    return QString::fromLatin1(
+        iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
+}
+
+void SettingsFile::writeKey(const QString &section, const QString &key, const QString &value)
+{
+    const QByteArray before = readFile(m_path);
+    const QByteArray after
+        = iniWriteValue(before, toFileText(section), toFileText(key), toFileText(value));
+    // An unchanged file is not rewritten, so closing with the same values
+    // works even where the file cannot be replaced.
+    if (after != before)
+        writeFile(m_path, after);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+// The settings file: owns its path and the flag that marks a file created
+// during this start. Every change to the file replaces it atomically, so a
+// crash never leaves half a file behind.
+class SettingsFile
+{
+public:
+    // executableFolder is where the file is looked for first; fallbackFolder
+    // (the user's configuration folder) is used when the executable's folder
+    // holds no settings file and cannot be written.
+    SettingsFile(QString executableFolder, QString fallbackFolder);
+
+    QString path() const { return m_path; }
+    QString fileName() const { return m_fileName; }
+    // True once ensureSection() found the file missing during this start;
+    // while it is, every later ensureSection() and seedKey() writes.
+    bool isNew() const { return m_isNew; }
+
+    // Chooses the file by its bare name and clears isNew(). Touches no file.
+    void selectFile(const QString &fileName);
+    // Appends the header "[section]" when the file is missing or new; an
+    // existing file is never completed or repaired. Both throw AppError
+    // (FileError) when the file cannot be created or replaced.
+    void ensureSection(const QString &section);
+    // In a new file only: appends "key=" under the last header and fills in
+    // the value.
+    void seedKey(const QString &section, const QString &key, const QString &value);
+    // The value, at most 254 characters; empty when the file, the section or
+    // the key is missing. Throws AppError (FileError) when an existing file
+    // cannot be read.
+    QString readKey(const QString &section, const QString &key) const;
+    // Throws AppError: FileError when the file cannot be replaced,
+    // InvalidArgument for text that the file's 8-bit lines cannot hold.
+    void writeKey(const QString &section, const QString &key, const QString &value);
+
+private:
+    QString m_executableFolder;
+    QString m_fallbackFolder;
+    QString m_path;
+    QString m_fileName;
+    bool m_isNew = false;
+};

@@ -1,0 +1,117 @@
+#include "settingstext.h"
+
+#include "core/apperror.h"
+#include "inifile.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void raise(AppError::Kind kind)
+{
+    throw AppError(kind, AppError::kindName(kind));
+}
+
+// The settings file is 8-bit text. A few locales (Persian, Arabic) separate
+// decimals with a character it cannot hold; those numbers are stored with a
+// point, and read back the same way.
+QString storedDecimalPoint(const QLocale &locale)
+{
+    const QString point = locale.decimalPoint();
+    if (point.size() == 1 && point.at(0).unicode() < 0x100)
+        return point;
+    return QStringLiteral(".");
+}
+
+double parseNumber(const QString &text, const QLocale &locale)
+{
+    // Without this, German "1.5" would read as fifteen.
+    QLocale strict = locale;
+    strict.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+
+    QString number = text.trimmed();
+    const QString point = storedDecimalPoint(locale);
+    if (point != locale.decimalPoint())
+        number.replace(point, locale.decimalPoint());
+
+    bool ok = false;
+    const double value = strict.toDouble(number, &ok);
+    if (ok && std::isfinite(value))
+        return value;
+    // Qt reports a number too large for a double as a failed infinity; the
+    // words "inf" and "nan" convert successfully but are no numbers here.
+    if (!ok && std::isinf(value))
+        raise(AppError::Kind::Overflow);
+    raise(AppError::Kind::TypeMismatch);
+}
+
+} // namespace
+
+QString generalNumberText(double value, const QLocale &locale)
+{
+    checkedFloat(value);
+
+    // Qt's own formatting, independent of the C library's locale, already
+    // rounded to 15 significant digits: "-1.23456789012346e+02".
+    QString scientific = QString::number(value, 'e', 14);
+    // Next to the largest double, rounding to 15 digits goes past it and the
+    // text would no longer read back; 17 digits always do.
+    if (std::isinf(scientific.toDouble()))
+        scientific = QString::number(value, 'e', 16);
+    const bool negative = scientific.startsWith(u'-');
+    const qsizetype e = scientific.indexOf(u'e');
+    QString digits = scientific.mid(negative ? 1 : 0, e - (negative ? 1 : 0)).remove(u'.');
+    const int exponent = scientific.mid(e + 1).toInt();
+    while (digits.size() > 1 && digits.endsWith(u'0'))
+        digits.chop(1);
+    if (digits == u"0")
+        return QStringLiteral("0");
+
+    // The minus is always ASCII: Qt reads it under every locale, while some
+    // locales' own sign (U+2212) does not fit the file.
+    const QString sign = negative ? QStringLiteral("-") : QString();
+    const QString point = storedDecimalPoint(locale);
+    QString integral;
+    QString fraction;
+    if (exponent >= 0) {
+        integral = digits.left(exponent + 1).leftJustified(exponent + 1, u'0');
+        fraction = digits.mid(exponent + 1);
+    } else {
+        integral = QStringLiteral("0");
+        fraction = QString(-exponent - 1, u'0') + digits;
+    }
+    const QString plain = sign + integral + (fraction.isEmpty() ? QString() : point + fraction);
+    if (plain.size() <= IniMaxValueLength)
+        return plain;
+
+    // Plain decimals of very large or very small values would be cut when
+    // read back; the exponent form keeps them readable.
+    return sign + digits.left(1) + (digits.size() > 1 ? point + digits.mid(1) : QString())
+        + (exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+"))
+        + QString::number(std::abs(exponent));
+}
+
+bool settingToBoolean(const QString &text, const QLocale &locale)
+{
+    const QString word = text.trimmed();
+    if (word.compare(u"True", Qt::CaseInsensitive) == 0)
+        return true;
+    if (word.compare(u"False", Qt::CaseInsensitive) == 0)
+        return false;
+    return parseNumber(word, locale) != 0;
+}
+
+double settingToDouble(const QString &text, const QLocale &locale)
+{
+    return parseNumber(text, locale);
+}
+
+qint16 settingToInt16(const QString &text, const QLocale &locale)
+{
+    // The default rounding mode rounds halves to the even neighbour.
+    const double rounded = std::nearbyint(parseNumber(text, locale));
+    if (rounded < -32768 || rounded > 32767)
+        raise(AppError::Kind::Overflow);
+    return static_cast<qint16>(rounded);
+}

@@ -1,0 +1,48 @@
+#include "winddirection.h"
+
+#include "core/apperror.h"
+
+namespace {
+
+struct CompassRow
+{
+    int from;
+    int to;
+    const char *point;
+};
+
+// North appears twice because the rows cover 0 to 360 without wrapping.
+constexpr CompassRow compassRows[] = {
+    {0, 23, "N"},     {24, 68, "NE"},  {69, 113, "E"},   {114, 158, "SE"}, {159, 203, "S"},
+    {204, 248, "SW"}, {249, 293, "W"}, {294, 338, "NW"}, {339, 360, "N"},
+};
+
+} // namespace
+
+double normalizedAngle(double angle)
+{
+    if (angle < 0)
+        angle += 360;
+    if (angle > 359)
+        angle -= 360;
+    // Checked even when no correction applied: a NaN passes both comparisons
+    // untouched and would otherwise reach the readout and the compass.
+    return checkedFloat(angle);
+}
+
+QString compassPoint(double angle)
+{
+    QString point;
+    for (const CompassRow &row : compassRows) {
+        if (angle >= row.from && angle <= row.to)
+            point = QString::fromLatin1(row.point);
+    }
+    return point;
+}
+
+QString compassVariable(double shownDegrees)
+{
+    // 'f' keeps the text plain decimal for any magnitude; a single correction
+    // can leave a direction of millions of degrees.
+    return QString::number(checkedFloat(shownDegrees + 180), 'f', 0);
+}

@@ -1,3 +1,0 @@
-target_sources(windcondition PRIVATE
-    sensorframe.h sensorframe.cpp
-)

@@ -1,0 +1,98 @@
+#include "clockgauge.h"
+
+#include <QPainter>
+#include <QPolygonF>
+
+#include <cmath>
+
+namespace {
+
+constexpr QRgb TickColour = 0xff1c2a5a;
+constexpr QRgb NumeralColour = 0xff1c2a5a;
+constexpr QRgb HandColour = 0xff1c2a5a;
+constexpr QRgb SecondHandColour = 0xffc81e1e;
+
+constexpr qreal TickOuter = 86;
+constexpr qreal NumeralRadius = 64;
+
+} // namespace
+
+ClockGauge::ClockGauge()
+{
+    m_numeralFont.setStyleHint(QFont::SansSerif);
+    m_numeralFont.setBold(true);
+    m_numeralFont.setPixelSize(22);
+}
+
+void ClockGauge::drawMarkers(QPainter &painter) const
+{
+    QPen pen{QColor(TickColour)};
+    pen.setCapStyle(Qt::FlatCap);
+    for (int minute = 0; minute < 60; ++minute) {
+        const bool hour = minute % 5 == 0;
+        pen.setWidthF(hour ? 4 : 1.4);
+        painter.setPen(pen);
+        painter.drawLine(QPointF(0, -TickOuter), QPointF(0, -TickOuter + (hour ? 12 : 5)));
+        painter.rotate(6);
+    }
+}
+
+void ClockGauge::drawLabels(QPainter &painter) const
+{
+    // Only the quarters: on a dial this small, twelve numerals crowd out the
+    // hands.
+    painter.setFont(m_numeralFont);
+    painter.setPen(QColor(NumeralColour));
+    for (int hour : {12, 3, 6, 9}) {
+        const qreal radians = qDegreesToRadians(hour * 30.0);
+        const QPointF centre(NumeralRadius * std::sin(radians), -NumeralRadius * std::cos(radians));
+        painter.drawText(QRectF(centre.x() - 16, centre.y() - 13, 32, 26), Qt::AlignCenter,
+                         QString::number(hour));
+    }
+}
+
+void ClockGauge::drawData(QPainter &painter) const
+{
+    const int hours = m_time.hour() % 12;
+    const int minutes = m_time.minute();
+    const int seconds = m_time.second();
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(HandColour));
+
+    painter.save();
+    painter.rotate(30.0 * (hours + minutes / 60.0));
+    painter.drawConvexPolygon(QPolygonF{{
+        QPointF(-5, 10),
+        QPointF(5, 10),
+        QPointF(3, -46),
+        QPointF(0, -52),
+        QPointF(-3, -46),
+    }});
+    painter.restore();
+
+    painter.save();
+    painter.rotate(6.0 * (minutes + seconds / 60.0));
+    painter.drawConvexPolygon(QPolygonF{{
+        QPointF(-4, 12),
+        QPointF(4, 12),
+        QPointF(2, -72),
+        QPointF(0, -78),
+        QPointF(-2, -72),
+    }});
+    painter.restore();
+
+    painter.save();
+    painter.rotate(6.0 * seconds);
+    QPen second{QColor(SecondHandColour)};
+    second.setWidthF(1.8);
+    second.setCapStyle(Qt::RoundCap);
+    painter.setPen(second);
+    painter.drawLine(QPointF(0, 20), QPointF(0, -80));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(SecondHandColour));
+    painter.drawEllipse(QPointF(0, 0), 5, 5);
+    painter.restore();
+
+    drawHub(painter, 2.5);
+}

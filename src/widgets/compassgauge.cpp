@@ -1,0 +1,169 @@
+#include "compassgauge.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr QRgb TickColour = 0xff1c2a5a;
+constexpr QRgb LabelColour = 0xff1c2a5a;
+constexpr QRgb NorthColour = 0xffa01010;
+constexpr QRgb RoseLight = 0xffd3dbed;
+constexpr QRgb RoseShade = 0xffb2bfdc;
+constexpr QRgb ArrowHeadLight = 0xffff8a2a;
+constexpr QRgb ArrowHeadDark = 0xffe0501a;
+constexpr QRgb ArrowOutline = 0xff7a2408;
+constexpr QRgb ShaftColour = 0xff1c2a5a;
+
+constexpr qreal TickOuter = 86;
+constexpr qreal CardinalRadius = 66;
+constexpr qreal IntercardinalRadius = 64;
+
+struct Point
+{
+    const char *name;
+    int bearing;
+};
+
+constexpr std::array<Point, 8> CompassPoints{{
+    {"N", 0},
+    {"NE", 45},
+    {"E", 90},
+    {"SE", 135},
+    {"S", 180},
+    {"SW", 225},
+    {"W", 270},
+    {"NW", 315},
+}};
+
+// The point at `radius` along `bearing`, in the dial's coordinates (y down).
+QPointF polar(qreal radius, qreal bearing)
+{
+    const qreal radians = qDegreesToRadians(bearing);
+    return {radius * std::sin(radians), -radius * std::cos(radians)};
+}
+
+} // namespace
+
+CompassGauge::CompassGauge()
+{
+    m_cardinalFont.setStyleHint(QFont::SansSerif);
+    m_cardinalFont.setBold(true);
+    m_cardinalFont.setPixelSize(20);
+    m_intercardinalFont = m_cardinalFont;
+    m_intercardinalFont.setPixelSize(11);
+}
+
+double CompassGauge::normalizedBearing(double degrees)
+{
+    double bearing = std::fmod(degrees, 360.0);
+    if (bearing < 0)
+        bearing += 360.0;
+    // A tiny negative remainder rounds up to exactly 360 when 360 is added;
+    // that is north. Adding 0.0 also turns -0 into 0.
+    if (bearing >= 360.0)
+        bearing = 0;
+    return bearing + 0.0;
+}
+
+double CompassGauge::shortestTurn(double from, double to)
+{
+    double turn = normalizedBearing(to) - normalizedBearing(from);
+    if (turn > 180.0)
+        turn -= 360.0;
+    else if (turn <= -180.0)
+        turn += 360.0;
+    return turn;
+}
+
+void CompassGauge::drawMarkers(QPainter &painter) const
+{
+    QPen pen{QColor(TickColour)};
+    pen.setCapStyle(Qt::FlatCap);
+    for (int degree = 0; degree < 360; degree += 5) {
+        qreal length = 4;
+        qreal width = 0.8;
+        if (degree % 45 == 0) {
+            length = 11;
+            width = 2.2;
+        } else if (degree % 10 == 0) {
+            length = 7;
+            width = 1.2;
+        }
+        pen.setWidthF(width);
+        painter.setPen(pen);
+        painter.drawLine(polar(TickOuter, degree), polar(TickOuter - length, degree));
+    }
+    drawRose(painter);
+}
+
+// The pale eight-pointed star behind the arrow: long points on the cardinal
+// bearings, short ones between, each point shaded on one side.
+void CompassGauge::drawRose(QPainter &painter) const
+{
+    painter.setPen(Qt::NoPen);
+    for (const Point &point : CompassPoints) {
+        const bool cardinal = point.bearing % 90 == 0;
+        const qreal tip = cardinal ? 52 : 34;
+        const qreal waist = cardinal ? 9 : 7;
+        const QPointF outer = polar(tip, point.bearing);
+        painter.setBrush(QColor(RoseLight));
+        painter.drawPolygon(QPolygonF{{QPointF(0, 0), outer, polar(waist, point.bearing - 45)}});
+        painter.setBrush(QColor(RoseShade));
+        painter.drawPolygon(QPolygonF{{QPointF(0, 0), outer, polar(waist, point.bearing + 45)}});
+    }
+}
+
+void CompassGauge::drawLabels(QPainter &painter) const
+{
+    for (const Point &point : CompassPoints) {
+        const bool cardinal = point.bearing % 90 == 0;
+        painter.setFont(cardinal ? m_cardinalFont : m_intercardinalFont);
+        painter.setPen(QColor(point.bearing == 0 ? NorthColour : LabelColour));
+        const QPointF centre
+            = polar(cardinal ? CardinalRadius : IntercardinalRadius, point.bearing);
+        painter.drawText(QRectF(centre.x() - 16, centre.y() - 12, 32, 24), Qt::AlignCenter,
+                         QString::fromLatin1(point.name));
+    }
+}
+
+void CompassGauge::drawData(QPainter &painter) const
+{
+    painter.rotate(m_bearing);
+
+    // Drawn pointing up; the rotation above turns it to the bearing. It stays
+    // inside the ring of labels so that none is ever hidden, and only the head
+    // is coloured, so the arrow's direction reads at a glance.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(ShaftColour));
+    painter.drawRect(QRectF(-2.5, -34, 5, 80));
+    for (qreal side : {-1.0, 1.0}) {
+        painter.drawPolygon(QPolygonF{{
+            QPointF(side * 2.5, 30),
+            QPointF(side * 10, 40),
+            QPointF(side * 10, 54),
+            QPointF(side * 2.5, 46),
+        }});
+    }
+
+    QLinearGradient head(-14, 0, 14, 0);
+    head.setColorAt(0, QColor(ArrowHeadLight));
+    head.setColorAt(1, QColor(ArrowHeadDark));
+    QPen outline{QColor(ArrowOutline)};
+    outline.setWidthF(1.2);
+    outline.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(outline);
+    painter.setBrush(head);
+    painter.drawPolygon(QPolygonF{{
+        QPointF(0, -56),
+        QPointF(14, -24),
+        QPointF(0, -32),
+        QPointF(-14, -24),
+    }});
+
+    drawHub(painter, 7);
+}

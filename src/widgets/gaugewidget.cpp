@@ -1,0 +1,180 @@
+#include "gaugewidget.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr QLatin1String CompassMovie("compass2.swf");
+constexpr QLatin1String ClockMovie("clock106.swf");
+constexpr QLatin1String AngleVariable("Angle");
+
+constexpr int TurnDuration = 150;
+// Degrees; at the arrow's tip about half a pixel on the window's compass.
+constexpr double MinimumVisibleTurn = 0.5;
+constexpr qint64 TurnFrameInterval = 30; // ms
+
+// The last component of a movie's path. Paths built the Windows way use
+// backslashes, so both separators count whatever the platform.
+QString fileNameOf(const QString &url)
+{
+    const qsizetype slash
+        = std::max(url.lastIndexOf(QLatin1Char('/')), url.lastIndexOf(QLatin1Char('\\')));
+    return url.mid(slash + 1);
+}
+
+} // namespace
+
+GaugeWidget::GaugeWidget(QWidget *parent)
+    : QWidget(parent)
+    , m_turn(new QVariantAnimation(this))
+    , m_clockTimer(new QTimer(this))
+{
+    m_turn->setDuration(TurnDuration);
+    m_turn->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        // The turn is drawn at about 30 frames a second, and the easing's
+        // last steps, which move the arrow's tip by less than a pixel, not at
+        // all: a sensor's steady stream of small turns then costs little CPU.
+        const double bearing = value.toDouble();
+        m_compass.setBearing(bearing);
+        if (std::abs(bearing - m_repaintedBearing) >= MinimumVisibleTurn
+            && m_sinceRepaint.elapsed() >= TurnFrameInterval) {
+            m_repaintedBearing = bearing;
+            m_sinceRepaint.start();
+            update();
+        }
+    });
+    connect(m_turn, &QVariantAnimation::finished, this, &GaugeWidget::finishTurn);
+
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+GaugeWidget::~GaugeWidget() = default;
+
+void GaugeWidget::loadMovie(int layer, const QString &url)
+{
+    // Every movie replaces the one before, whatever its layer.
+    Q_UNUSED(layer);
+
+    const QString name = fileNameOf(url);
+    if (name == CompassMovie)
+        m_gauge = Gauge::Compass;
+    else if (name == ClockMovie)
+        m_gauge = Gauge::Clock;
+    else
+        m_gauge = Gauge::None;
+
+    m_turn->stop();
+    m_targetBearing = 0;
+    m_compass.setBearing(0);
+    updateClockTimer();
+    update();
+}
+
+void GaugeWidget::setVariable(const QString &name, const QString &value)
+{
+    if (m_gauge != Gauge::Compass || name != AngleVariable)
+        return;
+    bool ok = false;
+    const double angle = value.toDouble(&ok);
+    // "nan" and "inf" parse as numbers, but no arrow can point at them.
+    if (!ok || !std::isfinite(angle))
+        return;
+    turnCompassTo(angle);
+}
+
+QString GaugeWidget::movieName() const
+{
+    switch (m_gauge) {
+    case Gauge::Compass:
+        return CompassMovie;
+    case Gauge::Clock:
+        return ClockMovie;
+    case Gauge::None:
+        break;
+    }
+    return {};
+}
+
+void GaugeWidget::turnCompassTo(double bearing)
+{
+    m_targetBearing = CompassGauge::normalizedBearing(bearing);
+    m_turn->stop();
+    const double from = m_compass.bearing();
+    const double turn = CompassGauge::shortestTurn(from, m_targetBearing);
+    if (!isVisible() || turn == 0) {
+        finishTurn();
+        return;
+    }
+    // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
+    // painter folds each step back onto the dial.
+    m_repaintedBearing = from;
+    m_sinceRepaint.start();
+    m_turn->setStartValue(from);
+    m_turn->setEndValue(from + turn);
+    m_turn->start();
+}
+
+void GaugeWidget::finishTurn()
+{
+    m_turn->stop();
+    m_compass.setBearing(m_targetBearing);
+    update();
+}
+
+void GaugeWidget::updateClockTimer()
+{
+    // The clock ticks only while someone can see it.
+    if (m_gauge == Gauge::Clock && isVisible())
+        m_clockTimer->start();
+    else
+        m_clockTimer->stop();
+}
+
+void GaugeWidget::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    switch (m_gauge) {
+    case Gauge::Compass:
+        m_compass.paint(painter, m_faceSquare);
+        break;
+    case Gauge::Clock:
+        m_clock.setTime(QTime::currentTime());
+        m_clock.paint(painter, m_faceSquare);
+        break;
+    case Gauge::None:
+        break;
+    }
+}
+
+void GaugeWidget::resizeEvent(QResizeEvent *event)
+{
+    m_faceSquare = GaugeFace::faceSquare(event->size());
+    QWidget::resizeEvent(event);
+}
+
+void GaugeWidget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateClockTimer();
+}
+
+void GaugeWidget::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Nobody sees the arrow turn, so it may as well be there already.
+    finishTurn();
+    updateClockTimer();
+}
+
+// Built with this file rather than in the library's shared moc object, which
+// would drag every other widget of the static library into whatever links
+// the gauge.
+#include "moc_gaugewidget.cpp"

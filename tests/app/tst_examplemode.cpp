@@ -1,0 +1,81 @@
+#include "windowfixture.h"
+
+#include "core/randomwalk.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+class tst_ExampleMode : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stepDrawsDirectionFirst();
+    void speedIsCappedAtSixty();
+    void switchingOffLetsOneTickStopTheTimer();
+    void switchingBackOnBeforeTheTickKeepsStepping();
+};
+
+void tst_ExampleMode::stepDrawsDirectionFirst()
+{
+    WindowFixture fixture;
+    for (int step = 0; step < 50; ++step) {
+        fixture.state().directionDegrees = 100;
+        fixture.state().speedMetresPerSecond = 10;
+        SingleDraws replay = exampleModeDraws();
+        const DrawSource draw = [&replay] {
+            return replay.next();
+        };
+        double angle = 100;
+        double speed = 10;
+        randomWalkStep(angle, 20.0, 0.5f, draw);
+        randomWalkStep(speed, 2.0, 0.55f, draw);
+        fixture.stepExampleWalk();
+        QCOMPARE(fixture.state().directionDegrees, angle);
+        QCOMPARE(fixture.state().speedMetresPerSecond, speed);
+    }
+}
+
+void tst_ExampleMode::speedIsCappedAtSixty()
+{
+    WindowFixture fixture;
+    for (int step = 0; step < 20; ++step) {
+        fixture.state().speedMetresPerSecond = 70;
+        fixture.stepExampleWalk();
+        QCOMPARE(fixture.state().speedMetresPerSecond, 60.0);
+    }
+}
+
+void tst_ExampleMode::switchingOffLetsOneTickStopTheTimer()
+{
+    WindowFixture fixture(settingsFile("True", "100", "5"));
+    fixture.start();
+    fixture.controls().exampleModeButton->click();
+    QCOMPARE(fixture.controls().exampleModeButton->text(), QStringLiteral("Start Example Mode"));
+    QVERIFY(fixture.controls().exampleTimer->isActive());
+    const double angle = fixture.state().directionDegrees;
+    const double speed = fixture.state().speedMetresPerSecond;
+    fixture.exampleTick();
+    QVERIFY(!fixture.controls().exampleTimer->isActive());
+    QCOMPARE(fixture.state().directionDegrees, angle);
+    QCOMPARE(fixture.state().speedMetresPerSecond, speed);
+}
+
+void tst_ExampleMode::switchingBackOnBeforeTheTickKeepsStepping()
+{
+    WindowFixture fixture(settingsFile("True", "100", "5"));
+    fixture.start();
+    fixture.controls().exampleModeButton->click();
+    fixture.controls().exampleModeButton->click();
+    QCOMPARE(fixture.controls().exampleModeButton->text(), QStringLiteral("Stop Example Mode"));
+    QVERIFY(fixture.controls().exampleTimer->isActive());
+    // Ticks go on and the walk moves within a couple of seconds.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        fixture.state().directionDegrees != 100 || fixture.state().speedMetresPerSecond != 5, 5000);
+}
+
+QTEST_MAIN(tst_ExampleMode)
+#include "tst_examplemode.moc"

@@ -1,0 +1,149 @@
+#pragma once
+
+// A main window on a temporary settings folder and a fake serial control (or
+// the real one on a given device), with message boxes and fatal errors
+// recorded instead of shown. The fixture is the window's friend: tests reach
+// its controls and state only through it.
+
+#include "app/errorguard.h"
+#include "app/messages.h"
+#include "app/portdialog.h"
+#include "app/windwindow.h"
+#include "core/settingsfile.h"
+#include "platform/fakeserialcontrol.h"
+#include "platform/qtserialcontrol.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct RecordedMessage
+{
+    QString title;
+    QString text;
+    MessageIcon icon;
+};
+
+class WindowFixture
+{
+public:
+    using State = WindWindow::State;
+
+    // With a fake serial control; settingsFile, when given, is written first.
+    explicit WindowFixture(const QByteArray &settingsFile = {})
+        : WindowFixture(settingsFile, QString())
+    { }
+
+    // With the real serial control, which opens device whatever the port.
+    WindowFixture(const QByteArray &settingsFile, const QString &device)
+        : WindowFixture(
+            settingsFile,
+            device.isEmpty() ? QtSerialControl::DeviceResolver() : [device](int) { return device; })
+    { }
+
+    // With the real serial control, which asks resolver for the device at
+    // every opening; with a fake one when resolver is empty.
+    WindowFixture(const QByteArray &settingsFile, QtSerialControl::DeviceResolver resolver)
+        : settings(folder.path(), folder.path() + QStringLiteral("/config"))
+    {
+        // Every test starts from a locale with a decimal point, whatever the
+        // machine's or the last test's; a test that needs another sets it
+        // once the fixture exists.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        if (!settingsFile.isNull())
+            writeSettings(settingsFile);
+        std::unique_ptr<SerialControl> control;
+        if (resolver) {
+            control = std::make_unique<QtSerialControl>(std::move(resolver));
+        } else {
+            auto fake = std::make_unique<FakeSerialControl>();
+            serial = fake.get();
+            control = std::move(fake);
+        }
+        window = std::make_unique<WindWindow>(settings, std::move(control));
+        m_previousPresenter = setMessagePresenter(
+            [this](QWidget *, const QString &title, const QString &text, MessageIcon icon) {
+                messages.append({title, text, icon});
+            });
+        m_previousFatal = setFatalErrorHandler(
+            [this](const QString &description) { fatalErrors.append(description); });
+    }
+
+    ~WindowFixture()
+    {
+        window.reset();
+        setMessagePresenter(m_previousPresenter);
+        setFatalErrorHandler(m_previousFatal);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    QString settingsPath() const { return folder.path() + QStringLiteral("/Application.ini"); }
+
+    void writeSettings(const QByteArray &content) const
+    {
+        QFile file(settingsPath());
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+    }
+
+    QByteArray readSettings() const
+    {
+        QFile file(settingsPath());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const RecordedMessage &message : messages)
+            texts << message.text;
+        return texts;
+    }
+
+    void start()
+    {
+        window->readSettings();
+        window->start();
+    }
+
+    // The window's insides.
+    const WindWindowControls &controls() const { return window->m_controls; }
+    State &state() const { return window->m_state; }
+    SerialControl &serialControl() const { return *window->m_serial; }
+    PortDialog *portDialog() const { return window->m_portDialog.get(); }
+    void refreshDisplay() const { window->refreshDisplay(); }
+    void showDirection() const { window->showDirection(); }
+    void showSpeed() const { window->showSpeed(); }
+    void clearSpeedReadouts() const { window->clearSpeedReadouts(); }
+    void stepExampleWalk() const { window->stepExampleWalk(); }
+    void exampleTick() const { window->exampleTick(); }
+
+    // The port dialog's insides.
+    static QLineEdit *portNumberEdit(const PortDialog &dialog) { return dialog.m_portNumberEdit; }
+    static QLabel *portLabel(const PortDialog &dialog) { return dialog.m_portLabel; }
+    static QPushButton *okButton(const PortDialog &dialog) { return dialog.m_okButton; }
+    static QPushButton *cancelButton(const PortDialog &dialog) { return dialog.m_cancelButton; }
+    static void loadPortNumber(PortDialog &dialog) { dialog.loadPortNumber(); }
+
+    QTemporaryDir folder;
+    SettingsFile settings;
+    FakeSerialControl *serial = nullptr; // null on a real device
+    std::unique_ptr<WindWindow> window;
+    QList<RecordedMessage> messages;
+    QStringList fatalErrors;
+
+private:
+    MessagePresenter m_previousPresenter;
+    FatalErrorHandler m_previousFatal;
+};
+
+inline QByteArray settingsFile(const char *exampleMode, const char *angle, const char *wind,
+                               const char *port = "1")
+{
+    return QByteArray("[PARAMETRES]\r\nSerialPort1-COM=") + port + "\r\nDummyMode=" + exampleMode
+        + "\r\n[VALUES]\r\nAngle=" + angle + "\r\nWind=" + wind + "\r\n";
+}

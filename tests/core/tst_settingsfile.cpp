@@ -1,0 +1,248 @@
+#include "core/apperror.h"
+#include "core/settingsfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+class tst_SettingsFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void freshFile();
+    void existingFileIsLeftAlone();
+    void nameDifferingInCaseCountsAsMissing();
+    void unseenFileGetsSecondHeaders();
+    void folderChoice_data();
+    void folderChoice();
+    void creationFailureNamesThePath();
+    void writeFailureNamesThePath();
+    void writeKeepsPermissions();
+    void failedWriteKeepsTheOldFile();
+};
+
+static const QByteArray freshSixLines = "[PARAMETRES]\r\nSerialPort1-COM=1\r\nDummyMode=True\r\n"
+                                        "[VALUES]\r\nAngle=1\r\nWind=1\r\n";
+
+// The main window's start-up creates a missing file in these seven steps.
+static void ensureSettingsFile(SettingsFile &settings, const QString &name = "Application.ini")
+{
+    settings.selectFile(name);
+    settings.ensureSection("PARAMETRES");
+    settings.seedKey("PARAMETRES", "SerialPort1-COM", "1");
+    settings.seedKey("PARAMETRES", "DummyMode", "True");
+    settings.ensureSection("VALUES");
+    settings.seedKey("VALUES", "Angle", "1");
+    settings.seedKey("VALUES", "Wind", "1");
+}
+
+static QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+static void writeContents(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void tst_SettingsFile::freshFile()
+{
+    QTemporaryDir exe;
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+    settings.selectFile("Application.ini");
+    QCOMPARE(settings.readKey("VALUES", "Angle"), QString());
+
+    ensureSettingsFile(settings);
+    QCOMPARE(settings.path(), exe.path() + "/Application.ini");
+    QVERIFY(settings.isNew());
+    QCOMPARE(contents(settings.path()), freshSixLines);
+    QCOMPARE(QDir(exe.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"Application.ini"});
+
+    settings.writeKey("VALUES", "Wind", "0.5");
+    QCOMPARE(settings.readKey("values", "wind"), "0.5");
+}
+
+void tst_SettingsFile::existingFileIsLeftAlone()
+{
+    QTemporaryDir exe;
+    const QByteArray handEdited = "; mine\n[PARAMETRES]\nDummyMode=False\n";
+    writeContents(exe.filePath("Application.ini"), handEdited);
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+
+    ensureSettingsFile(settings);
+    QVERIFY(!settings.isNew());
+    QCOMPARE(contents(settings.path()), handEdited);
+    QCOMPARE(settings.readKey("VALUES", "Angle"), QString());
+}
+
+void tst_SettingsFile::nameDifferingInCaseCountsAsMissing()
+{
+    QTemporaryDir exe;
+    writeContents(exe.filePath("application.ini"), "[VALUES]\r\nAngle=270\r\n");
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+
+    ensureSettingsFile(settings);
+    QVERIFY(settings.isNew());
+    // Whether the file system ignores case or not, the defaults are what the
+    // file now holds.
+    QCOMPARE(settings.readKey("VALUES", "Angle"), "1");
+    QCOMPARE(settings.readKey("PARAMETRES", "DummyMode"), "True");
+}
+
+// A hidden file is present but not found by the search, as a name differing
+// in case is on a file system that ignores case: the default lines are
+// appended and the defaults overwrite the stored values.
+void tst_SettingsFile::unseenFileGetsSecondHeaders()
+{
+    QTemporaryDir exe;
+    const QByteArray stored = "[PARAMETRES]\r\nSerialPort1-COM=3\r\nDummyMode=False\r\n"
+                              "[VALUES]\r\nAngle=270\r\nWind=5.5\r\n";
+    writeContents(exe.filePath(".wind.ini"), stored);
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+
+    ensureSettingsFile(settings, ".wind.ini");
+    QCOMPARE(settings.path(), exe.filePath(".wind.ini"));
+    QCOMPARE(contents(settings.path()),
+             freshSixLines
+                 + "[PARAMETRES]\r\nSerialPort1-COM=\r\nDummyMode=\r\n"
+                   "[VALUES]\r\nAngle=\r\nWind=\r\n");
+}
+
+void tst_SettingsFile::folderChoice_data()
+{
+    QTest::addColumn<QString>("fileOnDisk");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("expectFallback");
+
+    QTest::newRow("writable folder") << QString() << "writable" << false;
+    QTest::newRow("read-only folder holding the file") << "Application.ini"
+                                                       << "read-only" << false;
+    QTest::newRow("read-only folder") << QString() << "read-only" << true;
+    QTest::newRow("read-only folder, name differs in case") << "application.ini"
+                                                            << "read-only" << true;
+    QTest::newRow("folder gone") << QString() << "gone" << true;
+}
+
+void tst_SettingsFile::folderChoice()
+{
+    QFETCH(QString, fileOnDisk);
+    QFETCH(QString, folder);
+    QFETCH(bool, expectFallback);
+
+    QTemporaryDir root;
+    const QString exe = root.filePath("exe");
+    const QString fallback = root.filePath("config/wind");
+    const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    if (folder != "gone")
+        QVERIFY(QDir().mkpath(exe));
+    if (!fileOnDisk.isEmpty())
+        writeContents(exe + '/' + fileOnDisk, "[VALUES]\r\nAngle=7\r\n");
+    if (folder == "read-only") {
+        QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner);
+        if (QFileInfo(exe).isWritable()) {
+            QFile::setPermissions(exe, writable);
+            QSKIP("permissions do not stop this user from writing");
+        }
+    }
+
+    SettingsFile settings(exe, fallback);
+    ensureSettingsFile(settings);
+    QFile::setPermissions(exe, writable);
+
+    QCOMPARE(settings.path(), (expectFallback ? fallback : exe) + "/Application.ini");
+    if (expectFallback)
+        QCOMPARE(contents(settings.path()), freshSixLines);
+    QCOMPARE(settings.readKey("VALUES", "Angle"), fileOnDisk == "Application.ini" ? "7" : "1");
+}
+
+void tst_SettingsFile::creationFailureNamesThePath()
+{
+    QTemporaryDir root;
+    // Neither place can be written: the executable's folder is gone and the
+    // fallback would have to be made inside a plain file.
+    writeContents(root.filePath("plain"), "x");
+    SettingsFile settings(root.filePath("gone"), root.filePath("plain/wind"));
+    try {
+        ensureSettingsFile(settings);
+        QFAIL("no error raised");
+    } catch (const AppError &error) {
+        QCOMPARE(error.kind(), AppError::Kind::FileError);
+        QVERIFY2(error.description().contains(root.filePath("plain/wind/Application.ini")),
+                 qPrintable(error.description()));
+    }
+}
+
+void tst_SettingsFile::writeFailureNamesThePath()
+{
+    QTemporaryDir exe;
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+    settings.selectFile("Application.ini");
+    QVERIFY(QDir(exe.path()).mkdir("Application.ini"));
+    try {
+        settings.writeKey("VALUES", "Angle", "3");
+        QFAIL("no error raised");
+    } catch (const AppError &error) {
+        QCOMPARE(error.kind(), AppError::Kind::FileError);
+        QVERIFY2(error.description().contains(settings.path()), qPrintable(error.description()));
+    }
+}
+
+void tst_SettingsFile::writeKeepsPermissions()
+{
+    QTemporaryDir exe;
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+    ensureSettingsFile(settings);
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(settings.path(), permissions));
+
+    settings.writeKey("VALUES", "Angle", "90");
+    QCOMPARE(settings.readKey("VALUES", "Angle"), "90");
+    const auto userBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    QCOMPARE(QFile::permissions(settings.path()) & ~userBits, permissions);
+}
+
+// A full disk, simulated by a file size limit: the write fails part-way, and
+// the file must still be the old one, not a cut-off new one.
+void tst_SettingsFile::failedWriteKeepsTheOldFile()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir exe;
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+    ensureSettingsFile(settings);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 100;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    bool raised = false;
+    try {
+        settings.writeKey("VALUES", "Angle", QString(200, u'9'));
+    } catch (const AppError &error) {
+        raised = error.kind() == AppError::Kind::FileError;
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+
+    QVERIFY(raised);
+    QCOMPARE(contents(settings.path()), freshSixLines);
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+QTEST_APPLESS_MAIN(tst_SettingsFile)
+#include "tst_settingsfile.moc"

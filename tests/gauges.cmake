@@ -1,1 +1,0 @@
-wind_add_test(tst_gauges)

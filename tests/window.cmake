@@ -1,7 +1,0 @@
-wind_add_test(tst_mainwindow windowfixture.h)
-wind_add_test(tst_listening windowfixture.h sensorframes.h)
-wind_add_test(tst_portdialog windowfixture.h)
-wind_add_test(tst_captions windowfixture.h)
-wind_add_test(tst_examplemode windowfixture.h)
-target_compile_definitions(tst_mainwindow PRIVATE WIND_CONDITION_EXE="$<TARGET_FILE:wind-condition>")
-add_dependencies(tst_mainwindow wind-condition)
