@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+// One row of the data log: one sample, stamped with the UTC time it arrived.
+//
+//     time_utc,direction_deg,speed_ms,source
+//     2026-12-07T10:00:00.250Z,355.5,12.25,COM3
+//
+// Numbers carry a point whatever the user's locale and are the shortest text
+// that reads back as exactly the same double.
+struct WindLogRow
+{
+    qint64 utcMs = 0; // milliseconds since 1970-01-01T00:00:00Z
+    double directionDegrees = 0;
+    double speedMetresPerSecond = 0;
+    // "example", or the port as "COM3".
+    QString source;
+};
+
+inline constexpr char windLogHeader[] = "time_utc,direction_deg,speed_ms,source";
+
+QString exampleModeSource();
+QString serialPortSource(int portNumber);
+
+// The row's text, without a line end.
+// Throws AppError (InvalidArgument) for a row that would not read back: a
+// direction or speed that is not finite, a negative speed, a source other
+// than the two kinds above, or a time outside the years 1 to 9999.
+QByteArray formatWindLogRow(const WindLogRow &row);
+
+// Reads one line (a trailing CR is allowed); nothing for anything but a
+// complete row, and then *problem, when given, says what is wrong. A torn
+// row is cut short, so it lacks fields or ends inside the source's name; the
+// one thing a cut cannot be told from is a port number cut after a digit
+// ("COM12" to "COM1"), which readers recognise by the missing line end.
+std::optional<WindLogRow> parseWindLogRow(QByteArrayView line, QString *problem = nullptr);

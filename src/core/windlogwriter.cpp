@@ -1,0 +1,138 @@
+#include "windlogwriter.h"
+
+#include "core/apperror.h"
+#include "utctime.h"
+#include "windlogrow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+// The last byte of the file, or nothing when it cannot be read.
+std::optional<char> lastByteOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
+        return std::nullopt;
+    char byte = 0;
+    if (file.read(&byte, 1) != 1)
+        return std::nullopt;
+    return byte;
+}
+
+std::optional<qint64> utcDayOfFileName(const QString &name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^wind-(\\d{4})-(\\d{2})-(\\d{2})\\.csv$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QDate date(match.capturedView(1).toInt(), match.capturedView(2).toInt(),
+                     match.capturedView(3).toInt());
+    if (!date.isValid())
+        return std::nullopt;
+    return utcDayNumberOf(date);
+}
+
+} // namespace
+
+WindLogWriter::WindLogWriter(const QString &folder, int keepDays, QObject *parent)
+    : QObject(parent)
+    , m_folder(folder)
+    , m_keepDays(keepDays)
+{
+    if (keepDays < 0)
+        throw AppError(AppError::Kind::InvalidArgument,
+                       QStringLiteral("The wind log cannot keep %1 days.").arg(keepDays));
+}
+
+void WindLogWriter::append(const WindLogRow &row)
+{
+    QByteArray line = formatWindLogRow(row);
+    line.append('\n');
+
+    const qint64 day = utcDayNumber(row.utcMs);
+    if (!m_hasDay || day != m_day) {
+        m_file.close();
+        m_day = day;
+        m_hasDay = true;
+        removeExpiredFiles(row.utcMs);
+    }
+    if (!m_file.isOpen() && !openFileForDay(day))
+        return;
+    if (!writeAll(line))
+        return;
+    m_failing = false;
+}
+
+void WindLogWriter::removeExpiredFiles(qint64 nowUtcMs)
+{
+    const qint64 oldestKept = utcDayNumber(nowUtcMs) - m_keepDays;
+    QDir dir(m_folder);
+    const QStringList names
+        = dir.entryList({QStringLiteral("wind-*.csv")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        const std::optional<qint64> day = utcDayOfFileName(name);
+        if (!day || *day >= oldestKept)
+            continue;
+        QFile file(dir.filePath(name));
+        if (!file.remove()) {
+            // Reported once a pass: one stuck file would otherwise speak for
+            // every other.
+            emit failed(tr("The old wind log %1 cannot be deleted: %2")
+                            .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+            return;
+        }
+    }
+}
+
+QString WindLogWriter::fileNameForDay(qint64 utcDay)
+{
+    const QDate date = utcDate(utcDay * utcDayMs);
+    return QStringLiteral("wind-%1.csv").arg(date.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+bool WindLogWriter::openFileForDay(qint64 utcDay)
+{
+    const QDir dir(m_folder);
+    if (!QFileInfo(m_folder).isDir()) {
+        reportWriteFailure(tr("the folder does not exist"));
+        return false;
+    }
+    const QString path = dir.filePath(fileNameForDay(utcDay));
+    const std::optional<char> lastByte = lastByteOf(path);
+
+    // Unbuffered: each row goes to the file in a single write.
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        reportWriteFailure(m_file.errorString());
+        return false;
+    }
+    if (m_file.size() == 0)
+        return writeAll(QByteArray(windLogHeader) + '\n');
+    if (lastByte != '\n')
+        return writeAll(QByteArrayLiteral("\n"));
+    return true;
+}
+
+bool WindLogWriter::writeAll(const QByteArray &bytes)
+{
+    if (m_file.write(bytes) == bytes.size())
+        return true;
+    // Part of the row may have reached the file; reopening puts the next
+    // row on a line of its own.
+    reportWriteFailure(m_file.errorString());
+    m_file.close();
+    return false;
+}
+
+void WindLogWriter::reportWriteFailure(const QString &reason)
+{
+    if (m_failing)
+        return;
+    m_failing = true;
+    emit failed(tr("The wind log cannot be written in %1: %2")
+                    .arg(QDir::toNativeSeparators(m_folder), reason));
+}

@@ -1,0 +1,339 @@
+#include "core/apperror.h"
+#include "core/utctime.h"
+#include "core/windlogrow.h"
+#include "core/windlogwriter.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+qint64 utc(const char *text)
+{
+    return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs).toMSecsSinceEpoch();
+}
+
+WindLogRow row(qint64 utcMs, double direction = 90, double speed = 5)
+{
+    return {utcMs, direction, speed, serialPortSource(3)};
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class tst_WindLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsReadBackExactly_data();
+    void rowsReadBackExactly();
+    void malformedRowsAreRefused_data();
+    void malformedRowsAreRefused();
+    void rowsThatWouldNotReadBackAreNotWritten_data();
+    void rowsThatWouldNotReadBackAreNotWritten();
+    void eachUtcDayHasItsFileWithAHeader();
+    void appendingToAnExistingFile_data();
+    void appendingToAnExistingFile();
+    void expiredFilesAreDeleted_data();
+    void expiredFilesAreDeleted();
+    void anUnwritableFolderIsReportedOncePerOutage_data();
+    void anUnwritableFolderIsReportedOncePerOutage();
+};
+
+void tst_WindLog::rowsReadBackExactly_data()
+{
+    QTest::addColumn<qint64>("utcMs");
+    QTest::addColumn<double>("direction");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("a serial port sample")
+        << utc("2026-12-07T10:00:00.250Z") << 355.5 << 12.25 << "COM3"
+        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3");
+    QTest::newRow("example mode, whole numbers")
+        << utc("2026-12-07T00:00:00.000Z") << 0.0 << 7.0 << "example"
+        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example");
+    QTest::newRow("thirds need all 16 digits")
+        << utc("2026-12-07T10:00:00.001Z") << 1.0 / 3 << 2.0 / 3 << "COM1"
+        << QByteArray("2026-12-07T10:00:00.001Z,0.3333333333333333,0.6666666666666666,COM1");
+    QTest::newRow("a tiny speed has no exponent")
+        << utc("2026-12-07T10:00:00.000Z") << 90.0 << 1e-7 << "COM9"
+        << QByteArray("2026-12-07T10:00:00.000Z,90,0.0000001,COM9");
+    QTest::newRow("minus zero is written as 0")
+        << utc("2026-12-07T10:00:00.000Z") << -0.0 << 0.0 << "COM2"
+        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2");
+    QTest::newRow("directions just outside 0 to 360 are kept")
+        << utc("2026-12-07T10:00:00.000Z") << -0.25 << 3.0 << "COM2"
+        << QByteArray("2026-12-07T10:00:00.000Z,-0.25,3,COM2");
+    QTest::newRow("a leap day's last millisecond")
+        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray();
+    QTest::newRow("the millisecond before 1970")
+        << qint64(-1) << 180.0 << 1.5 << "example"
+        << QByteArray("1969-12-31T23:59:59.999Z,180,1.5,example");
+    QTest::newRow("the last millisecond of year 9999")
+        << utc("9999-12-31T23:59:59.999Z") << 1.0 << 1.0 << "COM12" << QByteArray();
+}
+
+void tst_WindLog::rowsReadBackExactly()
+{
+    QFETCH(qint64, utcMs);
+    QFETCH(double, direction);
+    QFETCH(double, speed);
+    QFETCH(QString, source);
+    QFETCH(QByteArray, text);
+
+    const QByteArray written = formatWindLogRow({utcMs, direction, speed, source});
+    if (!text.isEmpty())
+        QCOMPARE(written, text);
+    // QDateTime is the independent judge of the calendar.
+    QCOMPARE(written.left(24),
+             QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC).toString(Qt::ISODateWithMs).toLatin1());
+
+    const std::optional<WindLogRow> read = parseWindLogRow(written);
+    QVERIFY(read);
+    QCOMPARE(read->utcMs, utcMs);
+    QCOMPARE(read->directionDegrees, direction);
+    QCOMPARE(read->speedMetresPerSecond, speed);
+    QCOMPARE(read->source, source);
+    QVERIFY(parseWindLogRow(written + "\r"));
+}
+
+void tst_WindLog::malformedRowsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("line");
+
+    // A crash cuts a row anywhere; with the source "example" every cut is
+    // recognisable.
+    const QByteArray whole("2026-12-07T10:00:00.250Z,355.5,12.25,example");
+    for (int length = 0; length < whole.size(); ++length)
+        QTest::addRow("torn after %d characters", length) << whole.left(length);
+
+    const QByteArray time("2026-12-07T10:00:00.250Z");
+    QTest::newRow("the header") << QByteArray(windLogHeader);
+    QTest::newRow("month 13") << QByteArray("2026-13-07T10:00:00.250Z,1,1,COM3");
+    QTest::newRow("30 February") << QByteArray("2026-02-30T10:00:00.250Z,1,1,COM3");
+    QTest::newRow("hour 24") << QByteArray("2026-12-07T24:00:00.000Z,1,1,COM3");
+    QTest::newRow("leap second") << QByteArray("2026-12-31T23:59:60.000Z,1,1,COM3");
+    QTest::newRow("no Z") << QByteArray("2026-12-07T10:00:00.250,1,1,COM3");
+    QTest::newRow("no milliseconds") << QByteArray("2026-12-07T10:00:00Z,1,1,COM3");
+    QTest::newRow("a decimal comma makes five fields") << time + ",355,5,12,25,COM3";
+    QTest::newRow("an exponent") << time + ",1e2,1,COM3";
+    QTest::newRow("nan") << time + ",nan,1,COM3";
+    QTest::newRow("inf") << time + ",1,inf,COM3";
+    QTest::newRow("a negative speed") << time + ",1,-0.5,COM3";
+    QTest::newRow("a plus sign") << time + ",+1,1,COM3";
+    QTest::newRow("a blank before a number") << time + ", 1,1,COM3";
+    QTest::newRow("an empty direction") << time + ",,1,COM3";
+    QTest::newRow("port 0") << time + ",1,1,COM0";
+    QTest::newRow("a port in lower case") << time + ",1,1,com3";
+    QTest::newRow("a port with a blank") << time + ",1,1,COM3 ";
+    QTest::newRow("a fifth field") << time + ",1,1,COM3,";
+    QTest::newRow("two rows run together") << time + ",1,1,COM" + time + ",1,1,COM3";
+}
+
+void tst_WindLog::malformedRowsAreRefused()
+{
+    QFETCH(QByteArray, line);
+
+    QString problem;
+    QVERIFY(!parseWindLogRow(line, &problem));
+    QVERIFY(!problem.isEmpty());
+}
+
+void tst_WindLog::rowsThatWouldNotReadBackAreNotWritten_data()
+{
+    QTest::addColumn<WindLogRow>("row");
+
+    const qint64 time = utc("2026-12-07T10:00:00.250Z");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("a direction that is not a number") << WindLogRow{time, nan, 1, "COM3"};
+    QTest::newRow("an infinite speed")
+        << WindLogRow{time, 1, std::numeric_limits<double>::infinity(), "COM3"};
+    QTest::newRow("a negative speed") << WindLogRow{time, 1, -1, "COM3"};
+    QTest::newRow("a source with a comma") << WindLogRow{time, 1, 1, "COM3,x"};
+    QTest::newRow("no source") << WindLogRow{time, 1, 1, ""};
+    QTest::newRow("the year 10000")
+        << WindLogRow{utc("9999-12-31T23:59:59.999Z") + 1, 1, 1, "COM3"};
+}
+
+void tst_WindLog::rowsThatWouldNotReadBackAreNotWritten()
+{
+    QFETCH(WindLogRow, row);
+
+    QTemporaryDir folder;
+    WindLogWriter writer(folder.path(), 30);
+    QVERIFY_THROWS_EXCEPTION(AppError, writer.append(row));
+    QVERIFY(QDir(folder.path()).isEmpty());
+}
+
+void tst_WindLog::eachUtcDayHasItsFileWithAHeader()
+{
+    QTemporaryDir folder;
+    WindLogWriter writer(folder.path(), 30);
+    const WindLogRow late = row(utc("2026-12-07T23:59:59.999Z"), 355.5, 12.25);
+    const WindLogRow early = row(utc("2026-12-08T00:00:00.000Z"), 5, 3);
+    writer.append(late);
+    // On disk at once, while the writer still holds the file.
+    const QString first = folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
+    QCOMPARE(contents(first), QByteArray(windLogHeader) + '\n' + formatWindLogRow(late) + '\n');
+    writer.append(early);
+    QCOMPARE(contents(folder.filePath(QStringLiteral("wind-2026-12-08.csv"))),
+             QByteArray(windLogHeader) + '\n' + formatWindLogRow(early) + '\n');
+    QCOMPARE(contents(first), QByteArray(windLogHeader) + '\n' + formatWindLogRow(late) + '\n');
+}
+
+void tst_WindLog::appendingToAnExistingFile_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("added");
+
+    const QByteArray header = QByteArray(windLogHeader) + '\n';
+    const QByteArray complete("2026-12-07T10:00:00.000Z,1,1,COM3\n");
+    QTest::newRow("after a complete row") << header + complete << QByteArray();
+    QTest::newRow("a torn last row gets its line end first")
+        << header + complete + "2026-12-07T10:00:00.250Z,355.5,12.2" << QByteArray("\n");
+    QTest::newRow("an empty file gets the header") << QByteArray() << header;
+    QTest::newRow("a torn header stays one bad line")
+        << QByteArray("time_utc,dir") << QByteArray("\n");
+}
+
+void tst_WindLog::appendingToAnExistingFile()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, added);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
+    write(path, before);
+    WindLogWriter writer(folder.path(), 30);
+    const WindLogRow next = row(utc("2026-12-07T11:00:00.000Z"));
+    writer.append(next);
+    QCOMPARE(contents(path), before + added + formatWindLogRow(next) + '\n');
+}
+
+void tst_WindLog::expiredFilesAreDeleted_data()
+{
+    QTest::addColumn<int>("keepDays");
+    QTest::addColumn<bool>("onANewDay");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("kept");
+
+    const QStringList thirtyOne{"wind-2026-11-06.csv", "wind-2026-11-07.csv",
+                                "wind-2026-12-06.csv"};
+    QTest::newRow("at start: 30 days back kept, 31 deleted")
+        << 30 << false << thirtyOne << QStringList{"wind-2026-11-07.csv", "wind-2026-12-06.csv"};
+    QTest::newRow("at a new UTC day")
+        << 30 << true << thirtyOne
+        << QStringList{"wind-2026-11-07.csv", "wind-2026-12-06.csv", "wind-2026-12-07.csv"};
+    QTest::newRow("KeepDays 0 keeps today only")
+        << 0 << false << QStringList{"wind-2026-12-06.csv", "wind-2026-12-07.csv"}
+        << QStringList{"wind-2026-12-07.csv"};
+    QTest::newRow("other names and later dates are left alone")
+        << 1 << false
+        << QStringList{"wind-2020-01-01.csv.bak", "wind-2020-1-01.csv", "notes.csv",
+                       "wind-2020-02-30.csv", "wind-2027-01-01.csv"}
+        << QStringList{"notes.csv", "wind-2020-02-30.csv", "wind-2020-01-01.csv.bak",
+                       "wind-2020-1-01.csv", "wind-2027-01-01.csv"};
+}
+
+void tst_WindLog::expiredFilesAreDeleted()
+{
+    QFETCH(int, keepDays);
+    QFETCH(bool, onANewDay);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, kept);
+
+    QTemporaryDir folder;
+    for (const QString &name : files)
+        write(folder.filePath(name), "x\n");
+    WindLogWriter writer(folder.path(), keepDays);
+    const qint64 today = utc("2026-12-07T00:00:00.000Z");
+    if (onANewDay) {
+        // Rows of a day before that day's files existed delete nothing yet.
+        writer.append(row(today - utcDayMs * 40));
+        QFile::remove(folder.filePath(QStringLiteral("wind-2026-10-28.csv")));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), files.size());
+        writer.append(row(today));
+    } else {
+        writer.removeExpiredFiles(today + utcDayMs - 1);
+    }
+    QStringList remaining = QDir(folder.path()).entryList(QDir::Files);
+    remaining.sort();
+    kept.sort();
+    QCOMPARE(remaining, kept);
+}
+
+void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage_data()
+{
+    QTest::addColumn<QString>("folderName");
+    QTest::addColumn<QString>("fileInTheWay");
+
+    QTest::newRow("a folder that is not there") << "absent" << QString();
+    QTest::newRow("a folder where a file stands") << "taken"
+                                                  << "taken";
+    QTest::newRow("a day's file name taken by a folder") << "log"
+                                                         << "log/wind-2026-12-07.csv/";
+}
+
+void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage()
+{
+    QFETCH(QString, folderName);
+    QFETCH(QString, fileInTheWay);
+
+    QTemporaryDir root;
+    const QString folder = root.filePath(folderName);
+    const QString inTheWay = root.filePath(fileInTheWay);
+    if (inTheWay.endsWith(QLatin1Char('/')))
+        QVERIFY(QDir().mkpath(inTheWay));
+    else if (!fileInTheWay.isEmpty())
+        write(inTheWay, "x");
+
+    WindLogWriter writer(folder, 30);
+    QSignalSpy failed(&writer, &WindLogWriter::failed);
+    const qint64 time = utc("2026-12-07T10:00:00.000Z");
+    for (int i = 0; i < 5; ++i)
+        writer.append(row(time + i * 250));
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(failed.first().first().toString().contains(QDir::toNativeSeparators(folder)));
+
+    // Writable again: the log resumes with the next row.
+    if (inTheWay.endsWith(QLatin1Char('/')))
+        QVERIFY(QDir(inTheWay).removeRecursively());
+    else if (!fileInTheWay.isEmpty())
+        QVERIFY(QFile::remove(inTheWay));
+    QVERIFY(QDir().mkpath(folder));
+    const WindLogRow resumed = row(time + 5000);
+    writer.append(resumed);
+    QCOMPARE(contents(QDir(folder).filePath(QStringLiteral("wind-2026-12-07.csv"))),
+             QByteArray(windLogHeader) + '\n' + formatWindLogRow(resumed) + '\n');
+
+    // A later outage is reported again, once.
+    QVERIFY(QDir(folder).removeRecursively());
+    writer.append(row(time + utcDayMs));
+    writer.append(row(time + utcDayMs + 250));
+    QCOMPARE(failed.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_WindLog)
+
+#include "tst_windlog.moc"

@@ -1,0 +1,223 @@
+#include "../core/referencestatistics.h"
+#include "../core/samplewalk.h"
+#include "core/beaufort.h"
+#include "core/utctime.h"
+#include "core/windlogrow.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Six hours across a UTC midnight with irregular intervals, gaps of up to
+// 25 minutes (so some periods hold no sample) and calm spells, then an hour
+// of wind swinging north and south.
+std::vector<WindSample> generatedSamples()
+{
+    WalkShape shape;
+    shape.shortestIntervalMs = 100;
+    shape.longestIntervalMs = 2000;
+    shape.gapChance = 0.0004;
+    shape.longestGapMs = 25 * 60000;
+    shape.calmChance = 0.0003;
+    shape.largestTurnDegrees = 40;
+    const qint64 start
+        = QDateTime(QDate(2026, 12, 7), QTime(21, 0), Qt::UTC).toMSecsSinceEpoch() + 137;
+    std::vector<WindSample> samples = randomWalk(12, start, 6 * 3600000LL, shape);
+    // Then an hour of wind that swings between north and south: its mean
+    // unit vector is too short for a direction.
+    const qint64 swingStart = samples.back().timeMs + 1000;
+    for (qint64 i = 0; i < 3600; ++i)
+        samples.push_back({swingStart + i * 1000, i % 2 == 0 ? 0.0 : 180.0, 5});
+    return samples;
+}
+
+QByteArray fixed(double value, int decimals)
+{
+    return QByteArray::number(value, 'f', decimals);
+}
+
+// The rows wind-stats should write, from the direct computation.
+QByteArrayList expectedRows(const std::vector<WindSample> &samples, qint64 periodMs)
+{
+    QByteArrayList rows{"period_end_utc,samples,coverage_percent,mean_speed_ms,"
+                        "mean_direction_deg,gust_ms,beaufort"};
+    const qint64 first = samples.front().timeMs / periodMs * periodMs;
+    for (qint64 start = first; start <= samples.back().timeMs; start += periodMs) {
+        const ReferencePeriod period = referencePeriod(samples, start, start + periodMs);
+        if (period.sampleCount == 0)
+            continue;
+        QByteArray direction = period.calm ? "calm" : "";
+        if (period.meanDirection) {
+            direction = fixed(*period.meanDirection, 2);
+            if (direction == "360.00")
+                direction = "0.00";
+        }
+        rows.append(QDateTime::fromMSecsSinceEpoch(start + periodMs, Qt::UTC)
+                        .toString(Qt::ISODateWithMs)
+                        .toLatin1()
+                    + ',' + QByteArray::number(period.sampleCount) + ','
+                    + fixed(period.coveredMs * 100.0 / periodMs, 2) + ','
+                    + fixed(period.meanSpeed, 2) + ',' + direction + ',' + fixed(*period.gust, 2)
+                    + ',' + fixed(kmhToBeaufort(period.meanSpeed * 3.6), 1));
+    }
+    return rows;
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run windStats(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(WIND_STATS_EXE), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+class tst_WindStats : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void periodsMatchTheDirectComputation_data();
+    void periodsMatchTheDirectComputation();
+    void wrongUse_data();
+    void wrongUse();
+
+private:
+    QTemporaryDir m_folder;
+    std::vector<WindSample> m_samples;
+    QString m_firstDay;
+    QString m_secondDay;
+};
+
+// Two day files as the log writes them, plus one bad row in the first and a
+// row torn by a crash at the end of the second.
+void tst_WindStats::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    m_samples = generatedSamples();
+    QByteArray days[2] = {QByteArray(windLogHeader) + '\n', QByteArray(windLogHeader) + '\n'};
+    const qint64 midnight = utcDayNumber(m_samples.front().timeMs) + 1;
+    for (std::size_t i = 0; i < m_samples.size(); ++i) {
+        const WindSample &sample = m_samples[i];
+        QByteArray &day = days[utcDayNumber(sample.timeMs) < midnight ? 0 : 1];
+        day += formatWindLogRow({sample.timeMs, sample.directionDegrees,
+                                 sample.speedMetresPerSecond, exampleModeSource()})
+            + '\n';
+        if (i == 100)
+            day += "2026-12-07T21:00:30.000Z,12;5,3,COM3\n";
+    }
+    days[1] += "2026-12-08T03:00:00.000Z,355.5,12.2";
+
+    m_firstDay = m_folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
+    m_secondDay = m_folder.filePath(QStringLiteral("wind-2026-12-08.csv"));
+    for (const auto &[path, text] : {std::pair{m_firstDay, days[0]}, {m_secondDay, days[1]}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(text), text.size());
+    }
+}
+
+void tst_WindStats::periodsMatchTheDirectComputation_data()
+{
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<bool>("fromStandardInput");
+    QTest::addColumn<bool>("calmPeriods");
+    QTest::addColumn<bool>("emptyPeriods");
+
+    QTest::newRow("10-minute periods from day files given out of order")
+        << 10 << false << true << true;
+    QTest::newRow("2-minute periods from standard input") << 2 << true << true << true;
+    QTest::newRow("hours from day files") << 60 << false << false << false;
+}
+
+void tst_WindStats::periodsMatchTheDirectComputation()
+{
+    QFETCH(int, minutes);
+    QFETCH(bool, fromStandardInput);
+    QFETCH(bool, calmPeriods);
+    QFETCH(bool, emptyPeriods);
+
+    QStringList arguments;
+    if (minutes != 10)
+        arguments << QStringLiteral("--period") << QString::number(minutes);
+    QByteArray input;
+    if (fromStandardInput) {
+        for (const QString &path : {m_secondDay, m_firstDay}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            // The torn row ends the input, as it ended its file.
+            input.prepend(file.readAll());
+        }
+    } else {
+        arguments << m_secondDay << m_firstDay;
+    }
+
+    const Run run = windStats(arguments, input);
+    QCOMPARE(run.exitCode, 0);
+    const QByteArrayList rows = run.out.trimmed().split('\n');
+    const QByteArrayList expected = expectedRows(m_samples, minutes * 60000LL);
+    // The data must hold what the row claims to test.
+    const QByteArray all = expected.join('\n');
+    QCOMPARE(all.contains(",calm,"), calmPeriods);
+    QVERIFY(all.contains(",,"));
+    const qint64 periodMs = minutes * 60000LL;
+    const qint64 spanned
+        = m_samples.back().timeMs / periodMs - m_samples.front().timeMs / periodMs + 1;
+    QCOMPARE(expected.size() - 1 < spanned, emptyPeriods);
+    for (int i = 0; i < std::min(rows.size(), expected.size()); ++i)
+        QCOMPARE(rows[i], expected[i]);
+    QCOMPARE(rows.size(), expected.size());
+
+    QVERIFY2(run.err.contains("2 malformed rows"), run.err);
+    const QByteArray firstFile = fromStandardInput ? "standard input" : m_firstDay.toUtf8();
+    QVERIFY2(run.err.contains(firstFile + ":103: "), run.err);
+}
+
+void tst_WindStats::wrongUse_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("rows");
+
+    QTest::newRow("a period that does not divide a day") << QStringList{"--period", "7"} << 2 << 0;
+    QTest::newRow("no period at all") << QStringList{"--period", "0"} << 2 << 0;
+    QTest::newRow("a missing file fails the run after the others are read")
+        << QStringList{"no-such-file.csv"} << 1 << 1;
+}
+
+void tst_WindStats::wrongUse()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(int, rows);
+
+    arguments.append(m_firstDay);
+    const Run run = windStats(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    // The header and the rows of the file that could be read.
+    QCOMPARE(run.out.count('\n') > rows, rows > 0);
+    QVERIFY(!run.err.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_WindStats)
+
+#include "tst_windstats.moc"

@@ -1,0 +1,82 @@
+#include "periodtable.h"
+
+#include "core/beaufort.h"
+#include "core/utctime.h"
+#include "core/windperiod.h"
+
+#include <charconv>
+
+namespace {
+
+void appendFixed(QByteArray &out, double value, int decimals)
+{
+    // std::to_chars rounds the exact binary value, as printf does, and
+    // ignores the locale, which printf does not.
+    char digits[400];
+    const auto result
+        = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+    out.append(digits, result.ptr - digits);
+}
+
+void appendDirection(QByteArray &out, double degrees)
+{
+    // A direction in [0, 360) may round up to 360.00, which is 0.00.
+    QByteArray text;
+    appendFixed(text, degrees, 2);
+    out.append(text == "360.00" ? QByteArrayLiteral("0.00") : text);
+}
+
+void appendRow(QByteArray &out, const WindPeriodStatistics &period)
+{
+    appendUtcTimestamp(out, period.endMs);
+    out.append(',');
+    out.append(QByteArray::number(period.sampleCount));
+    out.append(',');
+    appendFixed(out, period.coverage() * 100, 2);
+    out.append(',');
+    appendFixed(out, period.meanSpeed, 2);
+    out.append(',');
+    if (period.calm)
+        out.append("calm");
+    else if (period.meanDirection)
+        appendDirection(out, *period.meanDirection);
+    out.append(',');
+    appendFixed(out, period.gust.value_or(0), 2);
+    out.append(',');
+    appendFixed(out, kmhToBeaufort(period.meanSpeed * 3.6), 1);
+    out.append('\n');
+}
+
+qint64 alignedEnd(qint64 timeMs, qint64 periodMs)
+{
+    const qint64 quotient = timeMs / periodMs;
+    const qint64 start = (quotient * periodMs > timeMs ? quotient - 1 : quotient) * periodMs;
+    return start + periodMs;
+}
+
+} // namespace
+
+QByteArray periodTable(const std::vector<WindSample> &samples, qint64 periodMs)
+{
+    QByteArray out(periodTableHeader);
+    out.append('\n');
+    if (samples.empty())
+        return out;
+
+    // The same sliding period as the live view's, moved a whole period at a
+    // time: [end - period, end).
+    WindPeriod period(periodMs);
+    qint64 end = alignedEnd(samples.front().timeMs, periodMs);
+    period.advanceTo(end);
+    for (const WindSample &sample : samples) {
+        if (sample.timeMs >= end) {
+            // The sample that ends a period may cover its last part.
+            appendRow(out, period.statistics(sample.timeMs));
+            end = alignedEnd(sample.timeMs, periodMs);
+            period.advanceTo(end);
+        }
+        period.add(sample);
+    }
+    appendRow(out, period.statistics());
+    return out;
+}
