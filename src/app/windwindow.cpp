@@ -66,8 +66,20 @@ void WindWindow::start()
     if (m_state.exampleModeOn) {
         m_controls.exampleTimer->start();
         m_controls.exampleModeButton->setText(QStringLiteral("Stop Example Mode"));
+        emit exampleModeChanged(true);
     }
     refreshDisplay();
+}
+
+int WindWindow::portNumber() const
+{
+    return m_serial->portNumber();
+}
+
+void WindWindow::announceSample(WindSource source)
+{
+    emit sampleAccepted(
+        {monotonicMilliseconds(), m_state.directionDegrees, m_state.speedMetresPerSecond}, source);
 }
 
 void WindWindow::saveSettings()

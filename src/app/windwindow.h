@@ -15,6 +15,8 @@
 
 #include "windwindowcontrols.h"
 
+#include "core/windsample.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -48,6 +50,8 @@ public:
     double windSpeed() const { return m_state.speedMetresPerSecond; }
     bool isListening() const { return m_state.listening; }
     bool isExampleModeOn() const { return m_state.exampleModeOn; }
+    // The serial port that listening opens.
+    int portNumber() const;
 
     // How the listening loop yields once a pass. The default processes every
     // pending event and, after a pass that found nothing to do, sleeps until
@@ -68,6 +72,16 @@ public slots:
 signals:
     // Emitted at the end of every refresh of the display.
     void displayRefreshed();
+    // A reading was accepted and shown: a sensor frame whose checksum
+    // matched, or a step of example mode. The sample holds the direction and
+    // speed as the display corrected them.
+    void sampleAccepted(const WindSample &sample, WindSource source);
+    // A sensor frame failed its checksum; nothing of it was stored.
+    void frameRejected();
+    // Listening to the sensor started or stopped.
+    void listeningChanged(bool listening);
+    // Example mode was switched on or off.
+    void exampleModeChanged(bool on);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -103,6 +117,10 @@ private:
 
     void exampleTick();
     void stepExampleWalk();
+    void setExampleModeOn(bool on);
+
+    // Tells the listeners that the state just shown is a new reading.
+    void announceSample(WindSource source);
 
     SettingsFile &m_settings;
     std::unique_ptr<SerialControl> m_serial;

@@ -37,19 +37,25 @@ void WindWindow::exampleTick()
     }
     stepExampleWalk();
     refreshDisplay();
+    announceSample(WindSource::ExampleMode);
 }
 
 void WindWindow::toggleExampleMode()
 {
-    m_state.exampleModeOn = !m_state.exampleModeOn;
+    setExampleModeOn(!m_state.exampleModeOn);
     if (m_state.exampleModeOn) {
         if (!m_controls.exampleTimer->isActive())
             m_controls.exampleTimer->start();
-        m_controls.exampleModeButton->setText(QStringLiteral("Stop Example Mode"));
         if (m_state.listening)
             stopListening();
-    } else {
-        // The timer stops itself at its next tick.
-        m_controls.exampleModeButton->setText(QStringLiteral("Start Example Mode"));
     }
+    // Switched off, the timer stops itself at its next tick.
+}
+
+void WindWindow::setExampleModeOn(bool on)
+{
+    m_state.exampleModeOn = on;
+    m_controls.exampleModeButton->setText(on ? QStringLiteral("Stop Example Mode")
+                                             : QStringLiteral("Start Example Mode"));
+    emit exampleModeChanged(on);
 }

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 void enableTimer(QTimer *timer)
@@ -26,11 +27,9 @@ void enableTimer(QTimer *timer)
 
 void WindWindow::toggleListening()
 {
-    if (m_state.exampleModeOn) {
-        // The example-mode timer stops itself at its next tick.
-        m_state.exampleModeOn = false;
-        m_controls.exampleModeButton->setText(QStringLiteral("Start Example Mode"));
-    }
+    // The example-mode timer stops itself at its next tick.
+    if (m_state.exampleModeOn)
+        setExampleModeOn(false);
     runListeningLoop();
 }
 
@@ -43,6 +42,7 @@ void WindWindow::runListeningLoop()
     m_state.listening = true;
     m_controls.listenButton->setText(QStringLiteral("Stop listening Serial Port"));
     m_controls.portButton->setEnabled(false);
+    emit listeningChanged(true);
     m_serial->setInputLength(0);
     QString receiveBuffer;
     m_largestReceiveBuffer = 0;
@@ -114,6 +114,7 @@ bool WindWindow::listenPass(QString &receiveBuffer)
     if (m_state.refreshPending) {
         refreshDisplay();
         m_state.refreshPending = false;
+        announceSample(WindSource::Sensor);
     }
     return received || tookFrame;
 }
@@ -140,6 +141,7 @@ void WindWindow::applySensorFrame(const QString &payload, const QString &checksu
         clearSpeedReadouts();
         readSensorField(payload, 1);
         readSensorField(payload, 2);
+        emit frameRejected();
     } else {
         m_controls.rejectedFrameTimer->stop();
         if (const std::optional<double> direction = readSensorField(payload, 1))
@@ -153,10 +155,13 @@ void WindWindow::applySensorFrame(const QString &payload, const QString &checksu
 
 void WindWindow::stopListening()
 {
-    m_state.listening = false;
+    // A click while listening stops twice: here, and when the loop sees it.
+    const bool wasListening = std::exchange(m_state.listening, false);
     m_controls.listenButton->setText(QStringLiteral("Start Listening Serial Port"));
     m_controls.portButton->setEnabled(true);
     if (m_serial->isOpen())
         m_serial->setOpen(false);
     m_controls.frameTimeoutTimer->stop();
+    if (wasListening)
+        emit listeningChanged(false);
 }

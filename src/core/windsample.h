@@ -2,6 +2,9 @@
 
 #include <QtGlobal>
 
+// Where an accepted reading came from.
+enum class WindSource { Sensor, ExampleMode };
+
 // One accepted reading: a sensor frame whose checksum matched, or one step of
 // example mode. A rejected frame never becomes a sample.
 struct WindSample
@@ -15,3 +18,6 @@ struct WindSample
     // The speed as the display shows it: never negative.
     double speedMetresPerSecond = 0;
 };
+
+// Milliseconds on a clock that never jumps, for WindSample::timeMs.
+qint64 monotonicMilliseconds();

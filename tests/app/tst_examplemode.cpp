@@ -3,6 +3,7 @@
 #include "core/randomwalk.h"
 
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +18,7 @@ private slots:
     void speedIsCappedAtSixty();
     void switchingOffLetsOneTickStopTheTimer();
     void switchingBackOnBeforeTheTickKeepsStepping();
+    void ticksAreSamplesOfExampleMode();
 };
 
 void tst_ExampleMode::stepDrawsDirectionFirst()
@@ -75,6 +77,27 @@ void tst_ExampleMode::switchingBackOnBeforeTheTickKeepsStepping()
     // Ticks go on and the walk moves within a couple of seconds.
     QTRY_VERIFY_WITH_TIMEOUT(
         fixture.state().directionDegrees != 100 || fixture.state().speedMetresPerSecond != 5, 5000);
+}
+
+// Every tick that steps is a sample, marked as made up; the tick that only
+// stops the timer is none.
+void tst_ExampleMode::ticksAreSamplesOfExampleMode()
+{
+    WindowFixture fixture(settingsFile("True", "355", "-1"));
+    fixture.start();
+    QSignalSpy samples(fixture.window.get(), &WindWindow::sampleAccepted);
+    QSignalSpy modes(fixture.window.get(), &WindWindow::exampleModeChanged);
+    fixture.exampleTick();
+    fixture.exampleTick();
+    fixture.window->toggleExampleMode();
+    fixture.exampleTick();
+    QCOMPARE(samples.size(), 2);
+    for (const QList<QVariant> &sample : samples) {
+        QCOMPARE(sample.at(1).value<WindSource>(), WindSource::ExampleMode);
+        QVERIFY(sample.at(0).value<WindSample>().speedMetresPerSecond >= 0);
+    }
+    QCOMPARE(modes.size(), 1);
+    QCOMPARE(modes.at(0).at(0).toBool(), false);
 }
 
 QTEST_MAIN(tst_ExampleMode)

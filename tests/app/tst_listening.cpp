@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -45,6 +46,7 @@ private slots:
     void lineAccidentsDoNotHalt();
     void frameFailuresHaltWithTheirKind_data();
     void frameFailuresHaltWithTheirKind();
+    void acceptedFramesAreAnnouncedAsSamples();
     void loneChecksumDigitShownOnceTheLineIsQuiet_data();
     void loneChecksumDigitShownOnceTheLineIsQuiet();
     void realSerialPortOnAPseudoTerminal_data();
@@ -288,6 +290,36 @@ void tst_Listening::frameFailuresHaltWithTheirKind()
 
     fixture.controls().listenButton->click();
     QVERIFY(!fixture.state().listening);
+}
+
+// What listeners (statistics, the log, shared output) hear: one sample per
+// accepted frame, as shown, and nothing but a rejection for a bad one.
+void tst_Listening::acceptedFramesAreAnnouncedAsSamples()
+{
+    WindowFixture fixture(settingsFile("False", "0", "0"));
+    fixture.start();
+    QSignalSpy samples(fixture.window.get(), &WindWindow::sampleAccepted);
+    QSignalSpy rejections(fixture.window.get(), &WindWindow::frameRejected);
+    QSignalSpy listening(fixture.window.get(), &WindWindow::listeningChanged);
+    listenWhile(fixture,
+                {
+                    [&] { fixture.serial->feed(sensorFrame("A,370,5")); },
+                    [&] { fixture.serial->feed(sensorFrame("A,200,30", "00")); },
+                    [&] { fixture.serial->feed(sensorFrame("A,90,-2")); },
+                    [&] { fixture.controls().listenButton->click(); },
+                });
+    QCOMPARE(samples.size(), 2);
+    const auto first = samples.at(0).at(0).value<WindSample>();
+    QCOMPARE(first.directionDegrees, 10.0);
+    QCOMPARE(first.speedMetresPerSecond, 5.0);
+    QCOMPARE(samples.at(0).at(1).value<WindSource>(), WindSource::Sensor);
+    const auto second = samples.at(1).at(0).value<WindSample>();
+    QCOMPARE(second.speedMetresPerSecond, 0.0);
+    QVERIFY(second.timeMs >= first.timeMs);
+    QCOMPARE(rejections.size(), 1);
+    QCOMPARE(listening.size(), 2);
+    QCOMPARE(listening.at(0).at(0).toBool(), true);
+    QCOMPARE(listening.at(1).at(0).toBool(), false);
 }
 
 void tst_Listening::loneChecksumDigitShownOnceTheLineIsQuiet_data()

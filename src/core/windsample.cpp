@@ -1,0 +1,9 @@
+#include "windsample.h"
+
+#include <chrono>
+
+qint64 monotonicMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
