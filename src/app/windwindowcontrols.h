@@ -34,18 +34,18 @@ struct WindWindowControls
     QLabel *degreeSign = nullptr; // a small raised "0" after the degrees
     QLabel *compassPointReadout = nullptr; // the direction as N, NE, ... NW
 
-    FrameBox *kmhBox = nullptr;
+    FrameBox *kmhBox = nullptr; // holds the km/h readout and its unit
     QLabel *kmhReadout = nullptr; // the speed in km/h
-    QLabel *kmhUnit = nullptr;
-    FrameBox *mphBox = nullptr;
+    QLabel *kmhUnit = nullptr; // the fixed caption "km/h"
+    FrameBox *mphBox = nullptr; // holds the mph readout and its unit
     QLabel *mphReadout = nullptr; // the speed in mph
-    QLabel *mphUnit = nullptr;
-    FrameBox *knotsBox = nullptr;
+    QLabel *mphUnit = nullptr; // the fixed caption "mph"
+    FrameBox *knotsBox = nullptr; // holds the knots readout and its unit
     QLabel *knotsReadout = nullptr; // the speed in knots
-    QLabel *knotsUnit = nullptr;
-    FrameBox *beaufortBox = nullptr;
+    QLabel *knotsUnit = nullptr; // the fixed caption "knots"
+    FrameBox *beaufortBox = nullptr; // holds the Beaufort readout and its unit
     QLabel *beaufortReadout = nullptr; // the Beaufort value with one decimal
-    QLabel *beaufortUnit = nullptr;
+    QLabel *beaufortUnit = nullptr; // the fixed caption "Bfr"
 
     QLineEdit *descriptionBox = nullptr; // what the wind of this force is called
     QLineEdit *seaBox = nullptr; // the state of the sea at this force
