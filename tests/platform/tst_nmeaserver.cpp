@@ -199,7 +199,7 @@ void tst_NmeaServer::ignoresWhatClientsSend()
 
     QByteArray garbage;
     for (int i = 0; i < 1 << 20; ++i)
-        garbage += char(i * 7919 % 256);
+        garbage += char(quint32(i) * 7919u % 256u);
     garbage += "\r\n$PSTOP*00\r\nquit\r\n";
     for (int i = 0; i < 8; ++i)
         talker.socket.write(garbage);
