@@ -1,0 +1,94 @@
+#include "ipliteral.h"
+
+#include <QList>
+
+namespace {
+
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool isScopeCharacter(QChar c)
+{
+    return (c.unicode() < 0x80 && c.isLetterOrNumber()) || c == u'_' || c == u'-' || c == u'.';
+}
+
+// The number of 16-bit groups in one side of "::" (or in a whole address
+// without one); -1 when the text is not such a list.
+int ipv6GroupCount(QStringView text)
+{
+    if (text.isEmpty())
+        return 0;
+    const QList<QStringView> groups = text.split(u':');
+    int count = 0;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const QStringView group = groups.at(i);
+        if (i == groups.size() - 1 && group.contains(u'.')) {
+            if (!isIpv4Literal(group))
+                return -1;
+            count += 2;
+            continue;
+        }
+        if (group.isEmpty() || group.size() > 4)
+            return -1;
+        for (const QChar c : group) {
+            if (!isHexDigit(c))
+                return -1;
+        }
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+bool isIpv4Literal(QStringView text)
+{
+    const QList<QStringView> parts = text.split(u'.');
+    if (parts.size() != 4)
+        return false;
+    for (const QStringView part : parts) {
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.front() == u'0'))
+            return false;
+        int value = 0;
+        for (const QChar c : part) {
+            if (c < u'0' || c > u'9')
+                return false;
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        if (value > 255)
+            return false;
+    }
+    return true;
+}
+
+bool isIpv6Literal(QStringView text)
+{
+    const qsizetype percent = text.indexOf(u'%');
+    if (percent >= 0) {
+        const QStringView scope = text.mid(percent + 1);
+        if (scope.isEmpty())
+            return false;
+        for (const QChar c : scope) {
+            if (!isScopeCharacter(c))
+                return false;
+        }
+        text = text.left(percent);
+    }
+
+    const qsizetype gap = text.indexOf(u"::");
+    if (gap < 0)
+        return ipv6GroupCount(text) == 8;
+    // A second "::" (also ":::") would leave the zeros' position unknown.
+    if (text.indexOf(u"::", gap + 1) >= 0)
+        return false;
+    const QStringView head = text.left(gap);
+    // Only the last group may be a dotted IPv4 address.
+    if (head.contains(u'.'))
+        return false;
+    const int headGroups = ipv6GroupCount(head);
+    const int tailGroups = ipv6GroupCount(text.mid(gap + 2));
+    // "::" stands for at least one group of zeros.
+    return headGroups >= 0 && tailGroups >= 0 && headGroups + tailGroups <= 7;
+}

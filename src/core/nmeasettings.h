@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/nmeasentence.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The optional [NMEA] section of the settings file, which shares the wind
+// with other programs:
+//
+//     [NMEA]
+//     TcpPort=10110
+//     Bind=0.0.0.0
+//     UdpTarget=192.168.1.255:10110
+//     Sentences=MWV,MWD
+//     SpeedUnit=N
+//     SendExampleMode=False
+//
+// Every key may be left out. A section without TcpPort and UdpTarget shares
+// nothing; when it sets other keys that is an error, because its author
+// evidently meant to share and would otherwise find out only at the
+// chartplotter. A section with no key set counts as no section.
+
+struct NmeaEndpoint
+{
+    QString address; // an IPv4 or IPv6 literal, without brackets
+    quint16 port = 0;
+};
+
+struct NmeaConfig
+{
+    // The port the TCP server listens on; none: no server. Port 0 lets the
+    // system choose one, which only tests do: the settings never give 0.
+    std::optional<quint16> tcpPort;
+    // The address the server listens on; 0.0.0.0 is every IPv4 interface.
+    QString bindAddress = QStringLiteral("0.0.0.0");
+    // Where every sentence also goes as one datagram; none: no UDP.
+    std::optional<NmeaEndpoint> udpTarget;
+    // MWV only by default: its angle is relative to the sensor's mark and
+    // right however the sensor is mounted, while MWD claims true north,
+    // which holds only when the mark points north. MWD is sent on request.
+    bool sendMwv = true;
+    bool sendMwd = false;
+    NmeaSpeedUnit speedUnit = NmeaSpeedUnit::Knots;
+    // Made-up wind on a chartplotter is a hazard: off unless asked for.
+    bool sendExampleMode = false;
+
+    bool isOutputOn() const { return tcpPort.has_value() || udpTarget.has_value(); }
+};
+
+// The section's name in the settings file.
+inline constexpr char NmeaSectionName[] = "NMEA";
+
+// The text of one key of the section, blanks around it removed; empty when
+// the key (or the whole section) is missing.
+using NmeaSettingLookup = std::function<QString(const QString &key)>;
+
+// The configuration the section describes; output off without a section.
+// Throws AppError (InvalidArgument) on the first bad value, with a
+// description that names the section and the key (the caller adds the
+// file), so that the display can start without output.
+NmeaConfig readNmeaConfig(const NmeaSettingLookup &valueOf);
