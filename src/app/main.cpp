@@ -1,5 +1,6 @@
 #include "errorguard.h"
 #include "messages.h"
+#include "windsharing.h"
 #include "windwindow.h"
 
 #include "core/settingsfile.h"
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -64,5 +66,14 @@ int main(int argc, char *argv[])
 
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
+
+    // A section that cannot be used is told once, over the running display.
+    WindSharing sharing(settings, window);
+    const QString sharingProblem = sharing.start();
+    if (!sharingProblem.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, sharingProblem] {
+            showMessage(&window, applicationTitle(), sharingProblem, MessageIcon::Error);
+        });
+    }
     return app.exec();
 }

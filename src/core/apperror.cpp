@@ -27,6 +27,8 @@ QString AppError::kindName(Kind kind)
         return QStringLiteral("File error");
     case Kind::SerialError:
         return QStringLiteral("Serial port error");
+    case Kind::NetworkError:
+        return QStringLiteral("Network error");
     }
     return {};
 }

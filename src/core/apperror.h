@@ -18,6 +18,7 @@ public:
         SubscriptOutOfRange,
         FileError,
         SerialError,
+        NetworkError,
     };
 
     AppError(Kind kind, QString description);

@@ -16,7 +16,7 @@ constexpr int KernelSendBufferBytes = 16 * 1024;
 
 [[noreturn]] void raise(const QString &description)
 {
-    throw AppError(AppError::Kind::InvalidArgument, description);
+    throw AppError(AppError::Kind::NetworkError, description);
 }
 
 QHostAddress hostAddress(const QString &text)
