@@ -56,6 +56,15 @@ void NmeaOutput::sampleAccepted(const WindSample &sample, bool fromExampleMode)
     }
 }
 
+void NmeaOutput::listeningStarted()
+{
+    if (!m_config.isOutputOn() || !m_config.sendMwv)
+        return;
+    m_source = Source::Listening;
+    m_voidTimer->stop();
+    m_staleTimer->start();
+}
+
 void NmeaOutput::listeningStopped()
 {
     if (m_source == Source::Listening)

@@ -35,6 +35,9 @@ public:
     void setStaleTiming(int staleAfterMs, int voidIntervalMs);
 
     void sampleAccepted(const WindSample &sample, bool fromExampleMode);
+    // From now on the sensor is the source: a line that never delivers a
+    // sample goes stale like one that stopped delivering.
+    void listeningStarted();
     void listeningStopped();
     void exampleModeStopped();
 

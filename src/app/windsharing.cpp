@@ -44,7 +44,9 @@ QString WindSharing::start()
                 output->sampleAccepted(sample, source == WindSource::ExampleMode);
             });
     connect(&m_window, &WindWindow::listeningChanged, m_output, [output = m_output](bool on) {
-        if (!on)
+        if (on)
+            output->listeningStarted();
+        else
             output->listeningStopped();
     });
     connect(&m_window, &WindWindow::exampleModeChanged, m_output, [output = m_output](bool on) {

@@ -54,6 +54,7 @@ private slots:
     void onePerChosenKind();
     void unstatableSampleIsReportedVoid();
     void staleDataSendVoidMwvUntilTheNextSample();
+    void silentLineGoesStaleToo();
     void stoppingTheSourceStopsTheOutput_data();
     void stoppingTheSourceStopsTheOutput();
 };
@@ -112,6 +113,17 @@ void tst_NmeaOutput::staleDataSendVoidMwvUntilTheNextSample()
     QVERIFY(!recorder.output.isStale());
     QTest::qWait(StaleAfterMs / 5);
     QCOMPARE(recorder.sent, (Sentences{Mwv, Mwd}));
+}
+
+// Listening to a line that never delivers: listeners see the loss too.
+void tst_NmeaOutput::silentLineGoesStaleToo()
+{
+    Recorder recorder(config(true, true));
+    recorder.output.listeningStarted();
+    QTRY_VERIFY(recorder.sent.size() >= 3);
+    QCOMPARE(recorder.sent, Sentences(recorder.sent.size(), Void));
+    recorder.output.listeningStopped();
+    QVERIFY(!recorder.anyTimerRuns());
 }
 
 // Each source stops only its own output; once stopped nothing more goes
