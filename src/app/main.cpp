@@ -1,4 +1,6 @@
 #include "errorguard.h"
+#include "historyaddon.h"
+#include "historymenu.h"
 #include "messages.h"
 #include "windwindow.h"
 
@@ -8,6 +10,7 @@
 #include "platform/signalwatcher.h"
 #include "widgets/windowfont.h"
 
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QScreen>
 #include <QStandardPaths>
@@ -33,11 +36,20 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(applicationIcon());
     substituteWindowFonts();
 
+    QCommandLineParser commandLine;
+    const QCommandLineOption openHistory = historyOption();
+    commandLine.addOption(openHistory);
+    commandLine.process(app);
+
     SettingsFile settings(QApplication::applicationDirPath(),
                           QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     auto serial = std::make_unique<QtSerialControl>(
         [&settings](int port) { return deviceForPort(settings, port); });
     WindWindow window(settings, std::move(serial));
+
+    // Records from the first sample, whether or not the history window is
+    // ever opened.
+    HistoryAddOn history(window, settings);
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at
@@ -56,6 +68,7 @@ int main(int argc, char *argv[])
 
     try {
         window.readSettings();
+        history.startDataLog();
         window.start();
     } catch (const AppError &error) {
         showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
@@ -64,5 +77,7 @@ int main(int argc, char *argv[])
 
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
+    if (commandLine.isSet(openHistory))
+        history.historyWindow().showAndRaise();
     return app.exec();
 }
