@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +18,7 @@ constexpr qint64 MinuteMs = 60 * 1000;
 constexpr int MostTimeTicks = 6;
 constexpr int Gap = 4; // pixels between a label and what it labels
 constexpr double PointDiameter = 3;
+constexpr double LineWidth = 1;
 
 qint64 timeTickStepMs(qint64 spanMs)
 {
@@ -33,7 +33,6 @@ qint64 timeTickStepMs(qint64 spanMs)
 TimePlot::TimePlot(QWidget *parent)
     : QWidget(parent)
 {
-    setBackgroundRole(QPalette::Base);
     computeMetrics();
 }
 
@@ -47,14 +46,24 @@ void TimePlot::setSeries(const QList<Series> &series)
         data.series = one;
         m_data.push_back(std::move(data));
     }
+    m_background = QPixmap();
     m_hasPoints = false;
     update();
 }
 
 void TimePlot::setValueAxis(double minimum, double maximum, const QList<Tick> &ticks)
 {
+    if (maximum <= minimum)
+        maximum = minimum + 1;
+    const auto sameTicks = [&ticks, this] {
+        return std::equal(
+            ticks.cbegin(), ticks.cend(), m_ticks.cbegin(), m_ticks.cend(),
+            [](const Tick &a, const Tick &b) { return a.value == b.value && a.label == b.label; });
+    };
+    if (minimum == m_minimum && maximum == m_maximum && sameTicks())
+        return;
     m_minimum = minimum;
-    m_maximum = maximum > minimum ? maximum : minimum + 1;
+    m_maximum = maximum;
     m_ticks = ticks;
     computeMetrics();
     update();
@@ -69,7 +78,11 @@ void TimePlot::setEmptyText(const QString &text)
 void TimePlot::beginData(qint64 endMs, qint64 spanMs)
 {
     m_endMs = endMs;
-    m_spanMs = std::max<qint64>(spanMs, 1);
+    spanMs = std::max<qint64>(spanMs, 1);
+    if (spanMs != m_spanMs) {
+        m_spanMs = spanMs;
+        m_background = QPixmap();
+    }
     m_hasPoints = false;
     for (SeriesData &data : m_data) {
         data.hasLast = false;
@@ -158,6 +171,7 @@ void TimePlot::computeMetrics()
     const double bottom = m_lineHeight + 2 * Gap; // the time labels
     m_plotArea = QRectF(left, top, std::max(1.0, width() - left - right),
                         std::max(1.0, height() - top - bottom));
+    m_background = QPixmap();
 }
 
 double TimePlot::yFor(double value) const
@@ -174,16 +188,29 @@ double TimePlot::xForColumn(int column) const
 void TimePlot::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    // The frame, the grid, the labels and the legend change only with the
+    // size, the axis or the span: they are drawn once into a picture, and a
+    // refresh draws only the data over it.
+    if (m_background.isNull() || m_background.deviceIndependentSize() != QSizeF(size())) {
+        const qreal ratio = devicePixelRatioF();
+        m_background = QPixmap((QSizeF(size()) * ratio).toSize());
+        m_background.setDevicePixelRatio(ratio);
+        // Clear around the plot, where whatever holds the plot shows.
+        m_background.fill(Qt::transparent);
+        QPainter background(&m_background);
+        background.setRenderHint(QPainter::Antialiasing);
+        paintFrame(background);
+        paintValueAxis(background);
+        paintTimeAxis(background);
+        paintLegend(background);
+    }
+    painter.drawPixmap(0, 0, m_background);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintFrame(painter);
-    paintValueAxis(painter);
-    paintTimeAxis(painter);
     painter.save();
     painter.setClipRect(
         m_plotArea.adjusted(-PointDiameter, -PointDiameter, PointDiameter, PointDiameter));
     paintData(painter);
     painter.restore();
-    paintLegend(painter);
 }
 
 void TimePlot::paintFrame(QPainter &painter) const
@@ -236,49 +263,88 @@ void TimePlot::paintData(QPainter &painter) const
         return;
     }
     for (const SeriesData &data : m_data) {
-        if (data.series.style == Style::Line) {
-            QPainterPath path;
-            bool open = false;
-            for (int column = 0; column < Columns; ++column) {
-                const LineColumn &cell = data.lines[size_t(column)];
-                if (!cell.used)
-                    continue;
-                const double x = xForColumn(column);
-                if (!open || cell.breakBefore)
-                    path.moveTo(x, yFor(cell.first));
-                else
-                    path.lineTo(x, yFor(cell.first));
-                open = true;
-                if (cell.low != cell.high) {
-                    path.lineTo(x, yFor(cell.low));
-                    path.lineTo(x, yFor(cell.high));
-                }
-                path.lineTo(x, yFor(cell.last));
-            }
-            painter.setPen(QPen(data.series.colour, 1.5));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawPath(path);
-        } else {
-            QPolygonF points;
-            for (int column = 0; column < Columns; ++column) {
-                const std::bitset<PointLevels> &levels = data.levels[size_t(column)];
-                if (levels.none())
-                    continue;
-                const double x = xForColumn(column);
-                for (int level = 0; level < PointLevels; ++level) {
-                    if (levels.test(size_t(level))) {
-                        const double value
-                            = m_minimum + (m_maximum - m_minimum) * level / double(PointLevels - 1);
-                        points << QPointF(x, yFor(value));
-                    }
-                }
-            }
-            QPen pen(data.series.colour, PointDiameter);
-            pen.setCapStyle(Qt::RoundCap);
-            painter.setPen(pen);
-            painter.drawPoints(points);
+        if (data.series.style == Style::Line)
+            paintLine(painter, data);
+        else
+            paintPoints(painter, data);
+    }
+}
+
+void TimePlot::paintLine(QPainter &painter, const SeriesData &data) const
+{
+    // Columns that share a pixel are drawn as one: the stroke would cover
+    // the same pixels, at twice the cost.
+    QPolygonF stroke;
+    const auto flush = [&](double x, const LineColumn &cell) {
+        stroke << QPointF(x, yFor(cell.first));
+        if (cell.low != cell.high)
+            stroke << QPointF(x, yFor(cell.low)) << QPointF(x, yFor(cell.high));
+        stroke << QPointF(x, yFor(cell.last));
+    };
+    const auto drawStroke = [&] {
+        if (!stroke.isEmpty())
+            painter.drawPolyline(stroke);
+        stroke.clear();
+    };
+    painter.setPen(QPen(data.series.colour, LineWidth));
+    LineColumn pixel;
+    int pixelX = 0;
+    for (int column = 0; column < Columns; ++column) {
+        const LineColumn &cell = data.lines[size_t(column)];
+        if (!cell.used)
+            continue;
+        const int x = int(xForColumn(column));
+        if (pixel.used && (x != pixelX || cell.breakBefore)) {
+            flush(pixelX + 0.5, pixel);
+            pixel.used = false;
+        }
+        if (cell.breakBefore)
+            drawStroke();
+        if (!pixel.used) {
+            pixel = cell;
+            pixelX = x;
+            continue;
+        }
+        pixel.low = std::min(pixel.low, cell.low);
+        pixel.high = std::max(pixel.high, cell.high);
+        pixel.last = cell.last;
+    }
+    if (pixel.used)
+        flush(pixelX + 0.5, pixel);
+    drawStroke();
+}
+
+void TimePlot::paintPoints(QPainter &painter, const SeriesData &data) const
+{
+    // Squares without antialiasing: at three pixels a round dot looks the
+    // same and costs many times more.
+    std::vector<QRectF> squares;
+    const double half = PointDiameter / 2;
+    for (int column = 0; column < Columns; ++column) {
+        const std::bitset<PointLevels> &levels = data.levels[size_t(column)];
+        if (levels.none())
+            continue;
+        const double x = std::floor(xForColumn(column));
+        double lastY = -1;
+        for (int level = 0; level < PointLevels; ++level) {
+            if (!levels.test(size_t(level)))
+                continue;
+            const double value
+                = m_minimum + (m_maximum - m_minimum) * level / double(PointLevels - 1);
+            // Levels finer than the plot's pixels land on one square.
+            const double y = std::floor(yFor(value));
+            if (y == lastY)
+                continue;
+            lastY = y;
+            squares.emplace_back(x + 0.5 - half, y + 0.5 - half, PointDiameter, PointDiameter);
         }
     }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(data.series.colour);
+    painter.drawRects(squares.data(), int(squares.size()));
+    painter.restore();
 }
 
 void TimePlot::paintLegend(QPainter &painter) const

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 
@@ -108,6 +109,8 @@ private:
     void paintTimeAxis(QPainter &painter) const;
     void paintValueAxis(QPainter &painter) const;
     void paintData(QPainter &painter) const;
+    void paintLine(QPainter &painter, const SeriesData &data) const;
+    void paintPoints(QPainter &painter, const SeriesData &data) const;
     void paintLegend(QPainter &painter) const;
 
     std::vector<SeriesData> m_data;
@@ -123,4 +126,6 @@ private:
     // Recomputed when the size or the font changes.
     QRectF m_plotArea;
     int m_lineHeight = 0;
+    // The frame, grid, labels and legend; null when they must be drawn anew.
+    QPixmap m_background;
 };
