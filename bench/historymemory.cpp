@@ -31,8 +31,6 @@ HistoryMemory measureHistoryMemory()
         window.refresh();
         QCoreApplication::processEvents();
         memory.withWindowMb = heapInUseMb() - before;
-        memory.refreshCopyMb = double(recorder.history(clock, 3600 * 1000).size())
-            * double(sizeof(WindHistoryPoint)) / (1024 * 1024);
     }
     return memory;
 }

@@ -8,8 +8,9 @@ struct HistoryMemory
 {
     qint64 samples = 0;
     double recorderMb = 0; // the recorder after an hour at 40 samples a second
-    double withWindowMb = 0; // and the history window shown at 60 minutes, refreshed
-    double refreshCopyMb = 0; // the points one refresh copies out for a moment
+    // And the history window shown at 60 minutes and refreshed; a refresh
+    // reads the points where they are, so this is also its peak.
+    double withWindowMb = 0;
 };
 
 // Feeds an hour at 40 samples a second to the recorder on a clock of its own,

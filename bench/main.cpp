@@ -501,10 +501,8 @@ Row historyMemoryRow()
     row.hasFrames = false;
     row.checks = {Check::Figure};
     row.figureMet = memory.withWindowMb <= HistoryMemoryLimitMb;
-    row.note = QStringLiteral("heap: recorder %1 MB, with the window open %2 MB (+ %3 MB for a "
-                              "moment at each refresh), ≤ %4 MB")
-                   .arg(number(memory.recorderMb, 2), number(memory.withWindowMb, 2),
-                        number(memory.refreshCopyMb, 2))
+    row.note = QStringLiteral("heap: recorder %1 MB, with the window open %2 MB, ≤ %3 MB")
+                   .arg(number(memory.recorderMb, 2), number(memory.withWindowMb, 2))
                    .arg(HistoryMemoryLimitMb);
     return row;
 }

@@ -91,16 +91,15 @@ public:
     QWidget *widget() override { return &m_widget; }
     void refresh(WindRecorder &recorder, qint64 now, qint64 spanMs) override
     {
-        const std::vector<WindHistoryPoint> points = recorder.history(now, spanMs);
         m_speed->setValueAxis(0, 120, {{0, QStringLiteral("0")}, {60, QStringLiteral("60")}});
         m_speed->beginData(now, spanMs);
         m_direction->beginData(now, spanMs);
-        for (const WindHistoryPoint &point : points) {
+        recorder.forEachHistoryPoint(now, spanMs, [this](const WindHistoryPoint &point) {
             m_speed->addPoint(0, point.timeMs, point.speedMetresPerSecond * Kmh);
             m_speed->addPoint(1, point.timeMs, point.twoMinuteMeanSpeed * Kmh);
             m_speed->addPoint(2, point.timeMs, point.tenMinuteGust * Kmh);
             m_direction->addPoint(0, point.timeMs, point.directionDegrees);
-        }
+        });
         m_speed->endData();
         m_direction->endData();
     }

@@ -59,37 +59,40 @@ void HistoryWindow::showPlots(qint64 nowMs)
 {
     const int minutes = spanMinutes();
     const qint64 spanMs = minutes * MinuteMs;
-    const std::vector<WindHistoryPoint> points = m_recorder.history(nowMs, spanMs);
     const QLocale locale;
 
-    float lowest = points.empty() ? 0.0f : points.front().speedMetresPerSecond;
+    // One pass over the span, without a copy of it: the lines keep their
+    // values as given, so the speed axis can be chosen after them.
+    qint64 count = 0;
+    float lowest = 0;
     float highest = 0;
     float highestGust = 0;
-    for (const WindHistoryPoint &point : points) {
-        lowest = std::min(lowest, point.speedMetresPerSecond);
-        highest = std::max(highest, point.speedMetresPerSecond);
-        highestGust = std::max(highestGust, point.tenMinuteGust);
-    }
-    double top = 0;
-    const QList<TimePlot::Tick> ticks
-        = speedTicks(std::max(highest, highestGust) * KmhPerMetrePerSecond, top);
-    m_speedPlot->setValueAxis(0, top, ticks);
-
+    WindHistoryPoint latest;
     m_speedPlot->beginData(nowMs, spanMs);
     m_directionPlot->beginData(nowMs, spanMs);
-    for (const WindHistoryPoint &point : points) {
+    m_recorder.forEachHistoryPoint(nowMs, spanMs, [&](const WindHistoryPoint &point) {
+        lowest = count == 0 ? point.speedMetresPerSecond
+                            : std::min(lowest, point.speedMetresPerSecond);
+        highest = std::max(highest, point.speedMetresPerSecond);
+        highestGust = std::max(highestGust, point.tenMinuteGust);
+        latest = point;
+        ++count;
         m_speedPlot->addPoint(0, point.timeMs, point.speedMetresPerSecond * KmhPerMetrePerSecond);
         m_speedPlot->addPoint(1, point.timeMs, point.twoMinuteMeanSpeed * KmhPerMetrePerSecond);
         m_speedPlot->addPoint(2, point.timeMs, point.tenMinuteGust * KmhPerMetrePerSecond);
         m_directionPlot->addPoint(0, point.timeMs, wrappedDegrees(point.directionDegrees));
-    }
+    });
+    double top = 0;
+    const QList<TimePlot::Tick> ticks
+        = speedTicks(std::max(highest, highestGust) * KmhPerMetrePerSecond, top);
+    m_speedPlot->setValueAxis(0, top, ticks);
     m_speedPlot->endData();
     m_directionPlot->endData();
 
     const QString span = QStringLiteral("over the last %1 minutes").arg(minutes);
     m_speedPlot->setAccessibleName(QStringLiteral("Speed plot"));
     m_directionPlot->setAccessibleName(QStringLiteral("Direction plot"));
-    if (points.empty()) {
+    if (count == 0) {
         describe(m_speedPlot, QStringLiteral("Speed %1: no samples.").arg(span));
         describe(m_directionPlot, QStringLiteral("Direction %1: no samples.").arg(span));
         return;
@@ -100,12 +103,12 @@ void HistoryWindow::showPlots(qint64 nowMs)
     describe(m_speedPlot,
              QStringLiteral("Speed %1 in kilometres per hour: %2 samples, from %3 to %4; "
                             "2-minute mean now %5; highest gust %6.")
-                 .arg(span, formatWhole(double(points.size()), locale), kmh(lowest), kmh(highest),
-                      kmh(points.back().twoMinuteMeanSpeed), kmh(highestGust)));
-    const double latest = wrappedDegrees(points.back().directionDegrees);
+                 .arg(span, formatWhole(double(count), locale), kmh(lowest), kmh(highest),
+                      kmh(latest.twoMinuteMeanSpeed), kmh(highestGust)));
+    const double latestDirection = wrappedDegrees(latest.directionDegrees);
     describe(m_directionPlot,
              QStringLiteral("Direction %1: %2 samples drawn as points; the latest %3 degrees, %4.")
-                 .arg(span, formatWhole(double(points.size()), locale),
-                      formatWhole(std::fmod(std::round(latest), 360.0), locale),
-                      sixteenPointCompass(latest)));
+                 .arg(span, formatWhole(double(count), locale),
+                      formatWhole(std::fmod(std::round(latestDirection), 360.0), locale),
+                      sixteenPointCompass(latestDirection)));
 }

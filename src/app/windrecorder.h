@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QTimer;
@@ -71,6 +73,13 @@ public:
     // As of a time from now(), or later.
     WindStatisticsSnapshot statistics(qint64 nowMs);
     std::vector<WindHistoryPoint> history(qint64 nowMs, qint64 spanMs) const;
+    // The same points handed one by one to visit(const WindHistoryPoint &),
+    // without copying the span.
+    template<class Visit> void forEachHistoryPoint(qint64 nowMs, qint64 spanMs, Visit &&visit) const
+    {
+        m_statistics.forEachHistoryPoint(std::max(nowMs, m_lastSampleMs), spanMs,
+                                         std::forward<Visit>(visit));
+    }
 
 signals:
     // The data log cannot be written (once an outage, naming the folder and

@@ -56,8 +56,9 @@ public:
     // data.
     void setSeries(const QList<Series> &series);
     // The value axis runs from minimum (bottom) to maximum (top), with a
-    // labelled grid line at each tick. A point series is placed on the axis
-    // as it stands when its points are added.
+    // labelled grid line at each tick. A line keeps its values as given, so
+    // the axis may be set after them; a point series is placed on the axis as
+    // it stands when its points are added.
     void setValueAxis(double minimum, double maximum, const QList<Tick> &ticks);
     // A line is broken where two consecutive points are further apart.
     void setLongestJoinedGap(qint64 ms) { m_longestJoinedGapMs = ms; }
