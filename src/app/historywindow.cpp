@@ -3,6 +3,7 @@
 #include "errorguard.h"
 #include "windrecorder.h"
 
+#include "core/windstatisticstext.h"
 #include "widgets/timeplot.h"
 
 #include <QComboBox>

@@ -13,8 +13,6 @@
 // The texts come from core/windstatisticstext.h, the plots are TimePlot
 // widgets, the figures from WindRecorder.
 
-#include "core/windstatisticstext.h"
-
 #include <QString>
 #include <QWidget>
 

@@ -8,6 +8,7 @@
 
 #include "core/numberformat.h"
 #include "core/windstatistics.h"
+#include "core/windstatisticstext.h"
 
 #include <QLabel>
 #include <QLocale>

@@ -9,6 +9,7 @@
 #include "core/windhistory.h"
 #include "core/windperiodstatistics.h"
 #include "core/windspeed.h"
+#include "core/windstatisticstext.h"
 
 #include "widgets/timeplot.h"
 
