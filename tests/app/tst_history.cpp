@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -159,6 +160,7 @@ class tst_History : public QObject
 private slots:
     void logHoldsAcceptedFramesOnly();
     void exampleModeSamplesAreLoggedAsExample();
+    void expiredFilesGoAtStartAndAtMidnight();
     void logProblemIsShownOnceAndTheDisplayGoesOn_data();
     void logProblemIsShownOnceAndTheDisplayGoesOn();
     void figuresReadAloudMatchTheEngine_data();
@@ -229,6 +231,37 @@ void tst_History::exampleModeSamplesAreLoggedAsExample()
         QCOMPARE(rows[i].speedMetresPerSecond, shown[i].second);
     }
     QCOMPARE(history.recorder().source().kind, RecordedSource::Kind::ExampleMode);
+}
+
+void tst_History::expiredFilesGoAtStartAndAtMidnight()
+{
+    QTemporaryDir folder;
+    const auto touch = [&folder](const char *name) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        return file.open(QIODevice::WriteOnly);
+    };
+    for (const char *name : {"wind-2026-12-03.csv", "wind-2026-12-04.csv", "wind-2026-12-05.csv",
+                             "wind-2026-12-06.csv", "notes.csv"})
+        QVERIFY(touch(name));
+    const auto present = [&folder] {
+        return QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+    };
+    // 60 ms before midnight UTC, keeping 2 days.
+    qint64 utcNow
+        = QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59, 940), Qt::UTC).toMSecsSinceEpoch();
+    WindRecorder recorder(monotonicMilliseconds, [&utcNow] { return utcNow; });
+    recorder.startLog(folder.path(), 2);
+    QCOMPARE(present(),
+             (QStringList{QStringLiteral("notes.csv"), QStringLiteral("wind-2026-12-04.csv"),
+                          QStringLiteral("wind-2026-12-05.csv"),
+                          QStringLiteral("wind-2026-12-06.csv")}));
+
+    utcNow += 100; // the clock passes midnight while the timer runs
+    QTRY_COMPARE_WITH_TIMEOUT(
+        present(),
+        (QStringList{QStringLiteral("notes.csv"), QStringLiteral("wind-2026-12-05.csv"),
+                     QStringLiteral("wind-2026-12-06.csv")}),
+        2000);
 }
 
 void tst_History::logProblemIsShownOnceAndTheDisplayGoesOn_data()
