@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 // KeepDays absent: no file is ever old enough.
