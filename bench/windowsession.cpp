@@ -3,6 +3,7 @@
 #include "processfigures.h"
 
 #include "app/errorguard.h"
+#include "app/historyaddon.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
 #include "core/settingsfile.h"
@@ -78,6 +79,8 @@ public:
         setFatalErrorHandler(m_previousFatal);
     }
 
+    const SettingsFile &settings() const { return m_settings; }
+
     std::unique_ptr<WindWindow> window;
 
 private:
@@ -94,12 +97,46 @@ struct Refresh
 };
 } // namespace
 
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield)
+SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+                                const HistoryScenario *history, HistoryFigures *historyFigures)
 {
     SessionFigures figures;
     LineFeeder feeder;
     BenchWindow bench(false, feeder.slavePath(), figures.problems);
     WindWindow &window = *bench.window;
+
+    // The recorder's slots run between these two, which see every accepted
+    // frame just before and just after it.
+    Clock::time_point recordingStarted;
+    std::vector<double> recordingUs;
+    QObject::connect(&window, &WindWindow::sampleAccepted, &window,
+                     [&] { recordingStarted = Clock::now(); });
+    std::unique_ptr<HistoryAddOn> addOn;
+    QTemporaryDir logFolder;
+    if (history) {
+        addOn = std::make_unique<HistoryAddOn>(window, bench.settings());
+        WindRecorder &recorder = addOn->recorder();
+        if (history->hourBehind) {
+            // An hour at the rate to come, ending a moment before now.
+            const double rate = schedule.framesPerSecond > 0 ? schedule.framesPerSecond : 4;
+            const qint64 step = std::max<qint64>(1, qint64(1000 / rate));
+            const qint64 end = monotonicMilliseconds() - 1000;
+            for (qint64 t = end - 3600 * 1000; t <= end; t += step)
+                recorder.recordSample({t, double((t / 1000) % 360), 5.0 + (t / 7000) % 9},
+                                      WindSource::Sensor, 1);
+        }
+        if (history->dataLog)
+            recorder.startLog(logFolder.path(), 30);
+        if (history->windowOpen) {
+            addOn->historyWindow().setSpanMinutes(history->spanMinutes);
+            addOn->historyWindow().show();
+            runEventsFor(Settle);
+        }
+        QObject::connect(&window, &WindWindow::sampleAccepted, &window, [&] {
+            recordingUs.push_back(
+                std::chrono::duration<double, std::micro>(Clock::now() - recordingStarted).count());
+        });
+    }
     if (yield == ListeningYieldKind::Spinning)
         window.setListeningYield(
             [](bool) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
@@ -183,6 +220,10 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
                                           .count());
     }
     std::sort(figures.latenciesMs.begin(), figures.latenciesMs.end());
+    if (historyFigures) {
+        std::sort(recordingUs.begin(), recordingUs.end());
+        historyFigures->recordingUs = std::move(recordingUs);
+    }
     return figures;
 }
 

@@ -35,5 +35,24 @@ struct SessionFigures
     QStringList problems;
 };
 
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield);
+// The wind history attached to the window as the application attaches it.
+struct HistoryScenario
+{
+    bool dataLog = true; // rows written to a log in a temporary folder
+    bool windowOpen = false; // the history window shown, refreshing once a second
+    int spanMinutes = 60;
+    bool hourBehind = true; // an hour of samples recorded before the measurement
+};
+
+struct HistoryFigures
+{
+    // Time in the recorder for each accepted frame, sorted, in microseconds.
+    std::vector<double> recordingUs;
+};
+
+// With history given, the wind history is attached and its figures go to
+// historyFigures.
+SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+                                const HistoryScenario *history = nullptr,
+                                HistoryFigures *historyFigures = nullptr);
 SessionFigures measureExampleMode(std::chrono::milliseconds duration);

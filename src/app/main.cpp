@@ -1,4 +1,6 @@
 #include "errorguard.h"
+#include "historyaddon.h"
+#include "historymenu.h"
 #include "messages.h"
 #include "windsharing.h"
 #include "windwindow.h"
@@ -9,6 +11,7 @@
 #include "platform/signalwatcher.h"
 #include "widgets/windowfont.h"
 
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QScreen>
 #include <QStandardPaths>
@@ -35,11 +38,20 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(applicationIcon());
     substituteWindowFonts();
 
+    QCommandLineParser commandLine;
+    const QCommandLineOption openHistory = historyOption();
+    commandLine.addOption(openHistory);
+    commandLine.process(app);
+
     SettingsFile settings(QApplication::applicationDirPath(),
                           QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     auto serial = std::make_unique<QtSerialControl>(
         [&settings](int port) { return deviceForPort(settings, port); });
     WindWindow window(settings, std::move(serial));
+
+    // Records from the first sample, whether or not the history window is
+    // ever opened.
+    HistoryAddOn history(window, settings);
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at
@@ -58,6 +70,7 @@ int main(int argc, char *argv[])
 
     try {
         window.readSettings();
+        history.startDataLog();
         window.start();
     } catch (const AppError &error) {
         showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
@@ -75,5 +88,7 @@ int main(int argc, char *argv[])
             showMessage(&window, applicationTitle(), sharingProblem, MessageIcon::Error);
         });
     }
+    if (commandLine.isSet(openHistory))
+        history.historyWindow().showAndRaise();
     return app.exec();
 }

@@ -22,3 +22,8 @@ inline QString applicationTitle()
 {
     return QStringLiteral("Zorvane");
 }
+
+// The same box, shown without waiting for it to be closed: the caller goes on
+// at once, so a display fed from a loop keeps running while the box is open.
+void showMessageWithoutWaiting(QWidget *parent, const QString &title, const QString &text,
+                               MessageIcon icon);

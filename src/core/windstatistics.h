@@ -7,6 +7,7 @@
 
 #include <QtGlobal>
 
+#include <utility>
 #include <vector>
 
 struct WindSample;
@@ -47,6 +48,11 @@ public:
     // The plots' points of the last spanMs (up to an hour) before nowMs:
     // nowMs - spanMs < t <= nowMs.
     std::vector<WindHistoryPoint> history(qint64 nowMs, qint64 spanMs) const;
+    // The same points handed one by one to visit(const WindHistoryPoint &).
+    template<class Visit> void forEachHistoryPoint(qint64 nowMs, qint64 spanMs, Visit &&visit) const
+    {
+        m_history.forEachPoint(nowMs, spanMs, std::forward<Visit>(visit));
+    }
 
 private:
     void checkNotBeforeLastSample(qint64 timeMs, const char *what) const;

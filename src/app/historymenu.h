@@ -1,0 +1,14 @@
+#pragma once
+
+class HistoryWindow;
+class QAction;
+class QCommandLineOption;
+class QWidget;
+
+// Gives the main window, from outside, the action "Wind History…" (Ctrl+H)
+// and a context menu that holds it. The menu pops up without a loop of its
+// own, so a listening loop that is running goes on while it is open.
+QAction *addWindHistoryAction(QWidget &mainWindow, HistoryWindow &history);
+
+// --history: open the history window at start.
+QCommandLineOption historyOption();

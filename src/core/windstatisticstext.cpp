@@ -1,0 +1,120 @@
+#include "windstatisticstext.h"
+
+#include "beaufort.h"
+#include "numberformat.h"
+#include "windperiodstatistics.h"
+#include "windspeed.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+const char *const CompassPoints[16] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
+                                       "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
+
+// Whole degrees in [0, 360): 359.6 rounds to 360, which is north again.
+int wholeDegrees(double degrees)
+{
+    const long rounded = std::lround(degrees);
+    return int(((rounded % 360) + 360) % 360);
+}
+} // namespace
+
+QString sixteenPointCompass(double degrees)
+{
+    double angle = std::fmod(degrees, 360.0);
+    if (angle < 0)
+        angle += 360;
+    const int index = int(std::floor((angle + 11.25) / 22.5)) % 16;
+    return QString::fromLatin1(CompassPoints[index]);
+}
+
+QString speedFigure(double metresPerSecond, SpeedUnit unit, const QLocale &locale)
+{
+    double value = metresPerSecond;
+    if (unit != SpeedUnit::MetresPerSecond)
+        value = metresPerSecondToKmh(metresPerSecond);
+    if (unit == SpeedUnit::Knots)
+        value = kmhToKnots(value);
+    return formatOneDecimal(value, locale);
+}
+
+QString spokenUnit(SpeedUnit unit)
+{
+    switch (unit) {
+    case SpeedUnit::KilometresPerHour:
+        return QStringLiteral("kilometres per hour");
+    case SpeedUnit::Knots:
+        return QStringLiteral("knots");
+    case SpeedUnit::MetresPerSecond:
+        break;
+    }
+    return QStringLiteral("metres per second");
+}
+
+QString unitSymbol(SpeedUnit unit)
+{
+    switch (unit) {
+    case SpeedUnit::KilometresPerHour:
+        return QStringLiteral("km/h");
+    case SpeedUnit::Knots:
+        return QStringLiteral("kn");
+    case SpeedUnit::MetresPerSecond:
+        break;
+    }
+    return QStringLiteral("m/s");
+}
+
+QString coverageFigure(const WindPeriodStatistics &period, const QLocale &locale)
+{
+    const qint64 percent = period.lengthMs() > 0 ? period.coveredMs * 100 / period.lengthMs() : 0;
+    return formatWhole(double(percent), locale) + QStringLiteral(" %");
+}
+
+QString notShownFigure()
+{
+    return QStringLiteral("—");
+}
+
+QString directionFigure(const WindPeriodStatistics &period, const QLocale &locale)
+{
+    if (period.calm)
+        return QStringLiteral("Calm");
+    if (!period.meanDirection)
+        return notShownFigure();
+    return locale.toString(wholeDegrees(*period.meanDirection)) + QStringLiteral("° ")
+        + sixteenPointCompass(*period.meanDirection);
+}
+
+QString spokenDirection(const WindPeriodStatistics &period, const QLocale &locale)
+{
+    if (period.calm)
+        return QStringLiteral("calm");
+    if (!period.meanDirection)
+        return QStringLiteral("variable: the directions cancel out");
+    return QStringLiteral("%1 degrees, %2")
+        .arg(locale.toString(wholeDegrees(*period.meanDirection)),
+             sixteenPointCompass(*period.meanDirection));
+}
+
+QString beaufortFigure(double metresPerSecond, const QLocale &locale)
+{
+    return formatBeaufort(kmhToBeaufort(metresPerSecondToKmh(metresPerSecond)), locale);
+}
+
+QString countWithShare(qint64 count, qint64 total, const QLocale &locale)
+{
+    const QString number = formatWhole(double(count), locale);
+    if (total <= 0)
+        return number;
+    return QStringLiteral("%1 (%2 %)")
+        .arg(number, formatOneDecimal(100.0 * double(count) / double(total), locale));
+}
+
+QString secondsSinceFigure(std::optional<qint64> ms, const QLocale &locale)
+{
+    if (!ms)
+        return QStringLiteral("never");
+    return formatOneDecimal(double(*ms) / 1000, locale) + QStringLiteral(" s");
+}
