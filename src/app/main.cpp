@@ -10,7 +10,6 @@
 
 #include <QIcon>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStyleFactory>
 
 #include <cstdlib>
@@ -33,8 +32,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(applicationIcon());
     substituteWindowFonts();
 
-    SettingsFile settings(QApplication::applicationDirPath(),
-                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    SettingsFile settings = SettingsFile::forThisApplication();
     auto serial = std::make_unique<QtSerialControl>(
         [&settings](int port) { return deviceForPort(settings, port); });
     WindWindow window(settings, std::move(serial));
