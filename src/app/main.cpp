@@ -33,9 +33,7 @@ int main(int argc, char *argv[])
     substituteWindowFonts();
 
     SettingsFile settings = SettingsFile::forThisApplication();
-    auto serial = std::make_unique<QtSerialControl>(
-        [&settings](int port) { return deviceForPort(settings, port); });
-    WindWindow window(settings, std::move(serial));
+    WindWindow window(settings, makeSerialControl(settings));
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at
