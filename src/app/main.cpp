@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "errorguard.h"
 #include "messages.h"
 #include "windwindow.h"
@@ -26,8 +27,10 @@ QIcon applicationIcon()
 
 int main(int argc, char *argv[])
 {
+    describeApplication();
+    if (const std::optional<int> status = runCommandLine(argc, argv))
+        return *status;
     WindApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("wind-condition"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(applicationIcon());
     substituteWindowFonts();
