@@ -7,39 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
 #include <grp.h>
+#include <pty.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// A pseudo-terminal standing in for a serial device. The test keeps the
-// master end; the helper opens the device end by its path.
-class PseudoTerminal
-{
-public:
-    PseudoTerminal()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
-            device = QString::fromLocal8Bit(::ptsname(m_master));
-    }
-    ~PseudoTerminal()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    PseudoTerminal(const PseudoTerminal &) = delete;
-    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
-
-    bool isOpen() const { return !device.isEmpty(); }
-
-    QString device;
-
-private:
-    int m_master = -1;
-};
 
 class tst_SerialPorts : public QObject
 {
@@ -52,82 +25,51 @@ private slots:
     void byIdNamesAndOrder();
 
 private:
-    // Runs the helper on port 4 of settingsFolder, as nobody when the test
-    // runs as root; returns what the serial control reported.
-    QString openAsUser(const QString &settingsFolder);
-
     QTemporaryDir m_helperFolder;
     QString m_helper;
+    // Root ignores a device's mode and its exclusive use, so the helper then
+    // runs as nobody.
+    bool m_switchUser = ::geteuid() == 0;
     uid_t m_userId = ::geteuid();
     gid_t m_groupId = ::getegid();
 };
 
-static QString groupName(gid_t gid)
-{
-    const group *entry = ::getgrgid(gid);
-    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(gid);
-}
-
-static QString userName(uid_t uid)
-{
-    const passwd *entry = ::getpwuid(uid);
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(uid);
-}
+static const auto everyoneMayRead = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+    | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
 void tst_SerialPorts::initTestCase()
 {
-    // Root ignores a device's mode and its exclusive use, so the helper runs
-    // as nobody; it must then be able to reach its own file, wherever the
-    // build tree is.
-    if (m_userId == 0) {
+    if (m_switchUser) {
         const passwd *nobody = ::getpwnam("nobody");
         if (!nobody)
-            QSKIP("running as root, and there is no user nobody to open the device as");
+            QSKIP("running as root, and there is no user nobody to open the devices as");
         m_userId = nobody->pw_uid;
         m_groupId = nobody->pw_gid;
     }
+    // Wherever the build tree is, the helper's user must reach the helper.
     m_helper = m_helperFolder.filePath("openport");
     QVERIFY(QFile::copy(QStringLiteral(OPEN_PORT_EXE), m_helper));
-    const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-        | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-    QVERIFY(QFile::setPermissions(m_helperFolder.path(), everyone));
-    QVERIFY(QFile::setPermissions(m_helper, everyone));
-}
-
-QString tst_SerialPorts::openAsUser(const QString &settingsFolder)
-{
-    QProcess helper;
-    const uid_t uid = m_userId;
-    const gid_t gid = m_groupId;
-    const bool switchUser = ::geteuid() == 0;
-    helper.setChildProcessModifier([=] {
-        if (switchUser
-            && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
-            ::_exit(120);
-    });
-    helper.start(m_helper, {settingsFolder, "4"});
-    if (!helper.waitForFinished(20000) || helper.exitCode() != 0)
-        return QStringLiteral("helper failed: %1").arg(helper.exitCode());
-    const QStringList lines = QString::fromLocal8Bit(helper.readAllStandardOutput()).split('\n');
-    if (lines.value(0) != QStringLiteral("uid %1").arg(uid))
-        return QStringLiteral("helper ran as the wrong user: %1").arg(lines.value(0));
-    return lines.mid(1).join('\n').trimmed();
+    QVERIFY(QFile::setPermissions(m_helperFolder.path(), everyoneMayRead));
+    QVERIFY(QFile::setPermissions(m_helper, everyoneMayRead));
 }
 
 void tst_SerialPorts::openFailureNamesTheFix_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<QStringList>("adviceTexts");
+    QTest::addColumn<QStringList>("advice");
 
     QTest::newRow("no such device: the [PORTS] line and the settings file")
         << "missing"
-        << "No such file or directory" << QStringList{"COM4=", "[PORTS]", "<settings>"};
+        << "No such file or directory"
+        << QStringList{"the line \"COM4=/dev/",
+                       "in the section [PORTS] of the settings file <settings>."};
     QTest::newRow("permission denied: the device's group, the command, a new login")
         << "mode"
         << "Permission denied"
-        << QStringList{"<user> may not open <device>", "the group <group>",
-                       "\"sudo usermod -aG <group> <user>\"", "log in again"};
+        << QStringList{"Your user <user> may not open <device>, which belongs to the group "
+                       "<group>: add the user to that group with \"sudo usermod -aG <group> "
+                       "<user>\", then log out and log in again"};
     QTest::newRow("held through its lock file: another program")
         << "lock file"
         << "Permission error while locking the device"
@@ -137,85 +79,84 @@ void tst_SerialPorts::openFailureNamesTheFix_data()
         << "Device or resource busy" << QStringList{"Another program holds <device>"};
 }
 
+// Each obstacle is real: a path with no device, a pseudo-terminal whose mode
+// shuts the helper's user out, or one that this process holds open.
 void tst_SerialPorts::openFailureNamesTheFix()
 {
     QFETCH(QString, obstacle);
     QFETCH(QString, reason);
-    QFETCH(QStringList, adviceTexts);
+    QFETCH(QStringList, advice);
 
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    QCOMPARE(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const auto closeTerminal = qScopeGuard([&] {
+        ::close(slave);
+        ::close(master);
+    });
     QTemporaryDir settingsFolder;
-    PseudoTerminal terminal;
-    QVERIFY(terminal.isOpen());
-    const QString device
-        = obstacle == "missing" ? settingsFolder.filePath("ttyGone") : terminal.device;
+    const QString device = obstacle == "missing" ? settingsFolder.filePath("ttyGone") : name;
     QFile settings(settingsFolder.filePath("Application.ini"));
     QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[PORTS]\nCOM4=" + device.toLocal8Bit() + '\n');
+    settings.write("[PORTS]\nCOM4=" + QFile::encodeName(device) + '\n');
     settings.close();
-    QVERIFY(QFile::setPermissions(settingsFolder.path(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                      | QFile::ReadOther | QFile::ExeOther));
-    QVERIFY(QFile::setPermissions(settings.fileName(), QFile::ReadOwner | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(settingsFolder.path(), everyoneMayRead));
+    QVERIFY(QFile::setPermissions(settings.fileName(), everyoneMayRead));
 
-    // Everyone may read and write the device, so that only the obstacle
-    // stands in the way.
-    const QByteArray path = QFile::encodeName(terminal.device);
-    QCOMPARE(::chmod(path.constData(), 0666), 0);
-    QSerialPort holder(terminal.device);
-    int exclusiveHolder = -1;
-    QString groupOfDevice;
+    // Only the obstacle may stand in the way.
+    QCOMPARE(::chmod(name, 0666), 0);
+    QSerialPort holder(QString::fromLocal8Bit(name));
     if (obstacle == "mode") {
-        // The owner may do nothing and the group everything: the device of a
-        // group the helper's user is not in. As root, that group is dialout,
-        // as for a real serial device.
-        const struct group *dialout = ::getgrnam("dialout");
-        if (::geteuid() == 0 && dialout)
-            QCOMPARE(::chown(path.constData(), 0, dialout->gr_gid), 0);
-        QCOMPARE(::chmod(path.constData(), ::geteuid() == 0 ? 0660 : 0060), 0);
-        struct stat status
-        {
-        };
-        QCOMPARE(::stat(path.constData(), &status), 0);
-        groupOfDevice = groupName(status.st_gid);
+        // Root gives the device to dialout, as a real serial device's is; a
+        // user shuts himself out of his own terminal, leaving it to its group.
+        const group *dialout = ::getgrnam("dialout");
+        if (m_switchUser && dialout)
+            QCOMPARE(::chown(name, 0, dialout->gr_gid), 0);
+        QCOMPARE(::chmod(name, m_switchUser ? 0660 : 0060), 0);
     } else if (obstacle == "lock file") {
         QVERIFY2(holder.open(QIODevice::ReadOnly), qPrintable(holder.errorString()));
     } else if (obstacle == "exclusive use") {
-        exclusiveHolder = ::open(path.constData(), O_RDWR | O_NOCTTY);
-        QVERIFY(exclusiveHolder >= 0);
-        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
+        QCOMPARE(::ioctl(slave, TIOCEXCL), 0);
     }
+    struct stat status
+    {
+    };
+    QCOMPARE(::stat(name, &status), 0);
 
-    const QString reported = openAsUser(settingsFolder.path());
-    if (exclusiveHolder >= 0)
-        ::close(exclusiveHolder);
+    QProcess helper;
+    helper.setChildProcessModifier([switchUser = m_switchUser, uid = m_userId, gid = m_groupId] {
+        if (switchUser
+            && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(120);
+    });
+    helper.start(m_helper, {settingsFolder.path()});
+    QVERIFY(helper.waitForFinished(20000));
+    QCOMPARE(helper.exitCode(), 0);
+    const QString reported = QString::fromLocal8Bit(helper.readAllStandardOutput()).trimmed();
 
-    const QString firstLine = reported.section('\n', 0, 0);
-    const QString advice = reported.section('\n', 1);
-    QCOMPARE(firstLine, QStringLiteral("Serial port 4 (%1): cannot open: %2").arg(device, reason));
-    for (QString text : adviceTexts) {
+    // The error as it always read, then the advice on a line of its own.
+    QCOMPARE(reported.section('\n', 0, 0),
+             QStringLiteral("Serial port 4 (%1): cannot open: %2").arg(device, reason));
+    for (QString text : advice) {
         text.replace("<device>", device)
             .replace("<settings>", settings.fileName())
-            .replace("<user>", userName(m_userId))
-            .replace("<group>", groupOfDevice);
-        QVERIFY2(advice.contains(text), qPrintable(text + " missing from: " + advice));
+            .replace("<user>", QString::fromLocal8Bit(::getpwuid(m_userId)->pw_name))
+            .replace("<group>", QString::fromLocal8Bit(::getgrgid(status.st_gid)->gr_name));
+        QVERIFY2(reported.section('\n', 1).contains(text), qPrintable(text + '\n' + reported));
     }
 }
 
 void tst_SerialPorts::byIdNamesAndOrder()
 {
-    QTemporaryDir root;
-    PseudoTerminal adapter;
-    QVERIFY(adapter.isOpen());
-    const QString byId = root.filePath("by-id");
-    QVERIFY(QDir().mkpath(byId));
-    const QString link = byId + "/usb-Maker_Adapter_A1-if00-port0";
-    QVERIFY(QFile::link(adapter.device, link));
-    QVERIFY(QFile::link(root.filePath("elsewhere"), byId + "/usb-Gone-if00-port0"));
+    QTemporaryDir byId;
+    QVERIFY(QFile::link("/dev/null", byId.filePath("usb-Maker_A1-if00-port0")));
+    QVERIFY(QFile::link(byId.filePath("gone"), byId.filePath("usb-Gone-if00-port0")));
+    QCOMPARE(byIdPathOf("/dev/null", byId.path()), byId.filePath("usb-Maker_A1-if00-port0"));
+    QCOMPARE(byIdPathOf("/dev/zero", byId.path()), QString());
+    QCOMPARE(byIdPathOf("/dev/null", byId.filePath("no-such-folder")), QString());
 
-    QCOMPARE(byIdPathOf(adapter.device, byId), link);
-    QCOMPARE(byIdPathOf("/dev/null", byId), QString());
-    QCOMPARE(byIdPathOf(adapter.device, root.filePath("no-such-folder")), QString());
-
+    // Adapters first, numbers by value.
     QList<SerialDevice> devices{{"/dev/ttyS10", {}, {}, {}, {}},
                                 {"/dev/ttyS2", {}, {}, {}, {}},
                                 {"/dev/ttyUSB1", "/dev/serial/by-id/b", {}, {}, {}},
