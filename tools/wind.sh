@@ -2,7 +2,9 @@
 # Sets up a Debian 12 machine for the project, builds it and then either
 # starts the application (run), runs every test (test), runs every test built
 # with AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), runs each
-# fuzz target for a while (fuzz [seconds]) or runs the benchmark (bench).
+# fuzz target for a while (fuzz [seconds]), runs the benchmark (bench), builds
+# the Debian package into dist/ (package) or builds and checks it
+# (package-check).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -10,6 +12,8 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings)
+package_packages=(dpkg-dev file)
+package_check_packages=(lintian desktop-file-utils appstream man-db)
 
 install_missing() {
     local missing=()
@@ -75,6 +79,25 @@ fuzz() {
     done
 }
 
+# Built as Debian builds its own packages: its hardened compiler and linker
+# flags, installed under /usr, and the settings file in the user's
+# configuration folder. CPack strips the executables and asks dpkg-shlibdeps
+# for the dependencies.
+package() {
+    local buildflags=(env DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get)
+    cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+        -DCMAKE_CXX_FLAGS="$("${buildflags[@]}" CPPFLAGS) $("${buildflags[@]}" CXXFLAGS)" \
+        -DCMAKE_EXE_LINKER_FLAGS="$("${buildflags[@]}" LDFLAGS)" \
+        -DCMAKE_INSTALL_PREFIX=/usr -DWIND_INSTALLED_BUILD=ON -DBUILD_TESTING=OFF
+    cmake --build build-package -j "$(nproc)"
+    rm -rf build-package/cpack
+    (cd build-package && cpack -G DEB -B "$PWD/cpack")
+    mkdir -p dist
+    rm -f dist/wind-condition_*.deb
+    cp build-package/cpack/wind-condition_*.deb dist/
+    ls -l dist/wind-condition_*.deb
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -100,8 +123,17 @@ bench)
     build ON
     QT_QPA_PLATFORM=offscreen ./build/wind-bench
     ;;
+package)
+    install_missing "${package_packages[@]}"
+    package
+    ;;
+package-check)
+    install_missing "${package_packages[@]}" "${package_check_packages[@]}"
+    package
+    bash tools/check-package.sh dist/wind-condition_*.deb
+    ;;
 *)
-    echo "usage: $0 run|test|sanitize|fuzz [seconds per target]|bench" >&2
+    echo "usage: $0 run|test|sanitize|fuzz [seconds per target]|bench|package|package-check" >&2
     exit 2
     ;;
 esac

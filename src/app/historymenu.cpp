@@ -3,7 +3,6 @@
 #include "historywindow.h"
 
 #include <QAction>
-#include <QCommandLineOption>
 #include <QMenu>
 #include <QWidget>
 
@@ -28,8 +27,3 @@ QAction *addWindHistoryAction(QWidget &mainWindow, HistoryWindow &history)
     return action;
 }
 
-QCommandLineOption historyOption()
-{
-    return QCommandLineOption(QStringLiteral("history"),
-                              QStringLiteral("Open the wind history window at start."));
-}

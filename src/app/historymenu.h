@@ -2,7 +2,6 @@
 
 class HistoryWindow;
 class QAction;
-class QCommandLineOption;
 class QWidget;
 
 // Gives the main window, from outside, the action "Wind History…" (Ctrl+H)
@@ -10,5 +9,3 @@ class QWidget;
 // own, so a listening loop that is running goes on while it is open.
 QAction *addWindHistoryAction(QWidget &mainWindow, HistoryWindow &history);
 
-// --history: open the history window at start.
-QCommandLineOption historyOption();

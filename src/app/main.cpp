@@ -1,6 +1,6 @@
+#include "commandline.h"
 #include "errorguard.h"
 #include "historyaddon.h"
-#include "historymenu.h"
 #include "messages.h"
 #include "windsharing.h"
 #include "windwindow.h"
@@ -11,10 +11,8 @@
 #include "platform/signalwatcher.h"
 #include "widgets/windowfont.h"
 
-#include <QCommandLineParser>
 #include <QIcon>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -32,22 +30,17 @@ QIcon applicationIcon()
 
 int main(int argc, char *argv[])
 {
+    describeApplication();
+    StartRequest request;
+    if (const std::optional<int> status = runCommandLine(argc, argv, request))
+        return *status;
     WindApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("wind-condition"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(applicationIcon());
     substituteWindowFonts();
 
-    QCommandLineParser commandLine;
-    const QCommandLineOption openHistory = historyOption();
-    commandLine.addOption(openHistory);
-    commandLine.process(app);
-
-    SettingsFile settings(QApplication::applicationDirPath(),
-                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    auto serial = std::make_unique<QtSerialControl>(
-        [&settings](int port) { return deviceForPort(settings, port); });
-    WindWindow window(settings, std::move(serial));
+    SettingsFile settings = SettingsFile::forThisApplication();
+    WindWindow window(settings, makeSerialControl(settings));
 
     // Records from the first sample, whether or not the history window is
     // ever opened.
@@ -88,7 +81,7 @@ int main(int argc, char *argv[])
             showMessage(&window, applicationTitle(), sharingProblem, MessageIcon::Error);
         });
     }
-    if (commandLine.isSet(openHistory))
+    if (request.openHistory)
         history.historyWindow().showAndRaise();
     return app.exec();
 }

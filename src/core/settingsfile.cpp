@@ -4,9 +4,11 @@
 #include "atomicfile.h"
 #include "inifile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -59,17 +61,34 @@ void writeFile(const QString &path, const QByteArray &contents)
 
 } // namespace
 
-SettingsFile::SettingsFile(QString executableFolder, QString fallbackFolder)
+SettingsFile::SettingsFile(QString executableFolder, QString fallbackFolder, Location location)
     : m_executableFolder(std::move(executableFolder))
     , m_fallbackFolder(std::move(fallbackFolder))
+    , m_location(location)
 { }
+
+SettingsFile::Location SettingsFile::locationOfThisBuild()
+{
+#ifdef WIND_INSTALLED_BUILD
+    return Location::UserConfigFolder;
+#else
+    return Location::BesideExecutable;
+#endif
+}
+
+SettingsFile SettingsFile::forThisApplication()
+{
+    return SettingsFile(QCoreApplication::applicationDirPath(),
+                        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                        locationOfThisBuild());
+}
 
 void SettingsFile::selectFile(const QString &fileName)
 {
     m_isNew = false;
     m_fileName = fileName;
-    const bool useExecutableFolder
-        = folderHoldsFile(m_executableFolder, fileName) || folderIsWritable(m_executableFolder);
+    const bool useExecutableFolder = m_location == Location::BesideExecutable
+        && (folderHoldsFile(m_executableFolder, fileName) || folderIsWritable(m_executableFolder));
     m_path = (useExecutableFolder ? m_executableFolder : m_fallbackFolder) + u'/' + fileName;
 }
 

@@ -8,10 +8,29 @@
 class SettingsFile
 {
 public:
-    // executableFolder is where the file is looked for first; fallbackFolder
-    // (the user's configuration folder) is used when the executable's folder
-    // holds no settings file and cannot be written.
-    SettingsFile(QString executableFolder, QString fallbackFolder);
+    enum class Location {
+        // Run from its build tree: beside the executable, or in the fallback
+        // folder when the executable's folder holds no settings file and
+        // cannot be written.
+        BesideExecutable,
+        // Installed: always in the fallback folder, even where the
+        // executable's folder can be written (as root, /usr/bin can).
+        UserConfigFolder,
+    };
+
+    // executableFolder is where a build-tree run looks for the file first;
+    // fallbackFolder is the user's configuration folder.
+    SettingsFile(QString executableFolder, QString fallbackFolder,
+                 Location location = Location::BesideExecutable);
+
+    // UserConfigFolder in a build configured with WIND_INSTALLED_BUILD,
+    // BesideExecutable otherwise.
+    static Location locationOfThisBuild();
+    // The application's file as this build keeps it, next to
+    // QCoreApplication::applicationDirPath() or in
+    // QStandardPaths::AppConfigLocation. Needs the application object and
+    // its name.
+    static SettingsFile forThisApplication();
 
     QString path() const { return m_path; }
     QString fileName() const { return m_fileName; }
@@ -39,6 +58,7 @@ public:
 private:
     QString m_executableFolder;
     QString m_fallbackFolder;
+    Location m_location;
     QString m_path;
     QString m_fileName;
     bool m_isNew = false;

@@ -38,9 +38,14 @@ auto readSetting(const SettingsFile &file, const QString &section, const QString
 
 } // namespace
 
-void ensureWindSettingsFile(SettingsFile &file)
+void selectWindSettingsFile(SettingsFile &file)
 {
     file.selectFile(QStringLiteral("Application.ini"));
+}
+
+void ensureWindSettingsFile(SettingsFile &file)
+{
+    selectWindSettingsFile(file);
     file.ensureSection(SectionParameters);
     file.seedKey(SectionParameters, KeyPort, QStringLiteral("1"));
     file.seedKey(SectionParameters, KeyExampleMode, QStringLiteral("True"));

@@ -15,6 +15,9 @@ struct WindSettings
     double speedMetresPerSecond = 1;
 };
 
+// Selects "Application.ini" in the settings file's folder; touches no file.
+void selectWindSettingsFile(SettingsFile &file);
+
 // Selects "Application.ini" and, when it is missing, creates it with the
 // defaults as six lines in a fixed order. An existing file is left as it is.
 // Throws AppError (FileError) when the file cannot be created.

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class QtSerialControl;
 class SettingsFile;
 
 // The device a port number opens. A line in the settings file's optional
@@ -9,3 +12,9 @@ class SettingsFile;
 // platform's own naming applies: "COMn" on Windows, /dev/ttyS(n-1) elsewhere.
 // Read at every opening, so an edit needs no restart.
 QString deviceForPort(const SettingsFile &settings, int port);
+
+// The application's serial control: ports mapped through the settings
+// file's [PORTS] section, and a port that cannot be opened explained with
+// the fix (the devices present and the line that maps one, the group to
+// join, or the program to close).
+std::unique_ptr<QtSerialControl> makeSerialControl(const SettingsFile &settings);

@@ -22,8 +22,9 @@ bool lineHungUp(QSerialPort &port)
 }
 } // namespace
 
-QtSerialControl::QtSerialControl(DeviceResolver resolver)
+QtSerialControl::QtSerialControl(DeviceResolver resolver, OpenFailureAdvisor advisor)
     : m_resolver(std::move(resolver))
+    , m_advisor(std::move(advisor))
 {
     // Bounded, so that a line nobody reads (listening halted on an error
     // message) cannot grow memory; the loop empties it every pass.
@@ -103,8 +104,14 @@ void QtSerialControl::setOpen(bool open)
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("cannot open"), m_port.errorString());
+    if (!m_port.open(QIODevice::ReadOnly)) {
+        QString reason = m_port.errorString();
+        const QString advice
+            = m_advisor ? m_advisor(m_commPort, m_openDevice, m_port.error()) : QString();
+        if (!advice.isEmpty())
+            reason += u'\n' + advice;
+        fail(QStringLiteral("cannot open"), reason);
+    }
 }
 
 void QtSerialControl::throwIfBroken()

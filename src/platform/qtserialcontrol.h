@@ -8,13 +8,18 @@
 
 // The serial control over QSerialPort: 9600 baud, 8 data bits, no parity,
 // 1 stop bit, no flow control. A port number becomes a device name through
-// the resolver, asked each time the port opens.
+// the resolver, asked each time the port opens. When the port cannot be
+// opened, the advisor may add a sentence that names the fix, on a line of
+// its own after the error.
 class QtSerialControl : public SerialControl
 {
 public:
     using DeviceResolver = std::function<QString(int port)>;
+    using OpenFailureAdvisor = std::function<QString(int port, const QString &device,
+                                                     QSerialPort::SerialPortError error)>;
 
-    explicit QtSerialControl(DeviceResolver resolver = defaultDeviceForPort);
+    explicit QtSerialControl(DeviceResolver resolver = defaultDeviceForPort,
+                             OpenFailureAdvisor advisor = {});
 
     qint16 portNumber() const override { return m_commPort; }
     void setPortNumber(qint16 port) override;
@@ -39,6 +44,7 @@ private:
     static constexpr qint64 ReadBufferSize = 64 * 1024;
 
     DeviceResolver m_resolver;
+    OpenFailureAdvisor m_advisor;
     QSerialPort m_port;
     QString m_openDevice;
     QString m_lineFailure;

@@ -122,21 +122,30 @@ void tst_SettingsFile::unseenFileGetsSecondHeaders()
 
 void tst_SettingsFile::folderChoice_data()
 {
+    QTest::addColumn<SettingsFile::Location>("location");
     QTest::addColumn<QString>("fileOnDisk");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("expectFallback");
 
-    QTest::newRow("writable folder") << QString() << "writable" << false;
-    QTest::newRow("read-only folder holding the file") << "Application.ini"
+    const auto buildTree = SettingsFile::Location::BesideExecutable;
+    const auto installed = SettingsFile::Location::UserConfigFolder;
+    QTest::newRow("writable folder") << buildTree << QString() << "writable" << false;
+    QTest::newRow("read-only folder holding the file") << buildTree << "Application.ini"
                                                        << "read-only" << false;
-    QTest::newRow("read-only folder") << QString() << "read-only" << true;
-    QTest::newRow("read-only folder, name differs in case") << "application.ini"
+    QTest::newRow("read-only folder") << buildTree << QString() << "read-only" << true;
+    QTest::newRow("read-only folder, name differs in case") << buildTree << "application.ini"
                                                             << "read-only" << true;
-    QTest::newRow("folder gone") << QString() << "gone" << true;
+    QTest::newRow("folder gone") << buildTree << QString() << "gone" << true;
+    QTest::newRow("installed: writable executable folder is not used")
+        << installed << QString() << "writable" << true;
+    QTest::newRow("installed: a file beside the executable is not used")
+        << installed << "Application.ini"
+        << "writable" << true;
 }
 
 void tst_SettingsFile::folderChoice()
 {
+    QFETCH(SettingsFile::Location, location);
     QFETCH(QString, fileOnDisk);
     QFETCH(QString, folder);
     QFETCH(bool, expectFallback);
@@ -157,14 +166,19 @@ void tst_SettingsFile::folderChoice()
         }
     }
 
-    SettingsFile settings(exe, fallback);
+    SettingsFile settings(exe, fallback, location);
     ensureSettingsFile(settings);
     QFile::setPermissions(exe, writable);
 
     QCOMPARE(settings.path(), (expectFallback ? fallback : exe) + "/Application.ini");
     if (expectFallback)
         QCOMPARE(contents(settings.path()), freshSixLines);
-    QCOMPARE(settings.readKey("VALUES", "Angle"), fileOnDisk == "Application.ini" ? "7" : "1");
+    const bool readsFileOnDisk = fileOnDisk == "Application.ini" && !expectFallback;
+    QCOMPARE(settings.readKey("VALUES", "Angle"), readsFileOnDisk ? "7" : "1");
+    // Nothing is created beside the executable when the file lives elsewhere.
+    if (expectFallback && folder != "gone")
+        QCOMPARE(QDir(exe).entryList(QDir::Files),
+                 fileOnDisk.isEmpty() ? QStringList() : QStringList{fileOnDisk});
 }
 
 void tst_SettingsFile::creationFailureNamesThePath()

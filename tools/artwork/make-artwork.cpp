@@ -1,10 +1,12 @@
-// Paints the application's pictures and writes them as PNG files into the
-// folder given on the command line. Run it again only to change the artwork;
-// the pictures it wrote are checked in, so a normal build needs no fonts.
+// Paints the application's pictures and writes them as PNG files, and the
+// icon also as SVG, into the folder given on the command line. Run it again only to change the
+// artwork; the pictures it wrote are checked in, so a normal build needs no fonts.
 //
 //   QT_QPA_PLATFORM=offscreen make-artwork resources
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -13,6 +15,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <algorithm>
@@ -270,7 +273,7 @@ QImage paintWarning()
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const QPolygonF triangle {{QPointF(36.5, 4.5), QPointF(69, 53), QPointF(4, 53)}};
+    const QPolygonF triangle{{QPointF(36.5, 4.5), QPointF(69, 53), QPointF(4, 53)}};
     QLinearGradient yellow(0, 4, 0, 53);
     yellow.setColorAt(0, QColor(0xff, 0xe4, 0x4a));
     yellow.setColorAt(1, QColor(0xf8, 0xc4, 0x00));
@@ -281,21 +284,19 @@ QImage paintWarning()
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
     painter.drawPolygon(
-        QPolygonF {{QPointF(33.2, 19), QPointF(39.8, 19), QPointF(38, 40), QPointF(35, 40)}});
+        QPolygonF{{QPointF(33.2, 19), QPointF(39.8, 19), QPointF(38, 40), QPointF(35, 40)}});
     painter.drawEllipse(QPointF(36.5, 46), 3.4, 3.4);
 
     painter.end();
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
-// A compass disc with the application's orange wind arrow. Drawn in a 48-unit
-// square; line widths never fall below one pixel, and the smallest size
-// leaves out the ring and the ticks, which would only blur.
-QImage paintIcon(int side)
+// A compass disc with the application's orange wind arrow, drawn into a side
+// × side square. Drawn in a 48-unit square; line widths never fall below one
+// pixel, and the smallest size leaves out the ring and the ticks, which would
+// only blur.
+void drawIcon(QPainter &painter, int side)
 {
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal unit = side / 48.0;
     painter.scale(unit, unit);
@@ -341,10 +342,35 @@ QImage paintIcon(int side)
     painter.setPen(pen(QColor(Navy), 1.2));
     painter.setBrush(head);
     painter.drawPolygon(
-        QPolygonF {{QPointF(0, -20), QPointF(9.5, -4), QPointF(0, -8), QPointF(-9.5, -4)}});
+        QPolygonF{{QPointF(0, -20), QPointF(9.5, -4), QPointF(0, -8), QPointF(-9.5, -4)}});
+}
 
+QImage paintIcon(int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawIcon(painter, side);
     painter.end();
     return image;
+}
+
+// The same icon as SVG, for the desktop's scalable icon theme folder: drawn
+// at the largest size, where no line is widened to a whole pixel.
+QByteArray paintScalableIcon()
+{
+    constexpr int Side = 256;
+    QBuffer buffer;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(Side, Side));
+    generator.setViewBox(QRect(0, 0, Side, Side));
+    generator.setTitle(QStringLiteral("Wind Condition"));
+    generator.setDescription(QStringLiteral("A compass disc with a wind arrow"));
+    QPainter painter(&generator);
+    drawIcon(painter, Side);
+    painter.end();
+    return buffer.data();
 }
 
 } // namespace
@@ -364,10 +390,13 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const QList<std::pair<QString, QImage>> pictures {
+    const QList<std::pair<QString, QImage>> pictures{
         {QStringLiteral("icon-16.png"), paintIcon(16)},
         {QStringLiteral("icon-32.png"), paintIcon(32)},
         {QStringLiteral("icon-48.png"), paintIcon(48)},
+        {QStringLiteral("icon-64.png"), paintIcon(64)},
+        {QStringLiteral("icon-128.png"), paintIcon(128)},
+        {QStringLiteral("icon-256.png"), paintIcon(256)},
         {QStringLiteral("banner.png"), paintBanner()},
         {QStringLiteral("warning.png"), paintWarning()},
     };
@@ -377,6 +406,11 @@ int main(int argc, char *argv[])
             err << "make-artwork: cannot write " << path << '\n';
             return 1;
         }
+    }
+    QFile svg(folder.filePath(QStringLiteral("icon.svg")));
+    if (!svg.open(QIODevice::WriteOnly) || svg.write(paintScalableIcon()) < 0) {
+        err << "make-artwork: cannot write " << svg.fileName() << '\n';
+        return 1;
     }
     return 0;
 }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// A serial device as the system describes it; a text the system does not
+// know is empty.
+struct SerialDevice
+{
+    QString path; // /dev/ttyUSB0
+    // Its name under /dev/serial/by-id, which names the adapter rather than
+    // the order it was plugged in; empty where the system made none.
+    QString byIdPath;
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+
+    // The path a [PORTS] line should name: the by-id name where there is
+    // one, since /dev/ttyUSB0 may be another adapter after the next plug-in.
+    QString stablePath() const { return byIdPath.isEmpty() ? path : byIdPath; }
+};
+
+// The port dialog offers ports 1 to this.
+constexpr int HighestPortNumber = 9;
+
+// The settings file's line that makes port open device: "COM3=/dev/ttyUSB0".
+QString portsLine(int port, const QString &device);
+
+// What wind-condition --list-ports prints: each device with what the system
+// knows of it, the settings file's path, then a [PORTS] section that maps the
+// devices, in their order, to ports 1, 2, ... (at most HighestPortNumber),
+// ready to paste into that file.
+QString portListing(const QList<SerialDevice> &devices, const QString &settingsPath);
