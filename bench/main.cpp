@@ -1,8 +1,11 @@
 // wind-bench: measures the real main window, its listening loop and its
 // serial control on a pseudo-terminal against what a 9600 baud sensor line
-// asks of them, plus example mode and start-up, and prints one table.
+// asks of them, plus example mode and start-up, and prints one table. Two
+// yardsticks run beside the application: an empty window's start-up and a
+// minimal Qt display of the same frames.
 
 #include "linefeeder.h"
+#include "minimaldisplay.h"
 #include "processfigures.h"
 #include "startupprobe.h"
 #include "windowsession.h"
@@ -33,6 +36,9 @@ constexpr double LatencyMaxLimitMs = 10;
 constexpr qsizetype ReceiveBufferLimit = 2 * LineFeeder::FrameLength;
 constexpr double FirstPaintLimitMs = 250;
 constexpr qint64 StartupResidentLimitKiB = 60 * 1024;
+// What the application may cost beside its yardstick, measured in the same run.
+constexpr double StartupYardstickLimit = 1.2;
+constexpr double ListeningYardstickLimit = 2.0;
 // A 24-byte frame takes 25 ms at 9600 baud.
 constexpr double LineFramesPerSecond = LineFeeder::BytesPerSecond / LineFeeder::FrameLength;
 
@@ -44,7 +50,9 @@ struct Durations
     std::chrono::milliseconds rampStep = 1500ms;
     std::chrono::milliseconds flatOut = 2s;
     std::chrono::milliseconds example = 10s;
-    int startups = 5;
+    int startups = 15;
+    std::chrono::milliseconds besideYardstick = 20s;
+    int yardstickRounds = 3;
 };
 
 Durations quickDurations()
@@ -56,7 +64,9 @@ Durations quickDurations()
     quick.rampStep = 500ms;
     quick.flatOut = 500ms;
     quick.example = 2s;
-    quick.startups = 2;
+    quick.startups = 3;
+    quick.besideYardstick = 3s;
+    quick.yardstickRounds = 1;
     return quick;
 }
 
@@ -65,6 +75,7 @@ enum class Check {
     Latency, // p99 and max within their limits
     Delivery, // every frame shown, in order, the receive buffer within two frames
     Startup,
+    Yardstick, // within yardstickLimit times the yardstick's figure
 };
 
 struct Row
@@ -79,6 +90,8 @@ struct Row
     double cpuLimit = 0;
     QString note; // shown in the target column after the checked targets
     std::optional<StartupFigures> startup;
+    double yardstickRatio = 0; // this row's figure over its yardstick's
+    double yardstickLimit = 0;
 };
 
 double percentile(const std::vector<double> &sorted, double fraction)
@@ -130,6 +143,11 @@ QString targetText(const Row &row)
                          .arg(FirstPaintLimitMs)
                          .arg(StartupResidentLimitKiB / 1024);
             break;
+        case Check::Yardstick:
+            parts << QStringLiteral("≤ %1 × yardstick: %2 ×")
+                         .arg(row.yardstickLimit)
+                         .arg(number(row.yardstickRatio, 2));
+            break;
         }
     }
     if (!row.note.isEmpty())
@@ -179,6 +197,10 @@ QString verdict(const Row &row)
                 missed << QStringLiteral("RSS");
             break;
         }
+        case Check::Yardstick:
+            if (!(row.yardstickRatio > 0) || row.yardstickRatio > row.yardstickLimit)
+                missed << QStringLiteral("yardstick");
+            break;
         }
     }
     if (!f.problems.isEmpty())
@@ -399,20 +421,121 @@ Row exampleModeRow(const Durations &d)
     return row;
 }
 
-Row startupRow(const Durations &d)
+double medianFirstPaintMs(const StartupFigures &figures)
 {
-    progress(QStringLiteral("6 start-up"));
-    Row row;
-    row.id = QStringLiteral("6");
-    row.what = QStringLiteral("start-up to first paint, %1 runs").arg(d.startups);
-    row.hasCpu = false;
-    row.hasFrames = false;
-    row.checks = {Check::Startup};
-    row.startup = measureStartup(
-        QCoreApplication::applicationDirPath() + QStringLiteral("/wind-condition"), d.startups);
-    if (!row.startup->error.isEmpty())
-        row.figures.problems << row.startup->error;
-    return row;
+    std::vector<double> times;
+    for (const StartupRun &run : figures.runs)
+        times.push_back(run.firstPaintMs);
+    std::sort(times.begin(), times.end());
+    return percentile(times, 0.5);
+}
+
+// The application and the empty window take turns, so that both meet the
+// machine in the same state.
+std::vector<Row> startupRows(const Durations &d)
+{
+    progress(QStringLiteral("6 start-up, beside an empty window"));
+    const QString folder = QCoreApplication::applicationDirPath();
+    const std::vector<StartupFigures> figures = measureStartups(
+        {{folder + QStringLiteral("/wind-condition"), QStringLiteral("WindWindow")},
+         {folder + QStringLiteral("/wind-bench-empty-window"), QStringLiteral("QWidget")}},
+        d.startups);
+    std::vector<Row> rows;
+    for (const StartupFigures &subject : figures) {
+        Row row;
+        row.id = QStringLiteral("6");
+        row.hasCpu = false;
+        row.hasFrames = false;
+        row.startup = subject;
+        if (!subject.error.isEmpty())
+            row.figures.problems << subject.error;
+        rows.push_back(row);
+    }
+    Row &application = rows[0];
+    Row &yardstick = rows[1];
+    application.what = QStringLiteral("start-up to first paint, %1 runs").arg(d.startups);
+    yardstick.what = QStringLiteral("yardstick: empty 873 × 713 window, %1 runs").arg(d.startups);
+    application.checks = {Check::Startup, Check::Yardstick};
+    application.yardstickLimit = StartupYardstickLimit;
+    const double yardstickMs = medianFirstPaintMs(figures[1]);
+    if (yardstickMs > 0)
+        application.yardstickRatio = medianFirstPaintMs(figures[0]) / yardstickMs;
+    return rows;
+}
+
+// The round whose CPU share is the median, and every round's share for the
+// note.
+SessionFigures medianRound(std::vector<SessionFigures> rounds, QString *shares)
+{
+    std::sort(rounds.begin(), rounds.end(), [](const SessionFigures &a, const SessionFigures &b) {
+        return a.cpuShare < b.cpuShare;
+    });
+    QStringList texts;
+    QStringList problems;
+    for (const SessionFigures &round : rounds) {
+        texts << percent(round.cpuShare);
+        problems << round.problems;
+    }
+    *shares = texts.join(QStringLiteral(", "));
+    SessionFigures median = rounds[(rounds.size() - 1) / 2];
+    median.problems = problems;
+    return median;
+}
+
+// The application's window and the minimal display take turns at 1 frame a
+// second, round after round, so that a busier spell of the machine weighs on
+// both; each row shows its median round.
+std::vector<Row> besideYardstickRows(const Durations &d)
+{
+    const LineFeeder::Schedule schedule = paced(1, d.besideYardstick);
+    std::vector<SessionFigures> window, minimal;
+    const auto measure = [&](bool application, int round) {
+        progress(QStringLiteral("7 round %1 of %2: %3")
+                     .arg(round + 1)
+                     .arg(d.yardstickRounds)
+                     .arg(application ? QStringLiteral("the window")
+                                      : QStringLiteral("the minimal display")));
+        SessionFigures figures;
+        try {
+            figures = application ? measureListening(schedule, ListeningYieldKind::Waiting)
+                                  : measureMinimalDisplay(schedule);
+        } catch (const std::exception &error) {
+            figures.problems << QString::fromLocal8Bit(error.what());
+        }
+        (application ? window : minimal).push_back(figures);
+    };
+    for (int round = 0; round < d.yardstickRounds; ++round) {
+        const bool windowFirst = round % 2 == 0;
+        measure(windowFirst, round);
+        measure(!windowFirst, round);
+    }
+    const auto what = [&d](const QString &subject) {
+        return QStringLiteral("1 frame/s, %1, median of %2 × %3")
+            .arg(subject)
+            .arg(d.yardstickRounds)
+            .arg(secondsText(d.besideYardstick));
+    };
+    Row application;
+    application.id = QStringLiteral("7");
+    application.what = what(QStringLiteral("window"));
+    application.yield = yieldName(ListeningYieldKind::Waiting);
+    QString windowShares;
+    application.figures = medianRound(window, &windowShares);
+    Row yardstick;
+    yardstick.id = QStringLiteral("7");
+    yardstick.what = what(QStringLiteral("yardstick: minimal Qt display"));
+    QString minimalShares;
+    yardstick.figures = medianRound(minimal, &minimalShares);
+    yardstick.checks = {Check::Delivery};
+    if (d.yardstickRounds > 1)
+        yardstick.note = QStringLiteral("rounds: %1 %").arg(minimalShares);
+    application.checks = {Check::Delivery, Check::Yardstick};
+    application.yardstickLimit = ListeningYardstickLimit;
+    if (yardstick.figures.cpuShare > 0)
+        application.yardstickRatio = application.figures.cpuShare / yardstick.figures.cpuShare;
+    if (d.yardstickRounds > 1)
+        application.note = QStringLiteral("rounds: %1 %").arg(windowShares);
+    return {application, yardstick};
 }
 
 } // namespace
@@ -434,7 +557,11 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("quick"), QStringLiteral("Short durations, for a smoke run.")},
-        {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 6)."),
+        {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 7)."),
+         QStringLiteral("N")},
+        {QStringLiteral("rounds"),
+         QStringLiteral("Rounds of scenario 7, each the window and the minimal display in turn "
+                        "(default 3)."),
          QStringLiteral("N")},
     });
     parser.process(app);
@@ -442,13 +569,20 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("scenario"))) {
         bool ok = false;
         only = parser.value(QStringLiteral("scenario")).toInt(&ok);
-        if (!ok || only < 1 || only > 6) {
-            std::fprintf(stderr, "wind-bench: --scenario must be 1 to 6\n");
+        if (!ok || only < 1 || only > 7) {
+            std::fprintf(stderr, "wind-bench: --scenario must be 1 to 7\n");
             return 2;
         }
     }
-    const Durations durations
-        = parser.isSet(QStringLiteral("quick")) ? quickDurations() : Durations();
+    Durations durations = parser.isSet(QStringLiteral("quick")) ? quickDurations() : Durations();
+    if (parser.isSet(QStringLiteral("rounds"))) {
+        bool ok = false;
+        durations.yardstickRounds = parser.value(QStringLiteral("rounds")).toInt(&ok);
+        if (!ok || durations.yardstickRounds < 1) {
+            std::fprintf(stderr, "wind-bench: --rounds must be 1 or more\n");
+            return 2;
+        }
+    }
     const auto wanted = [only](int scenario) {
         return only == 0 || only == scenario;
     };
@@ -468,8 +602,14 @@ int main(int argc, char *argv[])
         ramp = rateRamp(durations, rows);
     if (wanted(5))
         rows.push_back(exampleModeRow(durations));
-    if (wanted(6))
-        rows.push_back(startupRow(durations));
+    if (wanted(6)) {
+        for (const Row &row : startupRows(durations))
+            rows.push_back(row);
+    }
+    if (wanted(7)) {
+        for (const Row &row : besideYardstickRows(durations))
+            rows.push_back(row);
+    }
 
     printTable(rows);
     std::printf(
@@ -482,7 +622,11 @@ int main(int argc, char *argv[])
         "and slowest run).\n"
         "buffer max: the most characters the listening loop's receive buffer held.\n"
         "peak RSS: the process's peak resident size during the scenario (scenario 6: "
-        "the application's resident size after its first paint).\n");
+        "the program's resident size after its first paint).\n"
+        "yardsticks: scenario 6 starts the application and an empty 873 × 713 window of the "
+        "same style in turn; scenario 7 feeds the window and a minimal Qt display (a "
+        "readyRead handler that sets six labels and repaints one 250 × 210 antialiased "
+        "dial) in turn.\n");
     if (ramp) {
         std::printf("\nFrames start to queue in the receive buffer at %s frame/s (queue-free "
                     "at %s frame/s); the line itself carries %s frame/s.\n",

@@ -22,24 +22,12 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// Long enough for the first paint and the first clock tick to be over.
-constexpr std::chrono::milliseconds Settle(400);
-// How long frames still on their way may take to be shown once the line is
-// quiet again.
-constexpr std::chrono::milliseconds Drain(1000);
 // Beyond the schedule, when listening is ended whatever the state.
 constexpr std::chrono::seconds Rescue(15);
 
 double secondsBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double>(to - from).count();
-}
-
-void runEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // The main window as the application starts it, shown, with message boxes
@@ -68,7 +56,7 @@ public:
         window->readSettings();
         window->start();
         window->show();
-        runEventsFor(Settle);
+        runEventsFor(SessionSettle);
     }
 
     ~BenchWindow()
@@ -93,6 +81,13 @@ struct Refresh
     int frameNumber;
 };
 } // namespace
+
+void runEventsFor(std::chrono::milliseconds duration)
+{
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield)
 {
@@ -138,7 +133,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
             const Clock::time_point quiet = Clock::now();
             auto *drain = new QTimer(context);
             QObject::connect(drain, &QTimer::timeout, context, [&, drain, quiet] {
-                if (int(refreshes.size()) < feeder.framesWritten() && Clock::now() - quiet < Drain)
+                if (int(refreshes.size()) < feeder.framesWritten()
+                    && Clock::now() - quiet < SessionDrain)
                     return;
                 drain->stop();
                 window.toggleListening();

@@ -37,3 +37,13 @@ struct SessionFigures
 
 SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield);
 SessionFigures measureExampleMode(std::chrono::milliseconds duration);
+
+// How long a freshly shown window is left alone before a measurement starts:
+// long enough for the first paint and the first clock tick to be over.
+inline constexpr std::chrono::milliseconds SessionSettle(400);
+// How long frames still on their way may take to be shown once the line is
+// quiet again.
+inline constexpr std::chrono::milliseconds SessionDrain(1000);
+
+// Runs the event loop for the given time.
+void runEventsFor(std::chrono::milliseconds duration);
