@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPolygonF>
+#include <QTransform>
 
 #include <array>
 #include <cmath>
@@ -166,4 +167,11 @@ void CompassGauge::drawData(QPainter &painter) const
     }});
 
     drawHub(painter, 7);
+}
+
+QPolygonF CompassGauge::dataOutline() const
+{
+    // The arrow as drawData() draws it, turned: head tip at -56, fins down to
+    // 54, 14 to either side, with room for the head's mitred outline.
+    return QTransform().rotate(m_bearing).map(QPolygonF(QRectF(-18, -60, 36, 116)));
 }

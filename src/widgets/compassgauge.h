@@ -25,6 +25,7 @@ protected:
     void drawMarkers(QPainter &painter) const override;
     void drawLabels(QPainter &painter) const override;
     void drawData(QPainter &painter) const override;
+    QPolygonF dataOutline() const override;
 
 private:
     void drawRose(QPainter &painter) const;

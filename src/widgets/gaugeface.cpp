@@ -21,6 +21,28 @@ constexpr QRgb HubDark = 0xff111a3c;
 constexpr qreal OuterRadius = 98;
 constexpr qreal BezelRadius = 92;
 
+// The smallest rectangle, in device pixels, that holds every pixel of the
+// image that is not wholly clear.
+QRect coveredPixels(const QImage &image)
+{
+    int left = image.width();
+    int right = -1;
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 } // namespace
 
 QRectF GaugeFace::faceSquare(const QSizeF &area)
@@ -39,18 +61,48 @@ void GaugeFace::paint(QPainter &painter, const QRectF &square) const
     const QPaintDevice *target
         = painter.paintEngine() ? painter.paintEngine()->paintDevice() : painter.device();
     const qreal ratio = target ? target->devicePixelRatio() : 1;
+    const QPoint origin = square.toAlignedRect().topLeft();
     if (square != m_layerSquare || m_under.devicePixelRatio() != ratio) {
         m_under = layer(square, ratio,
                         {&GaugeFace::drawFrame, &GaugeFace::drawMarkers, &GaugeFace::drawLabels});
         m_over = layer(square, ratio, {&GaugeFace::drawForeground});
+        m_overOrigin = QPoint(0, 0);
+        // Cut on whole logical pixels, so that the rest still lands on the
+        // device pixels it was drawn for; a fractional ratio keeps it all.
+        const int wholeRatio = int(ratio);
+        if (wholeRatio == ratio) {
+            const QRect covered = coveredPixels(m_over);
+            const QRect logical(
+                QPoint(covered.left() / wholeRatio, covered.top() / wholeRatio),
+                QPoint(covered.right() / wholeRatio, covered.bottom() / wholeRatio));
+            m_over
+                = m_over.copy(QRect(logical.topLeft() * wholeRatio, logical.size() * wholeRatio));
+            m_over.setDevicePixelRatio(ratio);
+            m_overOrigin = logical.topLeft();
+        }
         m_layerSquare = square;
     }
     // The layers cover whole pixels around the square, so they are copied
     // without resampling and line up with the data drawn between them.
-    const QPoint origin = square.toAlignedRect().topLeft();
     painter.drawImage(origin, m_under);
     paintSteps(painter, square, {&GaugeFace::drawData});
-    painter.drawImage(origin, m_over);
+    if (!m_over.isNull())
+        painter.drawImage(origin + m_overOrigin, m_over);
+}
+
+QRect GaugeFace::dataPixels(const QRectF &square) const
+{
+    // The transform of paintSteps(), and a pixel more on every side for the
+    // antialiased edge.
+    QTransform toSquare;
+    toSquare.translate(square.center().x(), square.center().y());
+    toSquare.scale(square.width() / LogicalSize, square.height() / LogicalSize);
+    return toSquare.map(dataOutline()).boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+QPolygonF GaugeFace::dataOutline() const
+{
+    return QPolygonF(QRectF(-LogicalSize / 2, -LogicalSize / 2, LogicalSize, LogicalSize));
 }
 
 QImage GaugeFace::layer(const QRectF &square, qreal pixelRatio,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPolygonF>
 #include <QRectF>
 
 #include <initializer_list>
@@ -27,12 +28,21 @@ public:
 
     void paint(QPainter &painter, const QRectF &square) const;
 
+    // The pixels, in the coordinates the square is given in, that the data
+    // step may touch as it is now: a widget that changes only its data
+    // repaints these, before and after the change, and nothing else.
+    QRect dataPixels(const QRectF &square) const;
+
 protected:
     virtual void drawFrame(QPainter &painter) const;
     virtual void drawMarkers(QPainter &painter) const = 0;
     virtual void drawLabels(QPainter &painter) const = 0;
     virtual void drawData(QPainter &painter) const = 0;
     virtual void drawForeground(QPainter &painter) const;
+    // What the data step draws, in the dial's logical coordinates: any
+    // polygon that holds it, pen and all. The whole dial unless a dial says
+    // otherwise.
+    virtual QPolygonF dataOutline() const;
 
     // The radius of the dial's face inside the rim; markers stand on it.
     static constexpr qreal FaceRadius = 88;
@@ -47,8 +57,11 @@ private:
 
     // The parts under and over the data, for the square and pixel ratio they
     // were drawn for: a turning arrow or a ticking hand then costs two copies
-    // and itself instead of the whole dial, gradients and text included.
+    // and itself instead of the whole dial, gradients and text included. The
+    // part over the data keeps only the pixels it covers, from m_overOrigin
+    // on, since every clear pixel would be blended for nothing.
     mutable QImage m_under;
     mutable QImage m_over;
+    mutable QPoint m_overOrigin;
     mutable QRectF m_layerSquare;
 };

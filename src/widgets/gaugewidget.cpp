@@ -1,5 +1,6 @@
 #include "gaugewidget.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QTimer>
@@ -47,13 +48,13 @@ GaugeWidget::GaugeWidget(QWidget *parent)
             && m_sinceRepaint.elapsed() >= TurnFrameInterval) {
             m_repaintedBearing = bearing;
             m_sinceRepaint.start();
-            update();
+            updateArrow();
         }
     });
     connect(m_turn, &QVariantAnimation::finished, this, &GaugeWidget::finishTurn);
 
     m_clockTimer->setInterval(1000);
-    connect(m_clockTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(m_clockTimer, &QTimer::timeout, this, &GaugeWidget::tickClock);
 }
 
 GaugeWidget::~GaugeWidget() = default;
@@ -126,7 +127,21 @@ void GaugeWidget::finishTurn()
 {
     m_turn->stop();
     m_compass.setBearing(m_targetBearing);
-    update();
+    updateArrow();
+}
+
+// Only the arrow moves, over a dial that stays as it was: the rest of the
+// gauge need not be painted again.
+void GaugeWidget::updateArrow()
+{
+    update(m_arrowShown.united(m_compass.dataPixels(m_faceSquare)));
+}
+
+// The clock is drawn inside its face square; the widget around it shows
+// only the background.
+void GaugeWidget::tickClock()
+{
+    update(m_faceSquare.toAlignedRect());
 }
 
 void GaugeWidget::updateClockTimer()
@@ -138,13 +153,17 @@ void GaugeWidget::updateClockTimer()
         m_clockTimer->stop();
 }
 
-void GaugeWidget::paintEvent(QPaintEvent *)
+void GaugeWidget::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     switch (m_gauge) {
-    case Gauge::Compass:
+    case Gauge::Compass: {
         m_compass.paint(painter, m_faceSquare);
+        const QRect arrow = m_compass.dataPixels(m_faceSquare);
+        const bool arrowRepaintedWhole = (QRegion(m_arrowShown) - event->region()).isEmpty();
+        m_arrowShown = arrowRepaintedWhole ? arrow : m_arrowShown.united(arrow);
         break;
+    }
     case Gauge::Clock:
         m_clock.setTime(QTime::currentTime());
         m_clock.paint(painter, m_faceSquare);

@@ -41,6 +41,8 @@ private:
 
     void turnCompassTo(double bearing);
     void finishTurn();
+    void updateArrow();
+    void tickClock();
     void updateClockTimer();
 
     Gauge m_gauge = Gauge::None;
@@ -49,6 +51,9 @@ private:
     double m_targetBearing = 0;
     double m_repaintedBearing = 0;
     QElapsedTimer m_sinceRepaint;
+    // Where the arrow may show on screen: every bearing painted since the
+    // arrow was last painted whole lies inside it.
+    QRect m_arrowShown;
     QRectF m_faceSquare;
     QVariantAnimation *m_turn = nullptr;
     QTimer *m_clockTimer = nullptr;

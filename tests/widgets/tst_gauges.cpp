@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <QVariantAnimation>
 #include <QtTest>
@@ -26,6 +27,8 @@ private slots:
     void arrowPointsAtBearing_data();
     void arrowPointsAtBearing();
     void turnTakesShortArcAndStops();
+    void turnsLeaveNoTrace_data();
+    void turnsLeaveNoTrace();
     void clockTicksOnlyWhileShown();
 };
 
@@ -260,6 +263,46 @@ void tst_Gauges::turnTakesShortArcAndStops()
     gauge.hide();
     gauge.setVariable(QStringLiteral("Angle"), QStringLiteral("200"));
     QCOMPARE(turn->state(), QAbstractAnimation::Stopped);
+}
+
+void tst_Gauges::turnsLeaveNoTrace_data()
+{
+    QTest::addColumn<QStringList>("angles");
+
+    QTest::newRow("small steps") << QStringList{"10", "17", "24", "31"};
+    QTest::newRow("across north") << QStringList{"350", "357", "3", "10"};
+    QTest::newRow("half turns") << QStringList{"45", "225", "45", "225"};
+    QTest::newRow("diagonals") << QStringList{"135", "137", "315", "313"};
+}
+
+// A turn repaints only the arrow's surroundings: once it has stopped, the
+// screen must hold exactly what a full paint of the gauge draws, with no
+// trace of an earlier arrow.
+void tst_Gauges::turnsLeaveNoTrace()
+{
+    QFETCH(QStringList, angles);
+
+    QWidget window;
+    window.resize(300, 260);
+    GaugeWidget gauge(&window);
+    gauge.setGeometry(24, 20, 249, 209);
+    gauge.loadMovie(0, QStringLiteral("/wind/compass2.swf"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *turn = gauge.findChild<QVariantAnimation *>();
+    QVERIFY(turn);
+
+    for (const QString &angle : angles) {
+        gauge.setVariable(QStringLiteral("Angle"), angle);
+        QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
+        QCoreApplication::processEvents();
+        const QImage shown = window.screen()
+                                 ->grabWindow(window.winId())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage painted = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(shown == painted, qPrintable(angle));
+    }
 }
 
 void tst_Gauges::clockTicksOnlyWhileShown()
