@@ -157,14 +157,19 @@ void CompassGauge::drawData(QPainter &painter) const
     QPen outline{QColor(ArrowOutline)};
     outline.setWidthF(1.2);
     outline.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(outline);
-    painter.setBrush(head);
-    painter.drawPolygon(QPolygonF{{
+    const QPolygonF headShape{{
         QPointF(0, -56),
         QPointF(14, -24),
         QPointF(0, -32),
         QPointF(-14, -24),
-    }});
+    }};
+    // The head is drawn several times a second while the arrow turns.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(head);
+    drawInBands(painter, headShape.boundingRect(), [&] { painter.drawPolygon(headShape); });
+    painter.setPen(outline);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(headShape);
 
     drawHub(painter, 7);
 }

@@ -21,6 +21,8 @@ constexpr QRgb HubDark = 0xff111a3c;
 constexpr qreal OuterRadius = 98;
 constexpr qreal BezelRadius = 92;
 
+constexpr int BandRows = 8;
+
 // The smallest rectangle, in device pixels, that holds every pixel of the
 // image that is not wholly clear.
 QRect coveredPixels(const QImage &image)
@@ -178,4 +180,21 @@ void GaugeFace::drawHub(QPainter &painter, qreal radius)
     painter.setPen(Qt::NoPen);
     painter.setBrush(hub);
     painter.drawEllipse(QPointF(0, 0), radius, radius);
+}
+
+void GaugeFace::drawInBands(QPainter &painter, const QRectF &bounds,
+                            const std::function<void()> &draw)
+{
+    const QTransform toDevice = painter.transform();
+    const QRect pixels = toDevice.mapRect(bounds).toAlignedRect();
+    for (int top = pixels.top(); top <= pixels.bottom(); top += BandRows) {
+        painter.save();
+        // The band is cut in the painter's own pixels, then the shape is
+        // drawn as before.
+        painter.resetTransform();
+        painter.setClipRect(QRect(pixels.left(), top, pixels.width(), BandRows), Qt::IntersectClip);
+        painter.setTransform(toDevice);
+        draw();
+        painter.restore();
+    }
 }

@@ -2,11 +2,20 @@
 #include "widgets/gaugewidget.h"
 
 #include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QVariantAnimation>
 #include <QtTest>
+
+// Reaches the dials' drawing helpers.
+class BandedFill : public GaugeFace
+{
+public:
+    using GaugeFace::drawInBands;
+};
 
 class tst_Gauges : public QObject
 {
@@ -29,6 +38,8 @@ private slots:
     void turnTakesShortArcAndStops();
     void turnsLeaveNoTrace_data();
     void turnsLeaveNoTrace();
+    void bandsMatchOnePiece_data();
+    void bandsMatchOnePiece();
     void clockTicksOnlyWhileShown();
 };
 
@@ -303,6 +314,55 @@ void tst_Gauges::turnsLeaveNoTrace()
         const QImage painted = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY2(shown == painted, qPrintable(angle));
     }
+}
+
+void tst_Gauges::bandsMatchOnePiece_data()
+{
+    QTest::addColumn<double>("turn");
+    QTest::addColumn<QPointF>("offset");
+    QTest::addColumn<qreal>("pixelRatio");
+
+    QTest::newRow("upright") << 0.0 << QPointF(60, 60) << qreal(1);
+    QTest::newRow("turned, between pixels") << 37.3 << QPointF(60.4, 59.7) << qreal(1);
+    QTest::newRow("on its side") << 90.0 << QPointF(60, 60) << qreal(1);
+    QTest::newRow("turned, high resolution") << 211.9 << QPointF(60.25, 60.5) << qreal(2);
+}
+
+// A gradient shape drawn band by band leaves exactly the pixels it leaves
+// when drawn in one piece.
+void tst_Gauges::bandsMatchOnePiece()
+{
+    QFETCH(double, turn);
+    QFETCH(QPointF, offset);
+    QFETCH(qreal, pixelRatio);
+
+    const QPolygonF shape{{QPointF(0, -56), QPointF(14, -24), QPointF(0, -32), QPointF(-14, -24)}};
+    QLinearGradient gradient(-14, 0, 14, 0);
+    gradient.setColorAt(0, QColor(0xff8a2a));
+    gradient.setColorAt(1, QColor(0x7a2408));
+    const auto draw = [&](bool banded) {
+        QImage image(QSize(120, 120) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(pixelRatio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(offset);
+        painter.scale(1.3, 1.3);
+        painter.rotate(turn);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(gradient);
+        if (banded)
+            BandedFill::drawInBands(painter, shape.boundingRect(),
+                                    [&] { painter.drawPolygon(shape); });
+        else
+            painter.drawPolygon(shape);
+        return image;
+    };
+    const QImage whole = draw(false);
+    QImage blank = whole;
+    blank.fill(Qt::white);
+    QVERIFY(whole != blank);
+    QCOMPARE(draw(true), whole);
 }
 
 void tst_Gauges::clockTicksOnlyWhileShown()
