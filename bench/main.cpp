@@ -5,8 +5,8 @@
 // minimal Qt display of the same frames.
 
 #include "linefeeder.h"
-#include "minimaldisplay.h"
 #include "processfigures.h"
+#include "sidebyside.h"
 #include "startupprobe.h"
 #include "windowsession.h"
 
@@ -463,51 +463,39 @@ std::vector<Row> startupRows(const Durations &d)
     return rows;
 }
 
-// The round whose CPU share is the median, and every round's share for the
-// note.
-SessionFigures medianRound(std::vector<SessionFigures> rounds, QString *shares)
+// The round whose CPU share is the median; every round's problems.
+SessionFigures medianRound(std::vector<SessionFigures> rounds)
 {
     std::sort(rounds.begin(), rounds.end(), [](const SessionFigures &a, const SessionFigures &b) {
         return a.cpuShare < b.cpuShare;
     });
-    QStringList texts;
     QStringList problems;
-    for (const SessionFigures &round : rounds) {
-        texts << percent(round.cpuShare);
+    for (const SessionFigures &round : rounds)
         problems << round.problems;
-    }
-    *shares = texts.join(QStringLiteral(", "));
     SessionFigures median = rounds[(rounds.size() - 1) / 2];
     median.problems = problems;
     return median;
 }
 
-// The application's window and the minimal display take turns at 1 frame a
-// second, round after round, so that a busier spell of the machine weighs on
-// both; each row shows its median round.
+// The application's window and the minimal display listen at 1 frame a
+// second at the same time, the display in a child process, round after
+// round; each row shows its median round.
 std::vector<Row> besideYardstickRows(const Durations &d)
 {
     const LineFeeder::Schedule schedule = paced(1, d.besideYardstick);
     std::vector<SessionFigures> window, minimal;
-    const auto measure = [&](bool application, int round) {
-        progress(QStringLiteral("7 round %1 of %2: %3")
-                     .arg(round + 1)
-                     .arg(d.yardstickRounds)
-                     .arg(application ? QStringLiteral("the window")
-                                      : QStringLiteral("the minimal display")));
-        SessionFigures figures;
-        try {
-            figures = application ? measureListening(schedule, ListeningYieldKind::Waiting)
-                                  : measureMinimalDisplay(schedule);
-        } catch (const std::exception &error) {
-            figures.problems << QString::fromLocal8Bit(error.what());
-        }
-        (application ? window : minimal).push_back(figures);
-    };
     for (int round = 0; round < d.yardstickRounds; ++round) {
-        const bool windowFirst = round % 2 == 0;
-        measure(windowFirst, round);
-        measure(!windowFirst, round);
+        progress(QStringLiteral("7 round %1 of %2: the window beside the minimal display")
+                     .arg(round + 1)
+                     .arg(d.yardstickRounds));
+        SideBySideFigures figures;
+        try {
+            figures = measureSideBySide(schedule);
+        } catch (const std::exception &error) {
+            figures.window.problems << QString::fromLocal8Bit(error.what());
+        }
+        window.push_back(figures.window);
+        minimal.push_back(figures.minimalDisplay);
     }
     const auto what = [&d](const QString &subject) {
         return QStringLiteral("1 frame/s, %1, median of %2 × %3")
@@ -519,22 +507,30 @@ std::vector<Row> besideYardstickRows(const Durations &d)
     application.id = QStringLiteral("7");
     application.what = what(QStringLiteral("window"));
     application.yield = yieldName(ListeningYieldKind::Waiting);
-    QString windowShares;
-    application.figures = medianRound(window, &windowShares);
+    application.figures = medianRound(window);
     Row yardstick;
     yardstick.id = QStringLiteral("7");
     yardstick.what = what(QStringLiteral("yardstick: minimal Qt display"));
-    QString minimalShares;
-    yardstick.figures = medianRound(minimal, &minimalShares);
+    yardstick.figures = medianRound(minimal);
     yardstick.checks = {Check::Delivery};
-    if (d.yardstickRounds > 1)
-        yardstick.note = QStringLiteral("rounds: %1 %").arg(minimalShares);
     application.checks = {Check::Delivery, Check::Yardstick};
     application.yardstickLimit = ListeningYardstickLimit;
-    if (yardstick.figures.cpuShare > 0)
-        application.yardstickRatio = application.figures.cpuShare / yardstick.figures.cpuShare;
+    // Each round's pair met the machine in the same state, so the ratio is
+    // taken round by round.
+    std::vector<double> ratios;
+    QStringList rounds;
+    for (size_t i = 0; i < window.size(); ++i) {
+        if (minimal[i].cpuShare > 0)
+            ratios.push_back(window[i].cpuShare / minimal[i].cpuShare);
+        rounds << QStringLiteral("%1/%2").arg(percent(window[i].cpuShare),
+                                              percent(minimal[i].cpuShare));
+    }
+    std::sort(ratios.begin(), ratios.end());
+    if (!ratios.empty())
+        application.yardstickRatio = ratios[(ratios.size() - 1) / 2];
     if (d.yardstickRounds > 1)
-        application.note = QStringLiteral("rounds: %1 %").arg(windowShares);
+        application.note = QStringLiteral("median ratio of the rounds (window/display %: %1)")
+                               .arg(rounds.join(QStringLiteral(", ")));
     return {application, yardstick};
 }
 
@@ -548,6 +544,8 @@ int main(int argc, char *argv[])
     // painting costs.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     substituteWindowFonts();
+    if (const int status = runSideBySideChild(argc, argv); status >= 0)
+        return status;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -560,8 +558,8 @@ int main(int argc, char *argv[])
         {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 7)."),
          QStringLiteral("N")},
         {QStringLiteral("rounds"),
-         QStringLiteral("Rounds of scenario 7, each the window and the minimal display in turn "
-                        "(default 3)."),
+         QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
+                        "same time (default 3)."),
          QStringLiteral("N")},
     });
     parser.process(app);
@@ -626,7 +624,7 @@ int main(int argc, char *argv[])
         "yardsticks: scenario 6 starts the application and an empty 873 × 713 window of the "
         "same style in turn; scenario 7 feeds the window and a minimal Qt display (a "
         "readyRead handler that sets six labels and repaints one 250 × 210 antialiased "
-        "dial) in turn.\n");
+        "dial, in a child process) at the same time, each from a line of its own.\n");
     if (ramp) {
         std::printf("\nFrames start to queue in the receive buffer at %s frame/s (queue-free "
                     "at %s frame/s); the line itself carries %s frame/s.\n",

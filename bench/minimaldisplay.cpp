@@ -141,7 +141,8 @@ private:
 };
 } // namespace
 
-SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule)
+SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule,
+                                     const std::function<void()> &atStart)
 {
     SessionFigures figures;
     LineFeeder feeder;
@@ -165,6 +166,8 @@ SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule)
     runEventsFor(SessionSettle);
 
     figures.peakSinceProcessStart = !resetPeakResident();
+    if (atStart)
+        atStart();
     recording = true;
     const Clock::time_point wallBefore = Clock::now();
     const double cpuBefore = processCpuSeconds();

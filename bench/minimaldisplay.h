@@ -10,4 +10,7 @@
 // dial, in a window of the main window's size. wind-bench feeds it from the
 // same pseudo-terminal feeder as the real window, so the two figures side by
 // side say what the application adds to what showing a frame must cost.
-SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule);
+//
+// atStart, when given, runs right before the line starts to carry frames.
+SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule,
+                                     const std::function<void()> &atStart = {});

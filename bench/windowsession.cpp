@@ -89,7 +89,8 @@ void runEventsFor(std::chrono::milliseconds duration)
     loop.exec();
 }
 
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield)
+SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+                                const std::function<void()> &atStart)
 {
     SessionFigures figures;
     LineFeeder feeder;
@@ -124,6 +125,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     QObject *context = scope.get();
     // Runs in the loop's first yield: the port is open by then.
     QTimer::singleShot(0, context, [&, context] {
+        if (atStart)
+            atStart();
         recording = true;
         wallBefore = Clock::now();
         cpuBefore = processCpuSeconds();

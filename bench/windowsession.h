@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <vector>
 
 // One measured run of the real main window: a shown WindWindow on a settings
@@ -35,7 +36,9 @@ struct SessionFigures
     QStringList problems;
 };
 
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield);
+// atStart, when given, runs right before the line starts to carry frames.
+SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+                                const std::function<void()> &atStart = {});
 SessionFigures measureExampleMode(std::chrono::milliseconds duration);
 
 // How long a freshly shown window is left alone before a measurement starts:
