@@ -40,6 +40,10 @@ GaugeWidget::GaugeWidget(QWidget *parent)
     , m_turn(new QVariantAnimation(this))
     , m_clockTimer(new QTimer(this))
 {
+    // The gauge fills its own background, in its palette's colour, the
+    // colour of the window it stands on: a turn of the arrow then repaints
+    // the gauge alone, not the window under it as well.
+    setAutoFillBackground(true);
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
