@@ -40,10 +40,10 @@ GaugeWidget::GaugeWidget(QWidget *parent)
     , m_turn(new QVariantAnimation(this))
     , m_clockTimer(new QTimer(this))
 {
-    // The gauge fills its own background, in its palette's colour, the
+    // The gauge paints its own background, in its palette's colour, the
     // colour of the window it stands on: a turn of the arrow then repaints
-    // the gauge alone, not the window under it as well.
-    setAutoFillBackground(true);
+    // the gauge alone, not the window under it as well, with one painter.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -164,6 +164,7 @@ void GaugeWidget::updateClockTimer()
 void GaugeWidget::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
+    painter.fillRect(event->rect(), palette().brush(backgroundRole()));
     switch (m_gauge) {
     case Gauge::Compass: {
         m_compass.paint(painter, m_faceSquare);
