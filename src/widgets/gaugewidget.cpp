@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -47,19 +48,30 @@ GaugeWidget::GaugeWidget(QWidget *parent)
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        // The turn is drawn at about 30 frames a second, and the easing's
-        // last steps, which move the arrow's tip by less than a pixel, not at
-        // all: a sensor's steady stream of small turns then costs little CPU.
+        // Setting a new turn's start and end makes a stopped animation
+        // report its value at the time it stopped; that is no step.
+        if (m_turn->state() != QAbstractAnimation::Running)
+            return;
         const double bearing = value.toDouble();
+        // Once the rest of the turn would move the tip by less than half a
+        // pixel, the arrow goes the rest of the way at once: nobody could see
+        // the remaining steps, and each would wake the event loop.
+        if (std::abs(m_turn->endValue().toDouble() - bearing) < MinimumVisibleTurn) {
+            finishTurn(ArrowPaint::Now);
+            return;
+        }
+        // The turn is drawn at about 30 frames a second, and steps that move
+        // the arrow's tip by less than half a pixel not at all: a sensor's
+        // steady stream of small turns then costs little CPU.
         m_compass.setBearing(bearing);
         if (std::abs(bearing - m_repaintedBearing) >= MinimumVisibleTurn
             && m_sinceRepaint.elapsed() >= TurnFrameInterval) {
             m_repaintedBearing = bearing;
             m_sinceRepaint.start();
-            updateArrow();
+            updateArrow(ArrowPaint::Now);
         }
     });
-    connect(m_turn, &QVariantAnimation::finished, this, &GaugeWidget::finishTurn);
+    connect(m_turn, &QVariantAnimation::finished, this, [this] { finishTurn(ArrowPaint::Now); });
 
     m_clockTimer->setInterval(1000);
     connect(m_clockTimer, &QTimer::timeout, this, &GaugeWidget::tickClock);
@@ -119,7 +131,7 @@ void GaugeWidget::turnCompassTo(double bearing)
     const double from = m_compass.bearing();
     const double turn = CompassGauge::shortestTurn(from, m_targetBearing);
     if (!isVisible() || turn == 0) {
-        finishTurn();
+        finishTurn(ArrowPaint::Later);
         return;
     }
     // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
@@ -131,25 +143,33 @@ void GaugeWidget::turnCompassTo(double bearing)
     m_turn->start();
 }
 
-void GaugeWidget::finishTurn()
+void GaugeWidget::finishTurn(ArrowPaint when)
 {
     m_turn->stop();
     m_compass.setBearing(m_targetBearing);
-    updateArrow();
+    // A wind that keeps its direction finds the arrow painted where it is.
+    if (m_compass.bearing() != m_paintedBearing)
+        updateArrow(when);
 }
 
 // Only the arrow moves, over a dial that stays as it was: the rest of the
-// gauge need not be painted again.
-void GaugeWidget::updateArrow()
+// gauge need not be painted again. A step of the turn is painted at once:
+// it is what woke the event loop, and a posted repaint would take the loop
+// round once more.
+void GaugeWidget::updateArrow(ArrowPaint when)
 {
-    update(m_arrowShown.united(m_compass.dataPixels(m_faceSquare)));
+    const QRect area = m_arrowShown.united(m_compass.dataPixels(m_faceSquare));
+    if (when == ArrowPaint::Now)
+        repaint(area);
+    else
+        update(area);
 }
 
 // The clock is drawn inside its face square; the widget around it shows
-// only the background.
+// only the background. Painted at once, as a step of the turn is.
 void GaugeWidget::tickClock()
 {
-    update(m_faceSquare.toAlignedRect());
+    repaint(m_faceSquare.toAlignedRect());
 }
 
 void GaugeWidget::updateClockTimer()
@@ -169,8 +189,12 @@ void GaugeWidget::paintEvent(QPaintEvent *event)
     case Gauge::Compass: {
         m_compass.paint(painter, m_faceSquare);
         const QRect arrow = m_compass.dataPixels(m_faceSquare);
-        const bool arrowRepaintedWhole = (QRegion(m_arrowShown) - event->region()).isEmpty();
-        m_arrowShown = arrowRepaintedWhole ? arrow : m_arrowShown.united(arrow);
+        const bool earlierArrowsGone = (QRegion(m_arrowShown) - event->region()).isEmpty();
+        const bool arrowWhole = (QRegion(arrow) - event->region()).isEmpty();
+        m_arrowShown = earlierArrowsGone ? arrow : m_arrowShown.united(arrow);
+        m_paintedBearing = earlierArrowsGone && arrowWhole
+            ? m_compass.bearing()
+            : std::numeric_limits<double>::quiet_NaN();
         break;
     }
     case Gauge::Clock:
@@ -198,7 +222,7 @@ void GaugeWidget::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     // Nobody sees the arrow turn, so it may as well be there already.
-    finishTurn();
+    finishTurn(ArrowPaint::Later);
     updateClockTimer();
 }
 

@@ -38,6 +38,7 @@ private slots:
     void turnTakesShortArcAndStops();
     void turnsLeaveNoTrace_data();
     void turnsLeaveNoTrace();
+    void newTurnStartsWhereArrowIs();
     void bandsMatchOnePiece_data();
     void bandsMatchOnePiece();
     void clockTicksOnlyWhileShown();
@@ -313,6 +314,44 @@ void tst_Gauges::turnsLeaveNoTrace()
                                  .convertToFormat(QImage::Format_RGB32);
         const QImage painted = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY2(shown == painted, qPrintable(angle));
+    }
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A turn that follows a finished one shows its first step only when the
+// animation's first tick comes: nothing is painted as the turn is set up,
+// least of all the arrow at its destination.
+void tst_Gauges::newTurnStartsWhereArrowIs()
+{
+    GaugeWidget gauge;
+    gauge.resize(249, 209);
+    gauge.loadMovie(0, QStringLiteral("/wind/compass2.swf"));
+    gauge.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&gauge));
+    auto *turn = gauge.findChild<QVariantAnimation *>();
+    QVERIFY(turn);
+
+    for (const QString &angle : {QStringLiteral("7"), QStringLiteral("14"), QStringLiteral("21")}) {
+        PaintCounter counter;
+        gauge.installEventFilter(&counter);
+        gauge.setVariable(QStringLiteral("Angle"), angle);
+        gauge.removeEventFilter(&counter);
+        QCOMPARE(counter.paints, 0);
+        QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
     }
 }
 
