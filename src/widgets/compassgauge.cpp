@@ -2,6 +2,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QPolygonF>
 #include <QTransform>
 
@@ -21,6 +22,14 @@ constexpr QRgb ArrowOutline = 0xff7a2408;
 constexpr QRgb ShaftColour = 0xff1c2a5a;
 
 constexpr qreal TickOuter = 86;
+constexpr qreal HeadOutlineWidth = 1.2;
+
+const QPolygonF ArrowHead{{
+    QPointF(0, -56),
+    QPointF(14, -24),
+    QPointF(0, -32),
+    QPointF(-14, -24),
+}};
 constexpr qreal CardinalRadius = 66;
 constexpr qreal IntercardinalRadius = 64;
 
@@ -52,6 +61,14 @@ QPointF polar(qreal radius, qreal bearing)
 
 CompassGauge::CompassGauge()
 {
+    QPen outline;
+    outline.setWidthF(HeadOutlineWidth);
+    outline.setJoinStyle(Qt::MiterJoin);
+    QPainterPath head;
+    head.addPolygon(ArrowHead);
+    head.closeSubpath();
+    m_headOutline = QPainterPathStroker(outline).createStroke(head);
+
     m_cardinalFont.setStyleHint(QFont::SansSerif);
     m_cardinalFont.setBold(true);
     m_cardinalFont.setPixelSize(20);
@@ -151,25 +168,15 @@ void CompassGauge::drawData(QPainter &painter) const
         }});
     }
 
+    // The head is drawn several times a second while the arrow turns: its
+    // outline is filled as the shape the pen would stroke, worked out once.
     QLinearGradient head(-14, 0, 14, 0);
     head.setColorAt(0, QColor(ArrowHeadLight));
     head.setColorAt(1, QColor(ArrowHeadDark));
-    QPen outline{QColor(ArrowOutline)};
-    outline.setWidthF(1.2);
-    outline.setJoinStyle(Qt::MiterJoin);
-    const QPolygonF headShape{{
-        QPointF(0, -56),
-        QPointF(14, -24),
-        QPointF(0, -32),
-        QPointF(-14, -24),
-    }};
-    // The head is drawn several times a second while the arrow turns.
-    painter.setPen(Qt::NoPen);
     painter.setBrush(head);
-    drawInBands(painter, headShape.boundingRect(), [&] { painter.drawPolygon(headShape); });
-    painter.setPen(outline);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(headShape);
+    drawInBands(painter, ArrowHead.boundingRect(), [&] { painter.drawPolygon(ArrowHead); });
+    painter.setBrush(QColor(ArrowOutline));
+    painter.drawPath(m_headOutline);
 
     drawHub(painter, 7);
 }

@@ -21,7 +21,7 @@ constexpr QRgb HubDark = 0xff111a3c;
 constexpr qreal OuterRadius = 98;
 constexpr qreal BezelRadius = 92;
 
-constexpr int BandRows = 8;
+constexpr int BandRows = 12;
 
 // The smallest rectangle, in device pixels, that holds every pixel of the
 // image that is not wholly clear.

@@ -51,8 +51,8 @@ protected:
     static void drawHub(QPainter &painter, qreal radius);
     // Runs draw, a fill with a gradient inside bounds (in the painter's
     // present coordinates), once for each band of a few pixel rows. Qt hands
-    // a gradient fill of more than about a hundred spans, a few rows of an
-    // antialiased shape, to its thread pool, and waking the pool's threads
+    // a gradient fill of more than about a hundred spans, a dozen or so rows
+    // of an antialiased shape, to its thread pool, and waking the pool's threads
     // costs more than filling a shape this size; a band stays below that
     // and is filled on the painting thread. The bands meet on whole pixels,
     // so the pixels come out as they would in one piece.
