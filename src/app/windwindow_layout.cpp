@@ -5,6 +5,7 @@
 #include "widgets/barlabel.h"
 #include "widgets/framebox.h"
 #include "widgets/gaugewidget.h"
+#include "widgets/pngpicture.h"
 #include "widgets/twips.h"
 #include "widgets/windowfont.h"
 
@@ -179,11 +180,11 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     // Created from the back to the front, so each control covers the ones
     // made before it where they overlap.
     c.banner = new QLabel(window);
-    c.banner->setPixmap(QPixmap(QStringLiteral(":/banner.png")));
+    c.banner->setPixmap(loadPngPicture(QStringLiteral(":/banner.png")));
     c.banner->setGeometry(twipRect(1800, 240, 9390, 1470));
 
     c.warningSign = new QLabel(window);
-    c.warningSign->setPixmap(QPixmap(QStringLiteral(":/warning.png")));
+    c.warningSign->setPixmap(loadPngPicture(QStringLiteral(":/warning.png")));
     c.warningSign->setScaledContents(true);
     c.warningSign->setGeometry(twipRect(3960, 9000, 975, 735));
     c.warningSign->hide();
