@@ -39,6 +39,9 @@ QLabel *makeLabel(QWidget *parent, const QRect &geometry, const QString &text, c
 {
     auto *label = new QLabel(text, parent);
     label->setGeometry(geometry);
+    // Fixed as the layout places it: a label of fixed size does not post its
+    // parent a request to lay it out again every time its text changes.
+    label->setFixedSize(geometry.size());
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     paintBackground(label, background);
