@@ -53,7 +53,7 @@ QRectF GaugeFace::faceSquare(const QSizeF &area)
     return QRectF((area.width() - side) / 2, (area.height() - side) / 2, side, side);
 }
 
-void GaugeFace::paint(QPainter &painter, const QRectF &square) const
+void GaugeFace::paint(QPainter &painter, const QRectF &square, const QColor &background) const
 {
     if (square.width() <= 0)
         return;
@@ -64,9 +64,19 @@ void GaugeFace::paint(QPainter &painter, const QRectF &square) const
         = painter.paintEngine() ? painter.paintEngine()->paintDevice() : painter.device();
     const qreal ratio = target ? target->devicePixelRatio() : 1;
     const QPoint origin = square.toAlignedRect().topLeft();
-    if (square != m_layerSquare || m_under.devicePixelRatio() != ratio) {
+    if (square != m_layerSquare || m_under.devicePixelRatio() != ratio
+        || background != m_layerBackground) {
         m_under = layer(square, ratio,
                         {&GaugeFace::drawFrame, &GaugeFace::drawMarkers, &GaugeFace::drawLabels});
+        if (background.isValid()) {
+            // Blended once here exactly as it would be on every paint.
+            QImage standing(m_under.size(), QImage::Format_ARGB32_Premultiplied);
+            standing.setDevicePixelRatio(ratio);
+            standing.fill(background);
+            QPainter(&standing).drawImage(0, 0, m_under);
+            m_under = standing;
+        }
+        m_layerBackground = background;
         m_over = layer(square, ratio, {&GaugeFace::drawForeground});
         m_overOrigin = QPoint(0, 0);
         // Cut on whole logical pixels, so that the rest still lands on the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPolygonF>
 #include <QRectF>
@@ -27,7 +28,10 @@ public:
     // goes when its area is not square.
     static QRectF faceSquare(const QSizeF &area);
 
-    void paint(QPainter &painter, const QRectF &square) const;
+    // Given a background, the colour the dial stands on, every pixel of
+    // square.toAlignedRect() is painted, those around the dial in that
+    // colour; without one, only the dial is.
+    void paint(QPainter &painter, const QRectF &square, const QColor &background = QColor()) const;
 
     // The pixels, in the coordinates the square is given in, that the data
     // step may touch as it is now: a widget that changes only its data
@@ -69,9 +73,12 @@ private:
     // were drawn for: a turning arrow or a ticking hand then costs two copies
     // and itself instead of the whole dial, gradients and text included. The
     // part over the data keeps only the pixels it covers, from m_overOrigin
-    // on, since every clear pixel would be blended for nothing.
+    // on, since every clear pixel would be blended for nothing. The part
+    // under it stands on the background already, so that it is copied rather
+    // than blended over a fill of that colour.
     mutable QImage m_under;
     mutable QImage m_over;
     mutable QPoint m_overOrigin;
     mutable QRectF m_layerSquare;
+    mutable QColor m_layerBackground;
 };

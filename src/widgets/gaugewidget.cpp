@@ -184,10 +184,16 @@ void GaugeWidget::updateClockTimer()
 void GaugeWidget::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), palette().brush(backgroundRole()));
+    const QColor background = palette().color(backgroundRole());
+    // A dial paints its whole face square itself; around it, and on a blank
+    // gauge, the background shows.
+    const QRegion around
+        = m_gauge == Gauge::None ? event->region() : event->region() - m_faceSquare.toAlignedRect();
+    for (const QRect &rect : around)
+        painter.fillRect(rect, background);
     switch (m_gauge) {
     case Gauge::Compass: {
-        m_compass.paint(painter, m_faceSquare);
+        m_compass.paint(painter, m_faceSquare, background);
         const QRect arrow = m_compass.dataPixels(m_faceSquare);
         const bool earlierArrowsGone = (QRegion(m_arrowShown) - event->region()).isEmpty();
         const bool arrowWhole = (QRegion(arrow) - event->region()).isEmpty();
@@ -199,7 +205,7 @@ void GaugeWidget::paintEvent(QPaintEvent *event)
     }
     case Gauge::Clock:
         m_clock.setTime(QTime::currentTime());
-        m_clock.paint(painter, m_faceSquare);
+        m_clock.paint(painter, m_faceSquare, background);
         break;
     case Gauge::None:
         break;
