@@ -69,8 +69,9 @@ void GaugeFace::paint(QPainter &painter, const QRectF &square, const QColor &bac
         m_under = layer(square, ratio,
                         {&GaugeFace::drawFrame, &GaugeFace::drawMarkers, &GaugeFace::drawLabels});
         if (background.isValid()) {
-            // Blended once here exactly as it would be on every paint.
-            QImage standing(m_under.size(), QImage::Format_ARGB32_Premultiplied);
+            // Blended once here exactly as it would be on every paint, into
+            // a format Qt knows to be opaque, so that it is copied as it is.
+            QImage standing(m_under.size(), QImage::Format_RGB32);
             standing.setDevicePixelRatio(ratio);
             standing.fill(background);
             QPainter(&standing).drawImage(0, 0, m_under);
