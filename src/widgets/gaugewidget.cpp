@@ -45,6 +45,7 @@ GaugeWidget::GaugeWidget(QWidget *parent)
     // colour of the window it stands on: a turn of the arrow then repaints
     // the gauge alone, not the window under it as well, with one painter.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_sinceRepaint.start();
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -136,8 +137,10 @@ void GaugeWidget::turnCompassTo(double bearing)
     }
     // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
     // painter folds each step back onto the dial.
+    // The frame interval runs on from the last repaint, not from the start of
+    // the turn: frames that come faster than it would otherwise restart it
+    // for ever and freeze the arrow.
     m_repaintedBearing = from;
-    m_sinceRepaint.start();
     m_turn->setStartValue(from);
     m_turn->setEndValue(from + turn);
     m_turn->start();

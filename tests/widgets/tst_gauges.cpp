@@ -39,6 +39,7 @@ private slots:
     void turnsLeaveNoTrace_data();
     void turnsLeaveNoTrace();
     void newTurnStartsWhereArrowIs();
+    void arrowFollowsFastStream();
     void bandsMatchOnePiece_data();
     void bandsMatchOnePiece();
     void clockTicksOnlyWhileShown();
@@ -353,6 +354,26 @@ void tst_Gauges::newTurnStartsWhereArrowIs()
         QCOMPARE(counter.paints, 0);
         QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
     }
+}
+
+// New directions that come faster than the arrow's frames still move it: each
+// new turn must not put off the next frame.
+void tst_Gauges::arrowFollowsFastStream()
+{
+    GaugeWidget gauge;
+    gauge.resize(249, 209);
+    gauge.loadMovie(0, QStringLiteral("/wind/compass2.swf"));
+    gauge.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&gauge));
+
+    PaintCounter counter;
+    gauge.installEventFilter(&counter);
+    for (int step = 1; step <= 30; ++step) {
+        gauge.setVariable(QStringLiteral("Angle"), QString::number(step * 5));
+        QTest::qWait(10);
+    }
+    gauge.removeEventFilter(&counter);
+    QVERIFY2(counter.paints >= 3, qPrintable(QString::number(counter.paints)));
 }
 
 void tst_Gauges::bandsMatchOnePiece_data()
