@@ -92,6 +92,7 @@ struct Row
     std::optional<StartupFigures> startup;
     double yardstickRatio = 0; // this row's figure over its yardstick's
     double yardstickLimit = 0;
+    QString summary; // printed below the table
 };
 
 double percentile(const std::vector<double> &sorted, double fraction)
@@ -222,8 +223,8 @@ QStringList cells(const Row &row)
             times.push_back(run.firstPaintMs);
         std::sort(times.begin(), times.end());
         if (!times.empty()) {
-            p50 = number(percentile(times, 0.5), 0);
-            max = number(times.back(), 0);
+            p50 = number(percentile(times, 0.5), 1);
+            max = number(times.back(), 1);
         }
     }
     if (!f.latenciesMs.empty()) {
@@ -460,6 +461,13 @@ std::vector<Row> startupRows(const Durations &d)
     const double yardstickMs = medianFirstPaintMs(figures[1]);
     if (yardstickMs > 0)
         application.yardstickRatio = medianFirstPaintMs(figures[0]) / yardstickMs;
+    application.summary
+        = QStringLiteral("Start-up to first paint, median of %1: %2 ms against %3 ms "
+                         "for an empty window, %4 × (target ≤ %5 ×).")
+              .arg(d.startups)
+              .arg(number(medianFirstPaintMs(figures[0]), 1), number(yardstickMs, 1),
+                   number(application.yardstickRatio, 2))
+              .arg(StartupYardstickLimit);
     return rows;
 }
 
@@ -531,6 +539,14 @@ std::vector<Row> besideYardstickRows(const Durations &d)
     if (d.yardstickRounds > 1)
         application.note = QStringLiteral("median ratio of the rounds (window/display %: %1)")
                                .arg(rounds.join(QStringLiteral(", ")));
+    application.summary
+        = QStringLiteral("Listening at 1 frame/s, %1 rounds side by side: %2 % of a core against "
+                         "%3 % for a minimal Qt display (median rounds), %4 × (median of the "
+                         "rounds' ratios; target ≤ %5 ×).")
+              .arg(d.yardstickRounds)
+              .arg(percent(application.figures.cpuShare), percent(yardstick.figures.cpuShare),
+                   number(application.yardstickRatio, 2))
+              .arg(ListeningYardstickLimit);
     return {application, yardstick};
 }
 
@@ -633,6 +649,15 @@ int main(int argc, char *argv[])
                     qPrintable(number(LineFramesPerSecond, 0)));
         std::printf("With the line flat out, frames queue and the loop shows %s frame/s.\n",
                     qPrintable(number(ramp->flatOutShown, 0)));
+    }
+    bool summaryStarted = false;
+    for (const Row &row : rows) {
+        if (row.summary.isEmpty())
+            continue;
+        if (!summaryStarted)
+            std::printf("\n");
+        summaryStarted = true;
+        std::printf("%s\n", qPrintable(row.summary));
     }
     bool anyProblem = false;
     for (const Row &row : rows) {
