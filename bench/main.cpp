@@ -14,6 +14,7 @@
 #include "widgets/windowfont.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QStyleFactory>
@@ -51,6 +52,7 @@ struct Durations
     std::chrono::milliseconds flatOut = 2s;
     std::chrono::milliseconds example = 10s;
     int startups = 15;
+    QString otherStartupProgram; // another build of the application, timed in turn
     std::chrono::milliseconds besideYardstick = 20s;
     int yardstickRounds = 3;
 };
@@ -437,10 +439,12 @@ std::vector<Row> startupRows(const Durations &d)
 {
     progress(QStringLiteral("6 start-up, beside an empty window"));
     const QString folder = QCoreApplication::applicationDirPath();
-    const std::vector<StartupFigures> figures = measureStartups(
-        {{folder + QStringLiteral("/wind-condition"), QStringLiteral("WindWindow")},
-         {folder + QStringLiteral("/wind-bench-empty-window"), QStringLiteral("QWidget")}},
-        d.startups);
+    std::vector<StartupSubject> subjects{
+        {folder + QStringLiteral("/wind-condition"), QStringLiteral("WindWindow")},
+        {folder + QStringLiteral("/wind-bench-empty-window"), QStringLiteral("QWidget")}};
+    if (!d.otherStartupProgram.isEmpty())
+        subjects.push_back({d.otherStartupProgram, QStringLiteral("WindWindow")});
+    const std::vector<StartupFigures> figures = measureStartups(subjects, d.startups);
     std::vector<Row> rows;
     for (const StartupFigures &subject : figures) {
         Row row;
@@ -468,6 +472,13 @@ std::vector<Row> startupRows(const Durations &d)
               .arg(number(medianFirstPaintMs(figures[0]), 1), number(yardstickMs, 1),
                    number(application.yardstickRatio, 2))
               .arg(StartupYardstickLimit);
+    if (rows.size() > 2) {
+        rows[2].what = QStringLiteral("start-up of %1, %2 runs")
+                           .arg(QDir::toNativeSeparators(d.otherStartupProgram))
+                           .arg(d.startups);
+        rows[2].summary = QStringLiteral("The other build: median %1 ms.")
+                              .arg(number(medianFirstPaintMs(figures[2]), 1));
+    }
     return rows;
 }
 
@@ -573,6 +584,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("quick"), QStringLiteral("Short durations, for a smoke run.")},
         {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 7)."),
          QStringLiteral("N")},
+        {QStringLiteral("compare-startup"),
+         QStringLiteral("Time another build of wind-condition in scenario 6 as well, in turn "
+                        "with this one and the empty window."),
+         QStringLiteral("PROGRAM")},
         {QStringLiteral("rounds"),
          QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
                         "same time (default 3)."),
@@ -589,6 +604,7 @@ int main(int argc, char *argv[])
         }
     }
     Durations durations = parser.isSet(QStringLiteral("quick")) ? quickDurations() : Durations();
+    durations.otherStartupProgram = parser.value(QStringLiteral("compare-startup"));
     if (parser.isSet(QStringLiteral("rounds"))) {
         bool ok = false;
         durations.yardstickRounds = parser.value(QStringLiteral("rounds")).toInt(&ok);
