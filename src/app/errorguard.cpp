@@ -37,7 +37,7 @@ FatalErrorHandler setFatalErrorHandler(FatalErrorHandler replacement)
 WindApplication::WindApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
-    // The compass arrow is repainted at most every 30 ms as it turns, so
+    // The compass arrow is repainted about 30 times a second as it turns, so
     // its animation need not wake the event loop, and the listening loop
     // with it, every 16 ms.
     (new AnimationDriver(std::chrono::milliseconds(30), this))->install();

@@ -22,16 +22,9 @@ constexpr QRgb ArrowOutline = 0xff7a2408;
 constexpr QRgb ShaftColour = 0xff1c2a5a;
 
 constexpr qreal TickOuter = 86;
-constexpr qreal HeadOutlineWidth = 1.2;
-
-const QPolygonF ArrowHead{{
-    QPointF(0, -56),
-    QPointF(14, -24),
-    QPointF(0, -32),
-    QPointF(-14, -24),
-}};
 constexpr qreal CardinalRadius = 66;
 constexpr qreal IntercardinalRadius = 64;
+constexpr qreal HeadOutlineWidth = 1.2;
 
 struct Point
 {
@@ -50,6 +43,17 @@ constexpr std::array<Point, 8> CompassPoints{{
     {"NW", 315},
 }};
 
+// The arrow's head, pointing up.
+QPolygonF arrowHead()
+{
+    return QPolygonF{{
+        QPointF(0, -56),
+        QPointF(14, -24),
+        QPointF(0, -32),
+        QPointF(-14, -24),
+    }};
+}
+
 // The point at `radius` along `bearing`, in the dial's coordinates (y down).
 QPointF polar(qreal radius, qreal bearing)
 {
@@ -65,7 +69,7 @@ CompassGauge::CompassGauge()
     outline.setWidthF(HeadOutlineWidth);
     outline.setJoinStyle(Qt::MiterJoin);
     QPainterPath head;
-    head.addPolygon(ArrowHead);
+    head.addPolygon(arrowHead());
     head.closeSubpath();
     m_headOutline = QPainterPathStroker(outline).createStroke(head);
 
@@ -174,7 +178,8 @@ void CompassGauge::drawData(QPainter &painter) const
     head.setColorAt(0, QColor(ArrowHeadLight));
     head.setColorAt(1, QColor(ArrowHeadDark));
     painter.setBrush(head);
-    drawInBands(painter, ArrowHead.boundingRect(), [&] { painter.drawPolygon(ArrowHead); });
+    const QPolygonF headShape = arrowHead();
+    drawInBands(painter, headShape.boundingRect(), [&] { painter.drawPolygon(headShape); });
     painter.setBrush(QColor(ArrowOutline));
     painter.drawPath(m_headOutline);
 

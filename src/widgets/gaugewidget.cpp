@@ -135,12 +135,12 @@ void GaugeWidget::turnCompassTo(double bearing)
         finishTurn(ArrowPaint::Later);
         return;
     }
-    // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
-    // painter folds each step back onto the dial.
     // The frame interval runs on from the last repaint, not from the start of
     // the turn: frames that come faster than it would otherwise restart it
     // for ever and freeze the arrow.
     m_repaintedBearing = from;
+    // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
+    // painter folds each step back onto the dial.
     m_turn->setStartValue(from);
     m_turn->setEndValue(from + turn);
     m_turn->start();
