@@ -1,10 +1,13 @@
 // wind-bench: measures the real main window, its listening loop and its
 // serial control on a pseudo-terminal against what a 9600 baud sensor line
-// asks of them, plus example mode and start-up, and prints one table.
+// asks of them, plus example mode and start-up, and prints one table. Two
+// yardsticks run beside the application: an empty window's start-up and a
+// minimal Qt display of the same frames.
 
 #include "historymemory.h"
 #include "linefeeder.h"
 #include "processfigures.h"
+#include "sidebyside.h"
 #include "startupprobe.h"
 #include "windowsession.h"
 
@@ -12,6 +15,7 @@
 #include "widgets/windowfont.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QStyleFactory>
@@ -34,6 +38,9 @@ constexpr double LatencyMaxLimitMs = 10;
 constexpr qsizetype ReceiveBufferLimit = 2 * LineFeeder::FrameLength;
 constexpr double FirstPaintLimitMs = 250;
 constexpr qint64 StartupResidentLimitKiB = 60 * 1024;
+// What the application may cost beside its yardstick, measured in the same run.
+constexpr double StartupYardstickLimit = 1.2;
+constexpr double ListeningYardstickLimit = 2.0;
 // The wind history: recording with its window closed, the window open, and
 // an hour of samples at 40 a second.
 constexpr double RecordingCpuLimit = 0.0005;
@@ -50,7 +57,10 @@ struct Durations
     std::chrono::milliseconds rampStep = 1500ms;
     std::chrono::milliseconds flatOut = 2s;
     std::chrono::milliseconds example = 10s;
-    int startups = 5;
+    int startups = 15;
+    QString otherStartupProgram; // another build of the application, timed in turn
+    std::chrono::milliseconds besideYardstick = 20s;
+    int yardstickRounds = 3;
     std::chrono::milliseconds history = 30s;
 };
 
@@ -63,7 +73,9 @@ Durations quickDurations()
     quick.rampStep = 500ms;
     quick.flatOut = 500ms;
     quick.example = 2s;
-    quick.startups = 2;
+    quick.startups = 3;
+    quick.besideYardstick = 3s;
+    quick.yardstickRounds = 1;
     quick.history = 3s;
     return quick;
 }
@@ -73,6 +85,7 @@ enum class Check {
     Latency, // p99 and max within their limits
     Delivery, // every frame shown, in order, the receive buffer within two frames
     Startup,
+    Yardstick, // within yardstickLimit times the yardstick's figure
     Figure, // a figure of the row's own, in its note; met when figureMet
 };
 
@@ -88,6 +101,9 @@ struct Row
     double cpuLimit = 0;
     QString note; // shown in the target column after the checked targets
     std::optional<StartupFigures> startup;
+    double yardstickRatio = 0; // this row's figure over its yardstick's
+    double yardstickLimit = 0;
+    QString summary; // printed below the table
     bool figureMet = true;
 };
 
@@ -140,6 +156,11 @@ QString targetText(const Row &row)
                          .arg(FirstPaintLimitMs)
                          .arg(StartupResidentLimitKiB / 1024);
             break;
+        case Check::Yardstick:
+            parts << QStringLiteral("≤ %1 × yardstick: %2 ×")
+                         .arg(row.yardstickLimit)
+                         .arg(number(row.yardstickRatio, 2));
+            break;
         case Check::Figure:
             break;
         }
@@ -191,6 +212,10 @@ QString verdict(const Row &row)
                 missed << QStringLiteral("RSS");
             break;
         }
+        case Check::Yardstick:
+            if (!(row.yardstickRatio > 0) || row.yardstickRatio > row.yardstickLimit)
+                missed << QStringLiteral("yardstick");
+            break;
         case Check::Figure:
             if (!row.figureMet)
                 missed << QStringLiteral("figure");
@@ -216,8 +241,8 @@ QStringList cells(const Row &row)
             times.push_back(run.firstPaintMs);
         std::sort(times.begin(), times.end());
         if (!times.empty()) {
-            p50 = number(percentile(times, 0.5), 0);
-            max = number(times.back(), 0);
+            p50 = number(percentile(times, 0.5), 1);
+            max = number(times.back(), 1);
         }
     }
     if (!f.latenciesMs.empty()) {
@@ -415,23 +440,144 @@ Row exampleModeRow(const Durations &d)
     return row;
 }
 
-Row startupRow(const Durations &d)
+double medianFirstPaintMs(const StartupFigures &figures)
 {
-    progress(QStringLiteral("6 start-up"));
-    Row row;
-    row.id = QStringLiteral("6");
-    row.what = QStringLiteral("start-up to first paint, %1 runs").arg(d.startups);
-    row.hasCpu = false;
-    row.hasFrames = false;
-    row.checks = {Check::Startup};
-    row.startup = measureStartup(
-        QCoreApplication::applicationDirPath() + QStringLiteral("/wind-condition"), d.startups);
-    if (!row.startup->error.isEmpty())
-        row.figures.problems << row.startup->error;
-    return row;
+    std::vector<double> times;
+    for (const StartupRun &run : figures.runs)
+        times.push_back(run.firstPaintMs);
+    std::sort(times.begin(), times.end());
+    return percentile(times, 0.5);
 }
 
-// Scenario 7: the main window listening at 4 frames a second with the wind
+// The application and the empty window take turns, so that both meet the
+// machine in the same state.
+std::vector<Row> startupRows(const Durations &d)
+{
+    progress(QStringLiteral("6 start-up, beside an empty window"));
+    const QString folder = QCoreApplication::applicationDirPath();
+    std::vector<StartupSubject> subjects{
+        {folder + QStringLiteral("/wind-condition"), QStringLiteral("WindWindow")},
+        {folder + QStringLiteral("/wind-bench-empty-window"), QStringLiteral("QWidget")}};
+    if (!d.otherStartupProgram.isEmpty())
+        subjects.push_back({d.otherStartupProgram, QStringLiteral("WindWindow")});
+    const std::vector<StartupFigures> figures = measureStartups(subjects, d.startups);
+    std::vector<Row> rows;
+    for (const StartupFigures &subject : figures) {
+        Row row;
+        row.id = QStringLiteral("6");
+        row.hasCpu = false;
+        row.hasFrames = false;
+        row.startup = subject;
+        if (!subject.error.isEmpty())
+            row.figures.problems << subject.error;
+        rows.push_back(row);
+    }
+    Row &application = rows[0];
+    Row &yardstick = rows[1];
+    application.what = QStringLiteral("start-up to first paint, %1 runs").arg(d.startups);
+    yardstick.what = QStringLiteral("yardstick: empty 873 × 713 window, %1 runs").arg(d.startups);
+    application.checks = {Check::Startup, Check::Yardstick};
+    application.yardstickLimit = StartupYardstickLimit;
+    const double yardstickMs = medianFirstPaintMs(figures[1]);
+    if (yardstickMs > 0)
+        application.yardstickRatio = medianFirstPaintMs(figures[0]) / yardstickMs;
+    application.summary
+        = QStringLiteral("Start-up to first paint, median of %1: %2 ms against %3 ms "
+                         "for an empty window, %4 × (target ≤ %5 ×).")
+              .arg(d.startups)
+              .arg(number(medianFirstPaintMs(figures[0]), 1), number(yardstickMs, 1),
+                   number(application.yardstickRatio, 2))
+              .arg(StartupYardstickLimit);
+    if (rows.size() > 2) {
+        rows[2].what = QStringLiteral("start-up of %1, %2 runs")
+                           .arg(QDir::toNativeSeparators(d.otherStartupProgram))
+                           .arg(d.startups);
+        rows[2].summary = QStringLiteral("The other build: median %1 ms.")
+                              .arg(number(medianFirstPaintMs(figures[2]), 1));
+    }
+    return rows;
+}
+
+// The round whose CPU share is the median; every round's problems.
+SessionFigures medianRound(std::vector<SessionFigures> rounds)
+{
+    std::sort(rounds.begin(), rounds.end(), [](const SessionFigures &a, const SessionFigures &b) {
+        return a.cpuShare < b.cpuShare;
+    });
+    QStringList problems;
+    for (const SessionFigures &round : rounds)
+        problems << round.problems;
+    SessionFigures median = rounds[(rounds.size() - 1) / 2];
+    median.problems = problems;
+    return median;
+}
+
+// The application's window and the minimal display listen at 1 frame a
+// second at the same time, the display in a child process, round after
+// round; each row shows its median round.
+std::vector<Row> besideYardstickRows(const Durations &d)
+{
+    const LineFeeder::Schedule schedule = paced(1, d.besideYardstick);
+    std::vector<SessionFigures> window, minimal;
+    for (int round = 0; round < d.yardstickRounds; ++round) {
+        progress(QStringLiteral("7 round %1 of %2: the window beside the minimal display")
+                     .arg(round + 1)
+                     .arg(d.yardstickRounds));
+        SideBySideFigures figures;
+        try {
+            figures = measureSideBySide(schedule);
+        } catch (const std::exception &error) {
+            figures.window.problems << QString::fromLocal8Bit(error.what());
+        }
+        window.push_back(figures.window);
+        minimal.push_back(figures.minimalDisplay);
+    }
+    const auto what = [&d](const QString &subject) {
+        return QStringLiteral("1 frame/s, %1, median of %2 × %3")
+            .arg(subject)
+            .arg(d.yardstickRounds)
+            .arg(secondsText(d.besideYardstick));
+    };
+    Row application;
+    application.id = QStringLiteral("7");
+    application.what = what(QStringLiteral("window"));
+    application.yield = yieldName(ListeningYieldKind::Waiting);
+    application.figures = medianRound(window);
+    Row yardstick;
+    yardstick.id = QStringLiteral("7");
+    yardstick.what = what(QStringLiteral("yardstick: minimal Qt display"));
+    yardstick.figures = medianRound(minimal);
+    yardstick.checks = {Check::Delivery};
+    application.checks = {Check::Delivery, Check::Yardstick};
+    application.yardstickLimit = ListeningYardstickLimit;
+    // Each round's pair met the machine in the same state, so the ratio is
+    // taken round by round.
+    std::vector<double> ratios;
+    QStringList rounds;
+    for (size_t i = 0; i < window.size(); ++i) {
+        if (minimal[i].cpuShare > 0)
+            ratios.push_back(window[i].cpuShare / minimal[i].cpuShare);
+        rounds << QStringLiteral("%1/%2").arg(percent(window[i].cpuShare),
+                                              percent(minimal[i].cpuShare));
+    }
+    std::sort(ratios.begin(), ratios.end());
+    if (!ratios.empty())
+        application.yardstickRatio = ratios[(ratios.size() - 1) / 2];
+    if (d.yardstickRounds > 1)
+        application.note = QStringLiteral("median ratio of the rounds (window/display %: %1)")
+                               .arg(rounds.join(QStringLiteral(", ")));
+    application.summary
+        = QStringLiteral("Listening at 1 frame/s, %1 rounds side by side: %2 % of a core against "
+                         "%3 % for a minimal Qt display (median rounds), %4 × (median of the "
+                         "rounds' ratios; target ≤ %5 ×).")
+              .arg(d.yardstickRounds)
+              .arg(percent(application.figures.cpuShare), percent(yardstick.figures.cpuShare),
+                   number(application.yardstickRatio, 2))
+              .arg(ListeningYardstickLimit);
+    return {application, yardstick};
+}
+
+// Scenario 8: the main window listening at 4 frames a second with the wind
 // history attached as the application attaches it, the data log on: first
 // with the history window closed, then open at 60 minutes over an hour of
 // samples. The recorder's own time per frame is measured where it runs, since
@@ -441,9 +587,9 @@ void historyScenario(const Durations &d, std::vector<Row> &rows)
     const LineFeeder::Schedule schedule = paced(4, d.history);
     const auto run
         = [&](const QString &what, const HistoryScenario *history, HistoryFigures *historyFigures) {
-              progress(QStringLiteral("7 %1").arg(what));
+              progress(QStringLiteral("8 %1").arg(what));
               Row row;
-              row.id = QStringLiteral("7");
+              row.id = QStringLiteral("8");
               row.what = what;
               row.yield = yieldName(ListeningYieldKind::Waiting);
               try {
@@ -489,13 +635,13 @@ void historyScenario(const Durations &d, std::vector<Row> &rows)
     rows.push_back(openRow);
 }
 
-// Scenario 8: the heap of an hour at 40 samples a second.
+// Scenario 9: the heap of an hour at 40 samples a second.
 Row historyMemoryRow()
 {
-    progress(QStringLiteral("8 history memory"));
+    progress(QStringLiteral("9 history memory"));
     const HistoryMemory memory = measureHistoryMemory();
     Row row;
-    row.id = QStringLiteral("8");
+    row.id = QStringLiteral("9");
     row.what = QStringLiteral("an hour at 40 frame/s in memory (%1 samples)").arg(memory.samples);
     row.hasCpu = false;
     row.hasFrames = false;
@@ -517,17 +663,26 @@ int main(int argc, char *argv[])
     // painting costs.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     substituteWindowFonts();
+    if (const int status = runSideBySideChild(argc, argv); status >= 0)
+        return status;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Measures the listening path, example mode, start-up and the wind history of\n"
         "wind-condition against the limits of a 9600 baud sensor line and prints one table.\n"
-        "Run it with\n"
-        "QT_QPA_PLATFORM=offscreen where no display is at hand."));
+        "Run it with QT_QPA_PLATFORM=offscreen where no display is at hand."));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("quick"), QStringLiteral("Short durations, for a smoke run.")},
-        {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 8)."),
+        {QStringLiteral("scenario"), QStringLiteral("Run only scenario N (1 to 9)."),
+         QStringLiteral("N")},
+        {QStringLiteral("compare-startup"),
+         QStringLiteral("Time another build of wind-condition in scenario 6 as well, in turn "
+                        "with this one and the empty window."),
+         QStringLiteral("PROGRAM")},
+        {QStringLiteral("rounds"),
+         QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
+                        "same time (default 3)."),
          QStringLiteral("N")},
     });
     parser.process(app);
@@ -535,13 +690,21 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("scenario"))) {
         bool ok = false;
         only = parser.value(QStringLiteral("scenario")).toInt(&ok);
-        if (!ok || only < 1 || only > 8) {
-            std::fprintf(stderr, "wind-bench: --scenario must be 1 to 8\n");
+        if (!ok || only < 1 || only > 9) {
+            std::fprintf(stderr, "wind-bench: --scenario must be 1 to 9\n");
             return 2;
         }
     }
-    const Durations durations
-        = parser.isSet(QStringLiteral("quick")) ? quickDurations() : Durations();
+    Durations durations = parser.isSet(QStringLiteral("quick")) ? quickDurations() : Durations();
+    durations.otherStartupProgram = parser.value(QStringLiteral("compare-startup"));
+    if (parser.isSet(QStringLiteral("rounds"))) {
+        bool ok = false;
+        durations.yardstickRounds = parser.value(QStringLiteral("rounds")).toInt(&ok);
+        if (!ok || durations.yardstickRounds < 1) {
+            std::fprintf(stderr, "wind-bench: --rounds must be 1 or more\n");
+            return 2;
+        }
+    }
     const auto wanted = [only](int scenario) {
         return only == 0 || only == scenario;
     };
@@ -561,11 +724,17 @@ int main(int argc, char *argv[])
         ramp = rateRamp(durations, rows);
     if (wanted(5))
         rows.push_back(exampleModeRow(durations));
-    if (wanted(6))
-        rows.push_back(startupRow(durations));
-    if (wanted(7))
-        historyScenario(durations, rows);
+    if (wanted(6)) {
+        for (const Row &row : startupRows(durations))
+            rows.push_back(row);
+    }
+    if (wanted(7)) {
+        for (const Row &row : besideYardstickRows(durations))
+            rows.push_back(row);
+    }
     if (wanted(8))
+        historyScenario(durations, rows);
+    if (wanted(9))
         rows.push_back(historyMemoryRow());
 
     printTable(rows);
@@ -579,7 +748,11 @@ int main(int argc, char *argv[])
         "and slowest run).\n"
         "buffer max: the most characters the listening loop's receive buffer held.\n"
         "peak RSS: the process's peak resident size during the scenario (scenario 6: "
-        "the application's resident size after its first paint).\n");
+        "the program's resident size after its first paint).\n"
+        "yardsticks: scenario 6 starts the application and an empty 873 × 713 window of the "
+        "same style in turn; scenario 7 feeds the window and a minimal Qt display (a "
+        "readyRead handler that sets six labels and repaints one 250 × 210 antialiased "
+        "dial, in a child process) at the same time, each from a line of its own.\n");
     if (ramp) {
         std::printf("\nFrames start to queue in the receive buffer at %s frame/s (queue-free "
                     "at %s frame/s); the line itself carries %s frame/s.\n",
@@ -588,6 +761,15 @@ int main(int argc, char *argv[])
                     qPrintable(number(LineFramesPerSecond, 0)));
         std::printf("With the line flat out, frames queue and the loop shows %s frame/s.\n",
                     qPrintable(number(ramp->flatOutShown, 0)));
+    }
+    bool summaryStarted = false;
+    for (const Row &row : rows) {
+        if (row.summary.isEmpty())
+            continue;
+        if (!summaryStarted)
+            std::printf("\n");
+        summaryStarted = true;
+        std::printf("%s\n", qPrintable(row.summary));
     }
     bool anyProblem = false;
     for (const Row &row : rows) {

@@ -25,7 +25,7 @@ constexpr std::chrono::seconds PaintTimeout(10);
 
 bool placeProgram(const QString &program, const QString &folder, QString *placed)
 {
-    *placed = folder + QStringLiteral("/wind-condition");
+    *placed = folder + u'/' + QFileInfo(program).fileName();
     return ::link(QFile::encodeName(program).constData(), QFile::encodeName(*placed).constData())
         == 0
         || QFile::copy(program, *placed);
@@ -57,8 +57,9 @@ bool readSome(int fd, QByteArray *into, int timeoutMs)
     return true;
 }
 
-bool runOnce(const QString &program, StartupRun *run, QString *error)
+bool runOnce(const StartupSubject &subject, StartupRun *run, QString *error)
 {
+    const QString &program = subject.program;
     auto folderNextToProgram = std::make_unique<QTemporaryDir>(QFileInfo(program).absolutePath()
                                                                + QStringLiteral("/startup-XXXXXX"));
     if (!folderNextToProgram->isValid())
@@ -100,6 +101,13 @@ bool runOnce(const QString &program, StartupRun *run, QString *error)
     envp.push_back(nullptr);
     char *argv[] = {const_cast<char *>(path.constData()), nullptr};
 
+    // The repaint manager logs this once the whole window has been drawn
+    // into its backing store, just before handing it to the window system.
+    // The pattern is compiled before the clock starts.
+    const QRegularExpression firstPaint(QStringLiteral("Flushing QRegion\\([^\\n]*\\) of %1\\(")
+                                            .arg(QRegularExpression::escape(subject.windowClass)));
+    firstPaint.optimize();
+
     pid_t pid = 0;
     const Clock::time_point spawned = Clock::now();
     const int spawnError
@@ -112,10 +120,6 @@ bool runOnce(const QString &program, StartupRun *run, QString *error)
         return false;
     }
 
-    // The repaint manager logs this once the whole window has been drawn
-    // into its backing store, just before handing it to the window system.
-    static const QRegularExpression firstPaint(
-        QStringLiteral("Flushing QRegion\\([^\\n]*\\) of WindWindow\\("));
     QByteArray log;
     bool painted = false;
     while (!painted && Clock::now() - spawned < PaintTimeout) {
@@ -160,18 +164,28 @@ bool runOnce(const QString &program, StartupRun *run, QString *error)
 }
 } // namespace
 
-StartupFigures measureStartup(const QString &program, int runs)
+std::vector<StartupFigures> measureStartups(const std::vector<StartupSubject> &subjects, int runs)
 {
-    StartupFigures figures;
-    if (!QFileInfo(program).isExecutable()) {
-        figures.error = QStringLiteral("%1 is not built").arg(QDir::toNativeSeparators(program));
-        return figures;
+    std::vector<StartupFigures> figures(subjects.size());
+    std::vector<bool> failed(subjects.size(), false);
+    for (size_t i = 0; i < subjects.size(); ++i) {
+        if (!QFileInfo(subjects[i].program).isExecutable()) {
+            figures[i].error = QStringLiteral("%1 is not built")
+                                   .arg(QDir::toNativeSeparators(subjects[i].program));
+            failed[i] = true;
+        }
     }
-    for (int i = 0; i < runs; ++i) {
-        StartupRun run;
-        if (!runOnce(program, &run, &figures.error))
-            break;
-        figures.runs.push_back(run);
+    for (int round = 0; round < runs; ++round) {
+        for (size_t turn = 0; turn < subjects.size(); ++turn) {
+            const size_t i = round % 2 == 0 ? turn : subjects.size() - 1 - turn;
+            if (failed[i])
+                continue;
+            StartupRun run;
+            if (runOnce(subjects[i], &run, &figures[i].error))
+                figures[i].runs.push_back(run);
+            else
+                failed[i] = true;
+        }
     }
     return figures;
 }

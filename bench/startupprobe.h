@@ -4,11 +4,11 @@
 
 #include <vector>
 
-// Starts the real application as a child process and times how long it takes
-// from the moment it is spawned to the first time its main window has been
-// painted and handed to the window system. The child runs from a folder of
-// its own (a hard link to the program, or a copy) that holds its settings
-// file, so the build folder's settings are left alone.
+// Starts a program, the real application or a yardstick, as a child process
+// and times how long it takes from the moment it is spawned to the first time
+// its main window has been painted and handed to the window system. The child
+// runs from a folder of its own (a hard link to the program, or a copy) that
+// holds a settings file, so the build folder's settings are left alone.
 //
 // The child tells when it has painted through Qt's own painting log, which
 // it writes to a pipe; the log costs the child a little time, so the figure
@@ -25,4 +25,13 @@ struct StartupFigures
     QString error; // why a run failed; empty when all ran
 };
 
-StartupFigures measureStartup(const QString &program, int runs);
+struct StartupSubject
+{
+    QString program;
+    QString windowClass; // the class of the window whose first paint ends the timing
+};
+
+// Starts each subject `runs` times, taking turns; the order swaps every
+// round, so a machine that grows busier during the runs weighs on every
+// subject alike. One StartupFigures per subject, in the order given.
+std::vector<StartupFigures> measureStartups(const std::vector<StartupSubject> &subjects, int runs);

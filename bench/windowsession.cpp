@@ -23,24 +23,12 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// Long enough for the first paint and the first clock tick to be over.
-constexpr std::chrono::milliseconds Settle(400);
-// How long frames still on their way may take to be shown once the line is
-// quiet again.
-constexpr std::chrono::milliseconds Drain(1000);
 // Beyond the schedule, when listening is ended whatever the state.
 constexpr std::chrono::seconds Rescue(15);
 
 double secondsBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double>(to - from).count();
-}
-
-void runEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // The main window as the application starts it, shown, with message boxes
@@ -69,7 +57,7 @@ public:
         window->readSettings();
         window->start();
         window->show();
-        runEventsFor(Settle);
+        runEventsFor(SessionSettle);
     }
 
     ~BenchWindow()
@@ -97,8 +85,16 @@ struct Refresh
 };
 } // namespace
 
+void runEventsFor(std::chrono::milliseconds duration)
+{
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
-                                const HistoryScenario *history, HistoryFigures *historyFigures)
+                                const HistoryScenario *history, HistoryFigures *historyFigures,
+                                const std::function<void()> &atStart)
 {
     SessionFigures figures;
     LineFeeder feeder;
@@ -166,6 +162,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     QObject *context = scope.get();
     // Runs in the loop's first yield: the port is open by then.
     QTimer::singleShot(0, context, [&, context] {
+        if (atStart)
+            atStart();
         recording = true;
         wallBefore = Clock::now();
         cpuBefore = processCpuSeconds();
@@ -175,7 +173,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
             const Clock::time_point quiet = Clock::now();
             auto *drain = new QTimer(context);
             QObject::connect(drain, &QTimer::timeout, context, [&, drain, quiet] {
-                if (int(refreshes.size()) < feeder.framesWritten() && Clock::now() - quiet < Drain)
+                if (int(refreshes.size()) < feeder.framesWritten()
+                    && Clock::now() - quiet < SessionDrain)
                     return;
                 drain->stop();
                 window.toggleListening();

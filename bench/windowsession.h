@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <vector>
 
 // One measured run of the real main window: a shown WindWindow on a settings
@@ -51,8 +52,20 @@ struct HistoryFigures
 };
 
 // With history given, the wind history is attached and its figures go to
-// historyFigures.
+// historyFigures. atStart, when given, runs right before the line starts to
+// carry frames.
 SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
                                 const HistoryScenario *history = nullptr,
-                                HistoryFigures *historyFigures = nullptr);
+                                HistoryFigures *historyFigures = nullptr,
+                                const std::function<void()> &atStart = {});
 SessionFigures measureExampleMode(std::chrono::milliseconds duration);
+
+// How long a freshly shown window is left alone before a measurement starts:
+// long enough for the first paint and the first clock tick to be over.
+inline constexpr std::chrono::milliseconds SessionSettle(400);
+// How long frames still on their way may take to be shown once the line is
+// quiet again.
+inline constexpr std::chrono::milliseconds SessionDrain(1000);
+
+// Runs the event loop for the given time.
+void runEventsFor(std::chrono::milliseconds duration);

@@ -2,6 +2,8 @@
 
 #include "messages.h"
 
+#include "widgets/animationdriver.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,7 +36,12 @@ FatalErrorHandler setFatalErrorHandler(FatalErrorHandler replacement)
 
 WindApplication::WindApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{ }
+{
+    // The compass arrow is repainted about 30 times a second as it turns, so
+    // its animation need not wake the event loop, and the listening loop
+    // with it, every 16 ms.
+    (new AnimationDriver(std::chrono::milliseconds(30), this))->install();
+}
 
 bool WindApplication::notify(QObject *receiver, QEvent *event)
 {

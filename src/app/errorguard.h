@@ -29,7 +29,8 @@ template<class Handler> void guarded(Handler &&handler) noexcept
 }
 
 // The application object: a last net under every event delivery, for
-// handlers that Qt itself calls (paint, resize, ...).
+// handlers that Qt itself calls (paint, resize, ...). It also drives the
+// application's animations at 30 ticks a second.
 class WindApplication : public QApplication
 {
     Q_OBJECT

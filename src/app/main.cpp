@@ -9,6 +9,7 @@
 #include "platform/portdevice.h"
 #include "platform/qtserialcontrol.h"
 #include "platform/signalwatcher.h"
+#include "widgets/pngpicture.h"
 #include "widgets/windowfont.h"
 
 #include <QIcon>
@@ -23,7 +24,7 @@ QIcon applicationIcon()
 {
     QIcon icon;
     for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/icon-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(loadPngPicture(QStringLiteral(":/icon-%1.png").arg(size)));
     return icon;
 }
 } // namespace

@@ -5,6 +5,7 @@
 #include "widgets/barlabel.h"
 #include "widgets/framebox.h"
 #include "widgets/gaugewidget.h"
+#include "widgets/pngpicture.h"
 #include "widgets/twips.h"
 #include "widgets/windowfont.h"
 
@@ -38,6 +39,9 @@ QLabel *makeLabel(QWidget *parent, const QRect &geometry, const QString &text, c
 {
     auto *label = new QLabel(text, parent);
     label->setGeometry(geometry);
+    // Fixed as the layout places it: a label of fixed size does not post its
+    // parent a request to lay it out again every time its text changes.
+    label->setFixedSize(geometry.size());
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     paintBackground(label, background);
@@ -179,11 +183,11 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     // Created from the back to the front, so each control covers the ones
     // made before it where they overlap.
     c.banner = new QLabel(window);
-    c.banner->setPixmap(QPixmap(QStringLiteral(":/banner.png")));
+    c.banner->setPixmap(loadPngPicture(QStringLiteral(":/banner.png")));
     c.banner->setGeometry(twipRect(1800, 240, 9390, 1470));
 
     c.warningSign = new QLabel(window);
-    c.warningSign->setPixmap(QPixmap(QStringLiteral(":/warning.png")));
+    c.warningSign->setPixmap(loadPngPicture(QStringLiteral(":/warning.png")));
     c.warningSign->setScaledContents(true);
     c.warningSign->setGeometry(twipRect(3960, 9000, 975, 735));
     c.warningSign->hide();

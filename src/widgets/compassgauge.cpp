@@ -2,7 +2,9 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QPolygonF>
+#include <QTransform>
 
 #include <array>
 #include <cmath>
@@ -22,6 +24,7 @@ constexpr QRgb ShaftColour = 0xff1c2a5a;
 constexpr qreal TickOuter = 86;
 constexpr qreal CardinalRadius = 66;
 constexpr qreal IntercardinalRadius = 64;
+constexpr qreal HeadOutlineWidth = 1.2;
 
 struct Point
 {
@@ -40,6 +43,17 @@ constexpr std::array<Point, 8> CompassPoints{{
     {"NW", 315},
 }};
 
+// The arrow's head, pointing up.
+QPolygonF arrowHead()
+{
+    return QPolygonF{{
+        QPointF(0, -56),
+        QPointF(14, -24),
+        QPointF(0, -32),
+        QPointF(-14, -24),
+    }};
+}
+
 // The point at `radius` along `bearing`, in the dial's coordinates (y down).
 QPointF polar(qreal radius, qreal bearing)
 {
@@ -51,6 +65,14 @@ QPointF polar(qreal radius, qreal bearing)
 
 CompassGauge::CompassGauge()
 {
+    QPen outline;
+    outline.setWidthF(HeadOutlineWidth);
+    outline.setJoinStyle(Qt::MiterJoin);
+    QPainterPath head;
+    head.addPolygon(arrowHead());
+    head.closeSubpath();
+    m_headOutline = QPainterPathStroker(outline).createStroke(head);
+
     m_cardinalFont.setStyleHint(QFont::SansSerif);
     m_cardinalFont.setBold(true);
     m_cardinalFont.setPixelSize(20);
@@ -150,20 +172,23 @@ void CompassGauge::drawData(QPainter &painter) const
         }});
     }
 
+    // The head is drawn several times a second while the arrow turns: its
+    // outline is filled as the shape the pen would stroke, worked out once.
     QLinearGradient head(-14, 0, 14, 0);
     head.setColorAt(0, QColor(ArrowHeadLight));
     head.setColorAt(1, QColor(ArrowHeadDark));
-    QPen outline{QColor(ArrowOutline)};
-    outline.setWidthF(1.2);
-    outline.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(outline);
     painter.setBrush(head);
-    painter.drawPolygon(QPolygonF{{
-        QPointF(0, -56),
-        QPointF(14, -24),
-        QPointF(0, -32),
-        QPointF(-14, -24),
-    }});
+    const QPolygonF headShape = arrowHead();
+    drawInBands(painter, headShape.boundingRect(), [&] { painter.drawPolygon(headShape); });
+    painter.setBrush(QColor(ArrowOutline));
+    painter.drawPath(m_headOutline);
 
     drawHub(painter, 7);
+}
+
+QPolygonF CompassGauge::dataOutline() const
+{
+    // The arrow as drawData() draws it, turned: head tip at -56, fins down to
+    // 54, 14 to either side, with room for the head's mitred outline.
+    return QTransform().rotate(m_bearing).map(QPolygonF(QRectF(-18, -60, 36, 116)));
 }

@@ -3,6 +3,7 @@
 #include "gaugeface.h"
 
 #include <QFont>
+#include <QPainterPath>
 
 // A compass rose with a wind arrow. The arrow points at its bearing (0 up,
 // 90 right), so a bearing of wind direction + 180 makes it flow with the wind.
@@ -25,11 +26,13 @@ protected:
     void drawMarkers(QPainter &painter) const override;
     void drawLabels(QPainter &painter) const override;
     void drawData(QPainter &painter) const override;
+    QPolygonF dataOutline() const override;
 
 private:
     void drawRose(QPainter &painter) const;
 
     double m_bearing = 0;
+    QPainterPath m_headOutline; // what a pen stroking the arrow head covers
     QFont m_cardinalFont;
     QFont m_intercardinalFont;
 };

@@ -21,6 +21,30 @@ constexpr QRgb HubDark = 0xff111a3c;
 constexpr qreal OuterRadius = 98;
 constexpr qreal BezelRadius = 92;
 
+constexpr int BandRows = 12;
+
+// The smallest rectangle, in device pixels, that holds every pixel of the
+// image that is not wholly clear.
+QRect coveredPixels(const QImage &image)
+{
+    int left = image.width();
+    int right = -1;
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 } // namespace
 
 QRectF GaugeFace::faceSquare(const QSizeF &area)
@@ -29,7 +53,7 @@ QRectF GaugeFace::faceSquare(const QSizeF &area)
     return QRectF((area.width() - side) / 2, (area.height() - side) / 2, side, side);
 }
 
-void GaugeFace::paint(QPainter &painter, const QRectF &square) const
+void GaugeFace::paint(QPainter &painter, const QRectF &square, const QColor &background) const
 {
     if (square.width() <= 0)
         return;
@@ -39,18 +63,59 @@ void GaugeFace::paint(QPainter &painter, const QRectF &square) const
     const QPaintDevice *target
         = painter.paintEngine() ? painter.paintEngine()->paintDevice() : painter.device();
     const qreal ratio = target ? target->devicePixelRatio() : 1;
-    if (square != m_layerSquare || m_under.devicePixelRatio() != ratio) {
+    const QPoint origin = square.toAlignedRect().topLeft();
+    if (square != m_layerSquare || m_under.devicePixelRatio() != ratio
+        || background != m_layerBackground) {
         m_under = layer(square, ratio,
                         {&GaugeFace::drawFrame, &GaugeFace::drawMarkers, &GaugeFace::drawLabels});
+        if (background.isValid()) {
+            // Blended once here exactly as it would be on every paint, into
+            // a format Qt knows to be opaque, so that it is copied as it is.
+            QImage standing(m_under.size(), QImage::Format_RGB32);
+            standing.setDevicePixelRatio(ratio);
+            standing.fill(background);
+            QPainter(&standing).drawImage(0, 0, m_under);
+            m_under = standing;
+        }
+        m_layerBackground = background;
         m_over = layer(square, ratio, {&GaugeFace::drawForeground});
+        m_overOrigin = QPoint(0, 0);
+        // Cut on whole logical pixels, so that the rest still lands on the
+        // device pixels it was drawn for; a fractional ratio keeps it all.
+        const int wholeRatio = int(ratio);
+        if (wholeRatio == ratio) {
+            const QRect covered = coveredPixels(m_over);
+            const QRect logical(
+                QPoint(covered.left() / wholeRatio, covered.top() / wholeRatio),
+                QPoint(covered.right() / wholeRatio, covered.bottom() / wholeRatio));
+            m_over
+                = m_over.copy(QRect(logical.topLeft() * wholeRatio, logical.size() * wholeRatio));
+            m_over.setDevicePixelRatio(ratio);
+            m_overOrigin = logical.topLeft();
+        }
         m_layerSquare = square;
     }
     // The layers cover whole pixels around the square, so they are copied
     // without resampling and line up with the data drawn between them.
-    const QPoint origin = square.toAlignedRect().topLeft();
     painter.drawImage(origin, m_under);
     paintSteps(painter, square, {&GaugeFace::drawData});
-    painter.drawImage(origin, m_over);
+    if (!m_over.isNull())
+        painter.drawImage(origin + m_overOrigin, m_over);
+}
+
+QRect GaugeFace::dataPixels(const QRectF &square) const
+{
+    // The transform of paintSteps(), and a pixel more on every side for the
+    // antialiased edge.
+    QTransform toSquare;
+    toSquare.translate(square.center().x(), square.center().y());
+    toSquare.scale(square.width() / LogicalSize, square.height() / LogicalSize);
+    return toSquare.map(dataOutline()).boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+QPolygonF GaugeFace::dataOutline() const
+{
+    return QPolygonF(QRectF(-LogicalSize / 2, -LogicalSize / 2, LogicalSize, LogicalSize));
 }
 
 QImage GaugeFace::layer(const QRectF &square, qreal pixelRatio,
@@ -126,4 +191,21 @@ void GaugeFace::drawHub(QPainter &painter, qreal radius)
     painter.setPen(Qt::NoPen);
     painter.setBrush(hub);
     painter.drawEllipse(QPointF(0, 0), radius, radius);
+}
+
+void GaugeFace::drawInBands(QPainter &painter, const QRectF &bounds,
+                            const std::function<void()> &draw)
+{
+    const QTransform toDevice = painter.transform();
+    const QRect pixels = toDevice.mapRect(bounds).toAlignedRect();
+    for (int top = pixels.top(); top <= pixels.bottom(); top += BandRows) {
+        painter.save();
+        // The band is cut in the painter's own pixels, then the shape is
+        // drawn as before.
+        painter.resetTransform();
+        painter.setClipRect(QRect(pixels.left(), top, pixels.width(), BandRows), Qt::IntersectClip);
+        painter.setTransform(toDevice);
+        draw();
+        painter.restore();
+    }
 }

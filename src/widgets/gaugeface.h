@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QPolygonF>
 #include <QRectF>
 
+#include <functional>
 #include <initializer_list>
 
 class QPainter;
@@ -25,7 +28,15 @@ public:
     // goes when its area is not square.
     static QRectF faceSquare(const QSizeF &area);
 
-    void paint(QPainter &painter, const QRectF &square) const;
+    // Given a background, the colour the dial stands on, every pixel of
+    // square.toAlignedRect() is painted, those around the dial in that
+    // colour; without one, only the dial is.
+    void paint(QPainter &painter, const QRectF &square, const QColor &background = QColor()) const;
+
+    // The pixels, in the coordinates the square is given in, that the data
+    // step may touch as it is now: a widget that changes only its data
+    // repaints these, before and after the change, and nothing else.
+    QRect dataPixels(const QRectF &square) const;
 
 protected:
     virtual void drawFrame(QPainter &painter) const;
@@ -33,11 +44,24 @@ protected:
     virtual void drawLabels(QPainter &painter) const = 0;
     virtual void drawData(QPainter &painter) const = 0;
     virtual void drawForeground(QPainter &painter) const;
+    // What the data step draws, in the dial's logical coordinates: any
+    // polygon that holds it, pen and all. The whole dial unless a dial says
+    // otherwise.
+    virtual QPolygonF dataOutline() const;
 
     // The radius of the dial's face inside the rim; markers stand on it.
     static constexpr qreal FaceRadius = 88;
     // A small domed cap that hides where the hands or the arrow meet.
     static void drawHub(QPainter &painter, qreal radius);
+    // Runs draw, a fill with a gradient inside bounds (in the painter's
+    // present coordinates), once for each band of a few pixel rows. Qt hands
+    // a gradient fill of more than about a hundred spans, a dozen or so rows
+    // of an antialiased shape, to its thread pool, and waking the pool's threads
+    // costs more than filling a shape this size; a band stays below that
+    // and is filled on the painting thread. The bands meet on whole pixels,
+    // so the pixels come out as they would in one piece.
+    static void drawInBands(QPainter &painter, const QRectF &bounds,
+                            const std::function<void()> &draw);
 
 private:
     using Step = void (GaugeFace::*)(QPainter &) const;
@@ -47,8 +71,14 @@ private:
 
     // The parts under and over the data, for the square and pixel ratio they
     // were drawn for: a turning arrow or a ticking hand then costs two copies
-    // and itself instead of the whole dial, gradients and text included.
+    // and itself instead of the whole dial, gradients and text included. The
+    // part over the data keeps only the pixels it covers, from m_overOrigin
+    // on, since every clear pixel would be blended for nothing. The part
+    // under it stands on the background already, so that it is copied rather
+    // than blended over a fill of that colour.
     mutable QImage m_under;
     mutable QImage m_over;
+    mutable QPoint m_overOrigin;
     mutable QRectF m_layerSquare;
+    mutable QColor m_layerBackground;
 };

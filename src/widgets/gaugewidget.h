@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <limits>
+
 class QTimer;
 class QVariantAnimation;
 
@@ -38,9 +40,12 @@ protected:
 
 private:
     enum class Gauge { None, Compass, Clock };
+    enum class ArrowPaint { Now, Later };
 
     void turnCompassTo(double bearing);
-    void finishTurn();
+    void finishTurn(ArrowPaint when);
+    void updateArrow(ArrowPaint when);
+    void tickClock();
     void updateClockTimer();
 
     Gauge m_gauge = Gauge::None;
@@ -49,6 +54,12 @@ private:
     double m_targetBearing = 0;
     double m_repaintedBearing = 0;
     QElapsedTimer m_sinceRepaint;
+    // Where the arrow may show on screen: every bearing painted since the
+    // arrow was last painted whole lies inside it.
+    QRect m_arrowShown;
+    // The bearing the screen shows the arrow at, whole and alone; not a
+    // number while a partial paint has left that uncertain.
+    double m_paintedBearing = std::numeric_limits<double>::quiet_NaN();
     QRectF m_faceSquare;
     QVariantAnimation *m_turn = nullptr;
     QTimer *m_clockTimer = nullptr;

@@ -3,6 +3,7 @@
 #include "widgets/barlabel.h"
 #include "widgets/framebox.h"
 #include "widgets/gaugewidget.h"
+#include "widgets/pngpicture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,7 @@ private slots:
     void terminationSignalClosesLikeTheUser_data();
     void terminationSignalClosesLikeTheUser();
     void failedStartEndsWithFailureStatus();
+    void startLoadsNoImagePlugin();
     void artwork_data();
     void artwork();
 };
@@ -401,6 +403,18 @@ void tst_WindWindow::failedStartEndsWithFailureStatus()
     QCOMPARE(settingsFile.readAll(), broken);
 }
 
+// Before artwork(), which loads them: the window reads its pictures without
+// Qt's image format plugins.
+void tst_WindWindow::startLoadsNoImagePlugin()
+{
+    WindowFixture fixture(settingsFile("False", "1", "1"));
+    fixture.start();
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        QSKIP("The loaded libraries can only be listed on Linux");
+    QVERIFY(!maps.readAll().contains("/imageformats/"));
+}
+
 void tst_WindWindow::artwork_data()
 {
     QTest::addColumn<QString>("path");
@@ -423,6 +437,7 @@ void tst_WindWindow::artwork()
     const QPixmap picture(path);
     QVERIFY2(!picture.isNull(), qPrintable(path));
     QCOMPARE(picture.size(), size);
+    QCOMPARE(loadPngPicture(path).toImage(), picture.toImage());
 }
 
 QTEST_MAIN(tst_WindWindow)

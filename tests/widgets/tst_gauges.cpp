@@ -1,8 +1,13 @@
+#include "widgets/animationdriver.h"
 #include "widgets/compassgauge.h"
 #include "widgets/gaugewidget.h"
 
 #include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPixmap>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QVariantAnimation>
 #include <QtTest>
@@ -26,6 +31,10 @@ private slots:
     void arrowPointsAtBearing_data();
     void arrowPointsAtBearing();
     void turnTakesShortArcAndStops();
+    void turnsLeaveNoTrace();
+    void turnsPaintOnTheirTicks();
+    void bandsMatchOnePiece();
+    void animationDriverPacesTicks();
     void clockTicksOnlyWhileShown();
 };
 
@@ -260,6 +269,116 @@ void tst_Gauges::turnTakesShortArcAndStops()
     gauge.hide();
     gauge.setVariable(QStringLiteral("Angle"), QStringLiteral("200"));
     QCOMPARE(turn->state(), QAbstractAnimation::Stopped);
+}
+
+namespace {
+struct BandedFill : GaugeFace
+{
+    using GaugeFace::drawInBands;
+};
+
+struct PaintCounter : QObject
+{
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// The gauge shown as a compass; its turn, or null.
+QVariantAnimation *showCompass(GaugeWidget &gauge)
+{
+    gauge.resize(249, 209);
+    gauge.loadMovie(0, QStringLiteral("/wind/compass2.swf"));
+    gauge.show();
+    return QTest::qWaitForWindowExposed(&gauge) ? gauge.findChild<QVariantAnimation *>() : nullptr;
+}
+} // namespace
+
+// A turn repaints only around the arrow: once it has stopped, the screen
+// must hold exactly what a full paint draws, with no trace of an earlier arrow.
+void tst_Gauges::turnsLeaveNoTrace()
+{
+    GaugeWidget gauge;
+    QVariantAnimation *turn = showCompass(gauge);
+    QVERIFY(turn);
+    // Small steps across north, then half turns between diagonals.
+    for (const char *angle : {"350", "357", "3", "10", "135", "315", "313", "133"}) {
+        gauge.setVariable(QStringLiteral("Angle"), QLatin1String(angle));
+        QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
+        QCoreApplication::processEvents();
+        const QImage shown = gauge.screen()->grabWindow(gauge.winId()).toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 gauge.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+}
+
+// Setting up a turn paints nothing, least of all the arrow at its
+// destination; directions that come faster than its frames still move it.
+void tst_Gauges::turnsPaintOnTheirTicks()
+{
+    GaugeWidget gauge;
+    QVariantAnimation *turn = showCompass(gauge);
+    QVERIFY(turn);
+    PaintCounter counter;
+    gauge.installEventFilter(&counter);
+    for (const char *angle : {"7", "14"}) {
+        gauge.setVariable(QStringLiteral("Angle"), QLatin1String(angle));
+        QCOMPARE(counter.paints, 0);
+        QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
+        counter.paints = 0;
+    }
+    for (int angle = 20; angle <= 170; angle += 5) {
+        gauge.setVariable(QStringLiteral("Angle"), QString::number(angle));
+        QTest::qWait(10);
+    }
+    QVERIFY(counter.paints >= 3);
+}
+
+// A gradient shape drawn band by band leaves the pixels one piece leaves.
+void tst_Gauges::bandsMatchOnePiece()
+{
+    const QPolygonF shape{{QPointF(0, -56), QPointF(14, -24), QPointF(0, -32), QPointF(-14, -24)}};
+    // Turned, between pixels, on a screen of twice the resolution.
+    const auto draw = [&](bool banded) {
+        QImage image(240, 240, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(60.4, 59.7);
+        painter.rotate(37.3);
+        QLinearGradient gradient(-14, 0, 14, 0);
+        gradient.setColorAt(0, Qt::yellow);
+        gradient.setColorAt(1, Qt::red);
+        painter.setBrush(gradient);
+        const auto fill = [&] {
+            painter.drawPolygon(shape);
+        };
+        banded ? BandedFill::drawInBands(painter, shape.boundingRect(), fill) : fill();
+        return image;
+    };
+    QCOMPARE(draw(true), draw(false));
+}
+
+// An animation it drives advances once a tick at most (Qt's own driver
+// would take about twice as many steps) and still reaches its end.
+void tst_Gauges::animationDriverPacesTicks()
+{
+    AnimationDriver driver{std::chrono::milliseconds(30)};
+    driver.install();
+    QVariantAnimation animation;
+    animation.setDuration(300);
+    animation.setStartValue(0.0);
+    animation.setEndValue(1.0);
+    QSignalSpy steps(&animation, &QVariantAnimation::valueChanged);
+    animation.start();
+    QTRY_COMPARE(animation.state(), QAbstractAnimation::Stopped);
+    driver.uninstall();
+    QCOMPARE(steps.last().first().toDouble(), 1.0);
+    QVERIFY2(steps.count() <= 12, qPrintable(QString::number(steps.count())));
 }
 
 void tst_Gauges::clockTicksOnlyWhileShown()
