@@ -126,7 +126,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
         if (history->windowOpen) {
             addOn->historyWindow().setSpanMinutes(history->spanMinutes);
             addOn->historyWindow().show();
-            runEventsFor(Settle);
+            runEventsFor(SessionSettle);
         }
         QObject::connect(&window, &WindWindow::sampleAccepted, &window, [&] {
             recordingUs.push_back(
