@@ -23,34 +23,22 @@ QByteArray tenthsText(long long tenths, int minimumIntegerDigits)
     return whole + '.' + char('0' + tenths % 10);
 }
 
+// Rounded once, as the readouts round, then printed from whole tenths.
 QByteArray speedText(double value)
 {
-    return tenthsText(std::llround(value * 10), 1);
-}
-
-double speedInUnit(double metresPerSecond, NmeaSpeedUnit unit)
-{
-    switch (unit) {
-    case NmeaSpeedUnit::Knots:
-        return metresPerSecond * NmeaKnotsPerMetrePerSecond;
-    case NmeaSpeedUnit::MetresPerSecond:
-        return metresPerSecond;
-    case NmeaSpeedUnit::KilometresPerHour:
-        return metresPerSecond * 3.6;
-    }
-    return metresPerSecond;
+    return tenthsText(std::llround(roundedToTenths(value) * 10), 1);
 }
 
 } // namespace
 
-char nmeaUnitLetter(NmeaSpeedUnit unit)
+char nmeaUnitLetter(SpeedUnit unit)
 {
     switch (unit) {
-    case NmeaSpeedUnit::Knots:
+    case SpeedUnit::Knots:
         return 'N';
-    case NmeaSpeedUnit::MetresPerSecond:
+    case SpeedUnit::MetresPerSecond:
         return 'M';
-    case NmeaSpeedUnit::KilometresPerHour:
+    case SpeedUnit::KilometresPerHour:
         return 'K';
     }
     return 'N';
@@ -83,7 +71,7 @@ int nmeaAngleTenths(double degrees)
     return tenths >= 3600 ? 0 : int(tenths);
 }
 
-QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond, NmeaSpeedUnit unit)
+QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond, SpeedUnit unit)
 {
     const int angle = nmeaAngleTenths(directionDegrees);
     if (angle < 0 || !isStatableSpeed(speedMetresPerSecond))
@@ -93,7 +81,7 @@ QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond,
                         + nmeaUnitLetter(unit) + ",A");
 }
 
-QByteArray nmeaMwvVoidSentence(NmeaSpeedUnit unit)
+QByteArray nmeaMwvVoidSentence(SpeedUnit unit)
 {
     return nmeaSentence(QByteArray("WIMWV,,R,,") + nmeaUnitLetter(unit) + ",V");
 }
@@ -104,6 +92,6 @@ QByteArray nmeaMwdSentence(double directionDegrees, double speedMetresPerSecond)
     if (angle < 0 || !isStatableSpeed(speedMetresPerSecond))
         return {};
     return nmeaSentence("WIMWD," + tenthsText(angle, 3) + ",T,,M,"
-                        + speedText(speedInUnit(speedMetresPerSecond, NmeaSpeedUnit::Knots)) + ",N,"
+                        + speedText(speedInUnit(speedMetresPerSecond, SpeedUnit::Knots)) + ",N,"
                         + speedText(speedMetresPerSecond) + ",M");
 }

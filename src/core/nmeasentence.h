@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/windspeed.h"
+
 #include <QByteArray>
 
 // NMEA 0183 sentences that carry the wind to chartplotters and boat servers.
@@ -9,8 +11,6 @@
 // malformed or clamped sentence: the caller decides what to send in its
 // place.
 
-enum class NmeaSpeedUnit { Knots, MetresPerSecond, KilometresPerHour };
-
 // The longest sentence the standard allows, '$' and CR LF included.
 constexpr int NmeaMaxSentenceLength = 82;
 
@@ -19,13 +19,8 @@ constexpr int NmeaMaxSentenceLength = 82;
 // speed field at six characters or fewer, far inside the length limit.
 constexpr double NmeaMaxSpeedMetresPerSecond = 999.9;
 
-// The display's knots: km/h times its 0.539957, so that a chartplotter and
-// the window agree to the tenth. The exact factor (1.943844...) differs by
-// less than 4e-7 of the value.
-constexpr double NmeaKnotsPerMetrePerSecond = 3.6 * 0.539957;
-
 // The letter of the unit in an MWV sentence: N, M or K.
-char nmeaUnitLetter(NmeaSpeedUnit unit);
+char nmeaUnitLetter(SpeedUnit unit);
 
 // The XOR of every byte of the text between '$' and '*'.
 quint8 nmeaChecksum(const QByteArray &body);
@@ -39,15 +34,16 @@ QByteArray nmeaSentence(const QByteArray &body);
 int nmeaAngleTenths(double degrees);
 
 // "$WIMWV,<angle>,R,<speed>,<unit>,A*hh": the wind relative to the sensor's
-// mark, speed in the chosen unit. Empty when the direction is not finite or
+// mark, speed in the chosen unit, converted and rounded as the main window's
+// readouts are (knots through the display's km/h and 0.539957), so that a
+// chartplotter and the window agree to the tenth. Empty when the direction is not finite or
 // the speed is not within 0 to NmeaMaxSpeedMetresPerSecond.
-QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond,
-                           NmeaSpeedUnit unit);
+QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond, SpeedUnit unit);
 
 // "$WIMWV,,R,,<unit>,V*hh": the wind is unknown. It carries the configured
 // unit letter, so that a listener sees one unit throughout and the default
 // (knots) reads "$WIMWV,,R,,N,V"; with no speed the letter states nothing.
-QByteArray nmeaMwvVoidSentence(NmeaSpeedUnit unit);
+QByteArray nmeaMwvVoidSentence(SpeedUnit unit);
 
 // "$WIMWD,<dir>,T,,M,<knots>,N,<m/s>,M*hh": the direction as true north, no
 // magnetic direction. Empty under the same conditions as the MWV builder.

@@ -105,10 +105,10 @@ void readSentences(const QString &text, NmeaConfig &config)
     }
 }
 
-NmeaSpeedUnit readSpeedUnit(const QString &text)
+SpeedUnit readSpeedUnit(const QString &text)
 {
-    for (const NmeaSpeedUnit unit :
-         {NmeaSpeedUnit::Knots, NmeaSpeedUnit::MetresPerSecond, NmeaSpeedUnit::KilometresPerHour}) {
+    for (const SpeedUnit unit :
+         {SpeedUnit::Knots, SpeedUnit::MetresPerSecond, SpeedUnit::KilometresPerHour}) {
         if (text.compare(QChar::fromLatin1(nmeaUnitLetter(unit)), Qt::CaseInsensitive) == 0)
             return unit;
     }

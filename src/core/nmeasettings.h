@@ -43,7 +43,7 @@ struct NmeaConfig
     // which holds only when the mark points north. MWD is sent on request.
     bool sendMwv = true;
     bool sendMwd = false;
-    NmeaSpeedUnit speedUnit = NmeaSpeedUnit::Knots;
+    SpeedUnit speedUnit = SpeedUnit::Knots;
     // Made-up wind on a chartplotter is a hazard: off unless asked for.
     bool sendExampleMode = false;
 

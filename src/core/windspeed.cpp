@@ -2,6 +2,8 @@
 
 #include "core/apperror.h"
 
+#include <QByteArray>
+
 #include <cmath>
 #include <limits>
 
@@ -18,6 +20,39 @@ double kmhToMph(double kmh)
 double kmhToKnots(double kmh)
 {
     return checkedFloat(kmh * KnotsPerKmh);
+}
+
+double metresPerSecondToMph(double metresPerSecond)
+{
+    return kmhToMph(metresPerSecondToKmh(metresPerSecond));
+}
+
+double metresPerSecondToKnots(double metresPerSecond)
+{
+    return kmhToKnots(metresPerSecondToKmh(metresPerSecond));
+}
+
+double speedInUnit(double metresPerSecond, SpeedUnit unit)
+{
+    switch (unit) {
+    case SpeedUnit::KilometresPerHour:
+        return metresPerSecondToKmh(metresPerSecond);
+    case SpeedUnit::Knots:
+        return metresPerSecondToKnots(metresPerSecond);
+    case SpeedUnit::MetresPerSecond:
+        break;
+    }
+    return checkedFloat(metresPerSecond);
+}
+
+double roundedToTenths(double value)
+{
+    // The readouts' formatting rounds the exact binary value, so 0.15 (just
+    // below 0.15 as a double) gives 0.1; value * 10 would round it to 0.2.
+    // Formatting in the C locale and reading back takes exactly their path.
+    if (!std::isfinite(value))
+        return checkedFloat(value);
+    return QByteArray::number(value, 'f', 1).toDouble();
 }
 
 float barTopTwips(double kmh)

@@ -13,9 +13,23 @@ constexpr double KnotsPerKmh = 0.539957;
 constexpr double BarBaseTwips = 4680;
 constexpr double BarTwipsPerKmh = 20.28169;
 
+// The units a speed is shown or shared in besides the main window's mph.
+enum class SpeedUnit { KilometresPerHour, Knots, MetresPerSecond };
+
 double metresPerSecondToKmh(double metresPerSecond);
 double kmhToMph(double kmh);
 double kmhToKnots(double kmh);
+
+// From metres per second through the unrounded km/h, as the main window
+// computes them: every place that shows or shares mph or knots uses these,
+// so that all of them agree to the last digit.
+double metresPerSecondToMph(double metresPerSecond);
+double metresPerSecondToKnots(double metresPerSecond);
+double speedInUnit(double metresPerSecond, SpeedUnit unit);
+
+// The value rounded to one decimal as the readouts write it ("0.0"), as the
+// nearest double: every readout and sentence rounds once, through this.
+double roundedToTenths(double value);
 
 // The Top of every bar for a speed, in single precision as the bars hold it.
 // Not clamped: above about 230.75 km/h it turns negative and the frame clips

@@ -32,12 +32,7 @@ QString sixteenPointCompass(double degrees)
 
 QString speedFigure(double metresPerSecond, SpeedUnit unit, const QLocale &locale)
 {
-    double value = metresPerSecond;
-    if (unit != SpeedUnit::MetresPerSecond)
-        value = metresPerSecondToKmh(metresPerSecond);
-    if (unit == SpeedUnit::Knots)
-        value = kmhToKnots(value);
-    return formatOneDecimal(value, locale);
+    return formatOneDecimal(speedInUnit(metresPerSecond, unit), locale);
 }
 
 QString spokenUnit(SpeedUnit unit)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/windspeed.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,8 +11,6 @@ struct WindPeriodStatistics;
 
 // The texts the history window shows for the statistics, each computed from
 // the engine's figures alone, in the user's locale.
-
-enum class SpeedUnit { KilometresPerHour, Knots, MetresPerSecond };
 
 // The point of a 16-point compass: N, NNE, NE, ... NNW, each 22.5° wide and
 // centred on its direction, so N runs from 348.75° up to (not including)

@@ -53,10 +53,10 @@ void tst_NmeaSentence::mwv_data()
 {
     QTest::addColumn<double>("direction");
     QTest::addColumn<double>("speed");
-    QTest::addColumn<NmeaSpeedUnit>("unit");
+    QTest::addColumn<SpeedUnit>("unit");
     QTest::addColumn<QByteArray>("sentence");
 
-    const auto m = NmeaSpeedUnit::MetresPerSecond;
+    const auto m = SpeedUnit::MetresPerSecond;
     QTest::newRow("small angle zero-padded to three digits")
         << 5.0 << 1.0 << m << QByteArray("$WIMWV,005.0,R,1.0,M,A*24\r\n");
     QTest::newRow("359.94 stays below a full turn")
@@ -76,13 +76,13 @@ void tst_NmeaSentence::mwv_data()
     QTest::newRow("0.06 rounds up to 000.1")
         << 0.06 << 5.0 << m << QByteArray("$WIMWV,000.1,R,5.0,M,A*24\r\n");
     QTest::newRow("knots with the display's factor")
-        << 45.3 << 10.0 << NmeaSpeedUnit::Knots << QByteArray("$WIMWV,045.3,R,19.4,N,A*1D\r\n");
-    QTest::newRow("km/h") << 45.3 << 10.0 << NmeaSpeedUnit::KilometresPerHour
+        << 45.3 << 10.0 << SpeedUnit::Knots << QByteArray("$WIMWV,045.3,R,19.4,N,A*1D\r\n");
+    QTest::newRow("km/h") << 45.3 << 10.0 << SpeedUnit::KilometresPerHour
                           << QByteArray("$WIMWV,045.3,R,36.0,K,A*11\r\n");
     QTest::newRow("calm, negative zero speed printed 0.0")
-        << 0.0 << -0.0 << NmeaSpeedUnit::Knots << QByteArray("$WIMWV,000.0,R,0.0,N,A*23\r\n");
+        << 0.0 << -0.0 << SpeedUnit::Knots << QByteArray("$WIMWV,000.0,R,0.0,N,A*23\r\n");
     QTest::newRow("highest stated speed, in km/h")
-        << 180.0 << NmeaMaxSpeedMetresPerSecond << NmeaSpeedUnit::KilometresPerHour
+        << 180.0 << NmeaMaxSpeedMetresPerSecond << SpeedUnit::KilometresPerHour
         << QByteArray("$WIMWV,180.0,R,3599.6,K,A*1F\r\n");
 }
 
@@ -90,7 +90,7 @@ void tst_NmeaSentence::mwv()
 {
     QFETCH(double, direction);
     QFETCH(double, speed);
-    QFETCH(NmeaSpeedUnit, unit);
+    QFETCH(SpeedUnit, unit);
     QFETCH(QByteArray, sentence);
     QCOMPARE(nmeaMwvSentence(direction, speed, unit), sentence);
 }
@@ -121,18 +121,18 @@ void tst_NmeaSentence::mwd()
 
 void tst_NmeaSentence::voidMwvCarriesTheUnit_data()
 {
-    QTest::addColumn<NmeaSpeedUnit>("unit");
+    QTest::addColumn<SpeedUnit>("unit");
     QTest::addColumn<QByteArray>("sentence");
 
-    QTest::newRow("knots") << NmeaSpeedUnit::Knots << QByteArray("$WIMWV,,R,,N,V*34\r\n");
-    QTest::newRow("m/s") << NmeaSpeedUnit::MetresPerSecond << QByteArray("$WIMWV,,R,,M,V*37\r\n");
-    QTest::newRow("km/h") << NmeaSpeedUnit::KilometresPerHour
+    QTest::newRow("knots") << SpeedUnit::Knots << QByteArray("$WIMWV,,R,,N,V*34\r\n");
+    QTest::newRow("m/s") << SpeedUnit::MetresPerSecond << QByteArray("$WIMWV,,R,,M,V*37\r\n");
+    QTest::newRow("km/h") << SpeedUnit::KilometresPerHour
                           << QByteArray("$WIMWV,,R,,K,V*31\r\n");
 }
 
 void tst_NmeaSentence::voidMwvCarriesTheUnit()
 {
-    QFETCH(NmeaSpeedUnit, unit);
+    QFETCH(SpeedUnit, unit);
     QFETCH(QByteArray, sentence);
     QCOMPARE(nmeaMwvVoidSentence(unit), sentence);
 }
@@ -159,8 +159,8 @@ void tst_NmeaSentence::unstatableSampleGivesNoSentence()
 {
     QFETCH(double, direction);
     QFETCH(double, speed);
-    for (const NmeaSpeedUnit unit :
-         {NmeaSpeedUnit::Knots, NmeaSpeedUnit::MetresPerSecond, NmeaSpeedUnit::KilometresPerHour})
+    for (const SpeedUnit unit :
+         {SpeedUnit::Knots, SpeedUnit::MetresPerSecond, SpeedUnit::KilometresPerHour})
         QCOMPARE(nmeaMwvSentence(direction, speed, unit), QByteArray());
     QCOMPARE(nmeaMwdSentence(direction, speed), QByteArray());
 }
@@ -192,8 +192,8 @@ void tst_NmeaSentence::extremesStayWellFormed()
         R"(^\$(WIMWD,([0-2]\d\d|3[0-5]\d)\.\d,T,,M,\d{1,4}\.\d,N,\d{1,3}\.\d,M)\*([0-9A-F]{2})\r\n$)"));
 
     QList<QByteArray> sentences{nmeaMwdSentence(direction, speed)};
-    for (const NmeaSpeedUnit unit :
-         {NmeaSpeedUnit::Knots, NmeaSpeedUnit::MetresPerSecond, NmeaSpeedUnit::KilometresPerHour})
+    for (const SpeedUnit unit :
+         {SpeedUnit::Knots, SpeedUnit::MetresPerSecond, SpeedUnit::KilometresPerHour})
         sentences << nmeaMwvSentence(direction, speed, unit);
 
     for (const QByteArray &sentence : sentences) {

@@ -51,7 +51,7 @@ void tst_NmeaSettings::readsEveryKey()
     QCOMPARE(config.udpTarget->address, QStringLiteral("192.168.1.255"));
     QCOMPARE(config.udpTarget->port, quint16(10111));
     QVERIFY(config.sendMwv && config.sendMwd);
-    QCOMPARE(config.speedUnit, NmeaSpeedUnit::KilometresPerHour);
+    QCOMPARE(config.speedUnit, SpeedUnit::KilometresPerHour);
     QVERIFY(config.sendExampleMode);
 }
 
@@ -62,10 +62,10 @@ void tst_NmeaSettings::readsValues_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("mwv");
     QTest::addColumn<bool>("mwd");
-    QTest::addColumn<NmeaSpeedUnit>("unit");
+    QTest::addColumn<SpeedUnit>("unit");
     QTest::addColumn<bool>("sendExampleMode");
 
-    const auto n = NmeaSpeedUnit::Knots;
+    const auto n = SpeedUnit::Knots;
     QTest::newRow("defaults: MWV only, knots, no example mode")
         << "Bind"
         << "" << true << false << n << false;
@@ -77,7 +77,7 @@ void tst_NmeaSettings::readsValues_data()
                                                    << "MWV,MWV" << true << false << n << false;
     QTest::newRow("m/s, lower case")
         << "SpeedUnit"
-        << "m" << true << false << NmeaSpeedUnit::MetresPerSecond << false;
+        << "m" << true << false << SpeedUnit::MetresPerSecond << false;
     QTest::newRow("example mode switched on, any case") << "SendExampleMode"
                                                         << "TRUE" << true << false << n << true;
     QTest::newRow("example mode explicitly off") << "SendExampleMode"
@@ -90,7 +90,7 @@ void tst_NmeaSettings::readsValues()
     QFETCH(QString, value);
     QFETCH(bool, mwv);
     QFETCH(bool, mwd);
-    QFETCH(NmeaSpeedUnit, unit);
+    QFETCH(SpeedUnit, unit);
     QFETCH(bool, sendExampleMode);
 
     const NmeaConfig config = readSection({{"TcpPort", "10110"}, {key, value}});

@@ -15,10 +15,10 @@
 
 namespace {
 
-std::optional<NmeaSpeedUnit> unitNamed(const QByteArray &letter)
+std::optional<SpeedUnit> unitNamed(const QByteArray &letter)
 {
-    for (const NmeaSpeedUnit unit :
-         {NmeaSpeedUnit::Knots, NmeaSpeedUnit::MetresPerSecond, NmeaSpeedUnit::KilometresPerHour}) {
+    for (const SpeedUnit unit :
+         {SpeedUnit::Knots, SpeedUnit::MetresPerSecond, SpeedUnit::KilometresPerHour}) {
         if (letter == QByteArray(1, nmeaUnitLetter(unit)))
             return unit;
     }
