@@ -2,10 +2,14 @@
 // the way the listening loop handles its receive buffer: each read is
 // appended; once both markers are there the first complete frame is taken,
 // its checksum judged and its two fields read; then the buffer is trimmed.
-// An AppError is the loop's ordinary way to stop (it shows the message, and
-// listening again starts with an empty buffer). A crash, undefined
-// behaviour, a buffer beyond its bound, a frame that is not what lay between
-// its markers, or a result that breaks the frame format's rules is a finding.
+// An AppError of these primitives is how they report a frame that does not
+// read. A crash, undefined behaviour, a buffer beyond its bound, a frame that
+// is not what lay between its markers, or a result that breaks the frame
+// format's rules is a finding.
+//
+// The same reads then go through the reader that listening uses: nothing a
+// line carries may end listening, so any error that escapes it is a finding,
+// as is a reading that is not a number or a buffer beyond its bound.
 //
 // Input: byte 0 is the number N of reads described next, two bytes each:
 //   - how many bytes of the stream the read brings (0 to 255);
@@ -17,6 +21,7 @@
 
 #include "core/apperror.h"
 #include "core/sensorframe.h"
+#include "core/sensorframereader.h"
 #include "fuzzcheck.h"
 
 #include <QLocale>
@@ -270,6 +275,38 @@ private:
     int m_passes = 0;
 };
 
+bool isFiniteOrAbsent(const std::optional<double> &value)
+{
+    return !value || std::isfinite(*value);
+}
+
+// What listening does with the reads: the reader takes every frame as it
+// completes and rejects what does not read; a line that goes quiet at the
+// end completes a frame waiting on one checksum digit.
+std::vector<WindLineEvent> readAsListening(const std::vector<Read> &reads)
+{
+    SensorFrameReader reader;
+    std::vector<WindLineEvent> events;
+    const auto take = [&events](const std::vector<WindLineEvent> &taken) {
+        for (const WindLineEvent &event : taken) {
+            FUZZ_CHECK(isFiniteOrAbsent(event.reading.directionDegrees));
+            FUZZ_CHECK(isFiniteOrAbsent(event.reading.speedMetresPerSecond));
+            events.push_back(event);
+        }
+    };
+    try {
+        for (const Read &read : reads) {
+            take(reader.feed(read.text.toLatin1()));
+            FUZZ_CHECK(reader.bufferedSize() <= ReceiveBufferBound);
+        }
+        if (reader.awaitsQuietLine())
+            take(reader.lineWentQuiet());
+    } catch (...) {
+        FUZZ_CHECK(!"bytes from the line ended listening");
+    }
+    return events;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -304,5 +341,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(a.first(common) == b.first(common));
     if (!split.halted() && !whole.halted())
         FUZZ_CHECK(a.size() == b.size());
+
+    // However the reads were cut, listening sees as many frames.
+    FUZZ_CHECK(readAsListening(reads).size() == readAsListening({{stream, 0}}).size());
     return 0;
 }
