@@ -1,7 +1,7 @@
 #include "portdevice.h"
 
 #include "openfailure.h"
-#include "qtserialcontrol.h"
+#include "serialtransport.h"
 
 #include "core/settingsfile.h"
 
@@ -9,15 +9,15 @@ QString deviceForPort(const SettingsFile &settings, int port)
 {
     const QString mapped
         = settings.readKey(QStringLiteral("PORTS"), QStringLiteral("COM%1").arg(port)).trimmed();
-    return mapped.isEmpty() ? QtSerialControl::defaultDeviceForPort(port) : mapped;
+    return mapped.isEmpty() ? SerialTransport::defaultDeviceForPort(port) : mapped;
 }
 
-std::unique_ptr<QtSerialControl> makeSerialControl(const SettingsFile &settings)
+std::unique_ptr<SerialTransport> makeSerialTransport(const SettingsFile &settings, int port)
 {
-    return std::make_unique<QtSerialControl>(
-        [&settings](int port) { return deviceForPort(settings, port); },
-        [&settings](int port, const QString &device, QSerialPort::SerialPortError error) {
+    return std::make_unique<SerialTransport>(
+        port, [&settings](int number) { return deviceForPort(settings, number); },
+        [&settings](int number, const QString &device, QSerialPort::SerialPortError error) {
             const OpenFailureCause cause = openFailureCause(device, error);
-            return openFailureAdvice(openFailureFacts(cause, port, device, settings.path()));
+            return openFailureAdvice(openFailureFacts(cause, number, device, settings.path()));
         });
 }

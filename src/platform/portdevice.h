@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class QtSerialControl;
+class SerialTransport;
 class SettingsFile;
 
 // The device a port number opens. A line in the settings file's optional
@@ -13,8 +13,8 @@ class SettingsFile;
 // Read at every opening, so an edit needs no restart.
 QString deviceForPort(const SettingsFile &settings, int port);
 
-// The application's serial control: ports mapped through the settings
-// file's [PORTS] section, and a port that cannot be opened explained with
-// the fix (the devices present and the line that maps one, the group to
-// join, or the program to close).
-std::unique_ptr<QtSerialControl> makeSerialControl(const SettingsFile &settings);
+// The application's serial port: mapped through the settings file's [PORTS]
+// section, and a port that cannot be opened explained with the fix (the
+// devices present and the line that maps one, the group to join, or the
+// program to close).
+std::unique_ptr<SerialTransport> makeSerialTransport(const SettingsFile &settings, int port);

@@ -1,6 +1,6 @@
 // Opens port 4 as the application does, through the settings file's [PORTS]
-// section, and prints what the serial control reported. The serial port
-// tests run it as another user, since neither a device's permissions nor its
+// section, and prints what the serial port reported. The serial port tests
+// run it as another user, since neither a device's permissions nor its
 // exclusive use bind root.
 //
 //   openport SETTINGS_FOLDER
@@ -8,7 +8,7 @@
 #include "core/apperror.h"
 #include "core/settingsfile.h"
 #include "platform/portdevice.h"
-#include "platform/qtserialcontrol.h"
+#include "platform/serialtransport.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -20,11 +20,10 @@ int main(int argc, char *argv[])
         return 2;
     SettingsFile settings({}, app.arguments().at(1), SettingsFile::Location::UserConfigFolder);
     settings.selectFile(QStringLiteral("Application.ini"));
-    const auto serial = makeSerialControl(settings);
+    const auto serial = makeSerialTransport(settings, 4);
     QTextStream out(stdout);
     try {
-        serial->setPortNumber(4);
-        serial->setOpen(true);
+        serial->open();
         out << "opened\n";
     } catch (const AppError &error) {
         out << error.description() << '\n';
