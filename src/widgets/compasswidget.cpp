@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+#include "compasswidget.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+namespace {
+
+constexpr int TurnDuration = 150;
+// Degrees; at the arrow's tip about half a pixel on the window's compass.
+constexpr double MinimumVisibleTurn = 0.5;
+// The turn is drawn at about 30 frames a second. A frame is due 25 ms after
+// the last one rather than 30, so that every tick of an animation driver
+// that ticks every 30 ms gets through, and every other tick of Qt's own,
+// which ticks every 16 ms.
+constexpr qint64 TurnFrameInterval = 25; // ms
+
+} // namespace
+
+CompassWidget::CompassWidget(QWidget *parent)
+    : GaugeWidget(parent)
+    , m_turn(new QVariantAnimation(this))
+{
+    m_sinceRepaint.start();
+    m_turn->setDuration(TurnDuration);
+    m_turn->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        // Setting a new turn's start and end makes a stopped animation
+        // report its value at the time it stopped; that is no step.
+        if (m_turn->state() != QAbstractAnimation::Running)
+            return;
+        const double bearing = value.toDouble();
+        // Once the rest of the turn would move the tip by less than half a
+        // pixel, the arrow goes the rest of the way at once: nobody could see
+        // the remaining steps, and each would wake the event loop.
+        if (std::abs(m_turn->endValue().toDouble() - bearing) < MinimumVisibleTurn) {
+            finishTurn(ArrowPaint::Now);
+            return;
+        }
+        // The turn is drawn at about 30 frames a second, and steps that move
+        // the arrow's tip by less than half a pixel not at all: a sensor's
+        // steady stream of small turns then costs little CPU.
+        m_compass.setBearing(bearing);
+        if (std::abs(bearing - m_repaintedBearing) >= MinimumVisibleTurn
+            && m_sinceRepaint.elapsed() >= TurnFrameInterval) {
+            m_repaintedBearing = bearing;
+            m_sinceRepaint.start();
+            updateArrow(ArrowPaint::Now);
+        }
+    });
+    connect(m_turn, &QVariantAnimation::finished, this, [this] { finishTurn(ArrowPaint::Now); });
+}
+
+CompassWidget::~CompassWidget() = default;
+
+void CompassWidget::setWindDirection(double degrees)
+{
+    // No arrow can point at an infinity.
+    if (!std::isfinite(degrees))
+        return;
+    turnTo(degrees + 180);
+}
+
+void CompassWidget::turnTo(double bearing)
+{
+    m_targetBearing = CompassGauge::normalizedBearing(bearing);
+    m_turn->stop();
+    const double from = m_compass.bearing();
+    const double turn = CompassGauge::shortestTurn(from, m_targetBearing);
+    if (!isVisible() || turn == 0) {
+        finishTurn(ArrowPaint::Later);
+        return;
+    }
+    // The frame interval runs on from the last repaint, not from the start of
+    // the turn: frames that come faster than it would otherwise restart it
+    // for ever and freeze the arrow.
+    m_repaintedBearing = from;
+    // The end value may leave [0, 360): 357 to 3 runs from 357 to 363, and the
+    // painter folds each step back onto the dial.
+    m_turn->setStartValue(from);
+    m_turn->setEndValue(from + turn);
+    m_turn->start();
+}
+
+void CompassWidget::finishTurn(ArrowPaint when)
+{
+    m_turn->stop();
+    m_compass.setBearing(m_targetBearing);
+    // A wind that keeps its direction finds the arrow painted where it is.
+    if (m_compass.bearing() != m_paintedBearing)
+        updateArrow(when);
+}
+
+// Only the arrow moves, over a dial that stays as it was: the rest of the
+// gauge need not be painted again. A step of the turn is painted at once:
+// it is what woke the event loop, and a posted repaint would take the loop
+// round once more.
+void CompassWidget::updateArrow(ArrowPaint when)
+{
+    const QRect area = m_arrowShown.united(m_compass.dataPixels(faceSquare()));
+    if (when == ArrowPaint::Now)
+        repaint(area);
+    else
+        update(area);
+}
+
+void CompassWidget::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    paintAround(painter, event->region());
+    m_compass.paint(painter, faceSquare(), background());
+    const QRect arrow = m_compass.dataPixels(faceSquare());
+    const bool earlierArrowsGone = (QRegion(m_arrowShown) - event->region()).isEmpty();
+    const bool arrowWhole = (QRegion(arrow) - event->region()).isEmpty();
+    m_arrowShown = earlierArrowsGone ? arrow : m_arrowShown.united(arrow);
+    m_paintedBearing = earlierArrowsGone && arrowWhole ? m_compass.bearing()
+                                                       : std::numeric_limits<double>::quiet_NaN();
+}
+
+void CompassWidget::hideEvent(QHideEvent *event)
+{
+    GaugeWidget::hideEvent(event);
+    // Nobody sees the arrow turn, so it may as well be there already.
+    finishTurn(ArrowPaint::Later);
+}
+
+#include "moc_compasswidget.cpp"
