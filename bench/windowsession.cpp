@@ -6,8 +6,10 @@
 #include "app/historyaddon.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
+#include "core/sensorframereader.h"
 #include "core/settingsfile.h"
-#include "platform/qtserialcontrol.h"
+#include "platform/serialtransport.h"
+#include "platform/windlink.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -53,7 +55,7 @@ public:
             [&problems](const QString &description) { problems << description; });
 
         window = std::make_unique<WindWindow>(
-            m_settings, std::make_unique<QtSerialControl>([device](int) { return device; }));
+            m_settings, [device](int port) { return sensorLinkOn(device, port); });
         window->readSettings();
         window->start();
         window->show();
@@ -84,6 +86,13 @@ struct Refresh
     int frameNumber;
 };
 } // namespace
+
+std::unique_ptr<WindLink> sensorLinkOn(const QString &device, int portNumber)
+{
+    return std::make_unique<WindLink>(
+        std::make_unique<SerialTransport>(portNumber, [device](int) { return device; }),
+        std::make_unique<SensorFrameReader>());
+}
 
 void runEventsFor(std::chrono::milliseconds duration)
 {
@@ -133,9 +142,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
                 std::chrono::duration<double, std::micro>(Clock::now() - recordingStarted).count());
         });
     }
-    if (yield == ListeningYieldKind::Spinning)
-        window.setListeningYield(
-            [](bool) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    if (yield != ListeningYieldKind::Waiting)
+        throw std::runtime_error("listening reads on the port's signal; it no longer spins");
 
     std::vector<Refresh> refreshes;
     refreshes.reserve(LineFeeder::MaxFrames + 1);
@@ -157,10 +165,20 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     };
 
     figures.peakSinceProcessStart = !resetPeakResident();
-    // Timers that outlive an early end of the loop die with this object.
+    // Timers that outlive an early end of the measurement die with this
+    // object.
     auto scope = std::make_unique<QObject>();
     QObject *context = scope.get();
-    // Runs in the loop's first yield: the port is open by then.
+    QEventLoop session;
+    qsizetype largestBuffer = 0;
+    const auto stopListening = [&] {
+        if (window.link())
+            largestBuffer = window.link()->largestBuffer();
+        if (window.isListening())
+            window.toggleListening();
+        session.quit();
+    };
+    // Runs once listening has started: the port is open by then.
     QTimer::singleShot(0, context, [&, context] {
         if (atStart)
             atStart();
@@ -177,16 +195,18 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
                     && Clock::now() - quiet < SessionDrain)
                     return;
                 drain->stop();
-                window.toggleListening();
+                stopListening();
             });
             drain->start(5);
         });
         QTimer::singleShot(schedule.duration + Rescue, context, [&] {
             figures.problems << QStringLiteral("listening did not stop when asked");
-            window.toggleListening();
+            stopListening();
         });
     });
     window.toggleListening();
+    if (window.link() && window.link()->isOpen())
+        session.exec();
     scope.reset();
     if (!ended) {
         endMeasurement();
@@ -202,7 +222,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
         : 0;
     figures.written = feeder.framesWritten();
     figures.shown = int(refreshes.size());
-    figures.largestReceiveBuffer = window.largestReceiveBuffer();
+    figures.largestReceiveBuffer = largestBuffer;
     figures.peakResidentKiB = peakResidentKiB();
     int previous = 0;
     for (const Refresh &refresh : refreshes) {

@@ -4,6 +4,10 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class WindLink;
+
 #include <chrono>
 #include <functional>
 #include <vector>
@@ -69,3 +73,7 @@ inline constexpr std::chrono::milliseconds SessionDrain(1000);
 
 // Runs the event loop for the given time.
 void runEventsFor(std::chrono::milliseconds duration);
+
+// The sensor's frames on a serial port that opens device whatever its
+// number, as the window's input.
+std::unique_ptr<WindLink> sensorLinkOn(const QString &device, int portNumber);

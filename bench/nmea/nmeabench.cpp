@@ -15,7 +15,9 @@
 #include "app/windwindow.h"
 #include "core/settingsfile.h"
 #include "platform/nmeaserver.h"
-#include "platform/qtserialcontrol.h"
+#include "core/sensorframereader.h"
+#include "platform/serialtransport.h"
+#include "platform/windlink.h"
 #include "widgets/windowfont.h"
 
 #include <QApplication>
@@ -99,8 +101,11 @@ Row measure(const QString &name, int readers, int sleepers)
     setMessagePresenter([&row](QWidget *, const QString &, const QString &text, MessageIcon) {
         row.problems << text;
     });
-    WindWindow window(settings,
-                      std::make_unique<QtSerialControl>([device](int) { return device; }));
+    WindWindow window(settings, [device](int port) {
+        return std::make_unique<WindLink>(
+            std::make_unique<SerialTransport>(port, [device](int) { return device; }),
+            std::make_unique<SensorFrameReader>());
+    });
     window.readSettings();
     window.start();
     window.show();
@@ -132,7 +137,7 @@ Row measure(const QString &name, int readers, int sleepers)
         });
     });
     window.toggleListening();
-    runEventsFor(std::chrono::milliseconds(300));
+    runEventsFor(Duration + std::chrono::milliseconds(600));
     load.stop();
     // The reading thread's CPU is known only once it has stopped; what it
     // spent connecting counts against sharing, which errs on the safe side.

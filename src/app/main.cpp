@@ -2,13 +2,13 @@
 #include "errorguard.h"
 #include "historyaddon.h"
 #include "messages.h"
+#include "windinput.h"
 #include "windsharing.h"
 #include "windwindow.h"
 
 #include "core/settingsfile.h"
-#include "platform/portdevice.h"
-#include "platform/qtserialcontrol.h"
 #include "platform/signalwatcher.h"
+#include "platform/windlink.h"
 #include "widgets/pngpicture.h"
 #include "widgets/windowfont.h"
 
@@ -41,7 +41,8 @@ int main(int argc, char *argv[])
     substituteWindowFonts();
 
     SettingsFile settings = SettingsFile::forThisApplication();
-    WindWindow window(settings, makeSerialControl(settings));
+    WindInput input(settings);
+    WindWindow window(settings, [&input](int port) { return input.makeLink(port); });
 
     // Records from the first sample, whether or not the history window is
     // ever opened.
@@ -75,13 +76,16 @@ int main(int argc, char *argv[])
     window.show();
 
     // A section that cannot be used is told once, over the running display.
-    WindSharing sharing(settings, window);
-    const QString sharingProblem = sharing.start();
-    if (!sharingProblem.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, sharingProblem] {
-            showMessage(&window, applicationTitle(), sharingProblem, MessageIcon::Error);
+    const auto tellOnce = [&window](const QString &problem) {
+        if (problem.isEmpty())
+            return;
+        QTimer::singleShot(0, &window, [&window, problem] {
+            showMessage(&window, applicationTitle(), problem, MessageIcon::Error);
         });
-    }
+    };
+    tellOnce(input.readSettings());
+    WindSharing sharing(settings, window);
+    tellOnce(sharing.start());
     if (request.openHistory)
         history.historyWindow().showAndRaise();
     return app.exec();

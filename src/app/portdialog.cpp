@@ -4,7 +4,6 @@
 #include "messages.h"
 
 #include "core/portchoice.h"
-#include "platform/serialcontrol.h"
 #include "widgets/framebox.h"
 #include "widgets/twips.h"
 #include "widgets/windowfont.h"
@@ -16,9 +15,9 @@
 #include <QLocale>
 #include <QPushButton>
 
-PortDialog::PortDialog(SerialControl &serial, QWidget *owner)
+PortDialog::PortDialog(qint16 &portNumber, QWidget *owner)
     : QDialog(owner)
-    , m_serial(serial)
+    , m_portNumber(portNumber)
 {
     setWindowTitle(QStringLiteral("Configure Serial Port "));
     setWindowIcon(QApplication::windowIcon());
@@ -70,7 +69,7 @@ void PortDialog::showModal()
 
 void PortDialog::loadPortNumber()
 {
-    m_portNumberEdit->setText(QString::number(m_serial.portNumber()));
+    m_portNumberEdit->setText(QString::number(m_portNumber));
 }
 
 void PortDialog::confirm()
@@ -80,7 +79,7 @@ void PortDialog::confirm()
         showMessage(this, QStringLiteral("Port Error!"), choice.message, MessageIcon::Error);
         return;
     }
-    m_serial.setPortNumber(choice.port);
+    m_portNumber = choice.port;
     accept();
 }
 

@@ -6,16 +6,15 @@ class FrameBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class SerialControl;
 
-// The serial port dialog: shows the serial control's port number and writes
-// a valid new one back. It keeps no state of its own.
+// The serial port dialog: shows the window's port number and writes a valid
+// new one back. It keeps no state of its own.
 class PortDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    PortDialog(SerialControl &serial, QWidget *owner);
+    PortDialog(qint16 &portNumber, QWidget *owner);
 
     // Loads the dialog afresh and runs it modally until it closes.
     void showModal();
@@ -26,13 +25,13 @@ protected:
 private:
     friend class WindowFixture;
 
-    // Shows the serial control's current port number.
+    // Shows the current port number.
     void loadPortNumber();
     // Applies a valid port number and closes; otherwise tells what is wrong
     // and stays open with the text as typed.
     void confirm();
 
-    SerialControl &m_serial;
+    qint16 &m_portNumber;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
     FrameBox *m_portFrame = nullptr; // holds the label and the number

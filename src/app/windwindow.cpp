@@ -3,21 +3,20 @@
 #include "errorguard.h"
 #include "portdialog.h"
 
+#include "core/apperror.h"
 #include "core/settingsfile.h"
 #include "core/windsettings.h"
-#include "platform/serialcontrol.h"
-#include "widgets/gaugewidget.h"
+#include "platform/windlink.h"
+#include "widgets/clockwidget.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 
-WindWindow::WindWindow(SettingsFile &settings, std::unique_ptr<SerialControl> serial,
-                       QWidget *parent)
+WindWindow::WindWindow(SettingsFile &settings, LinkFactory makeLink, QWidget *parent)
     : QWidget(parent)
     , m_settings(settings)
-    , m_serial(std::move(serial))
+    , m_makeLink(std::move(makeLink))
     , m_controls(buildWindWindowLayout(this))
 {
     nameWindWindowControls(m_controls);
@@ -30,15 +29,10 @@ WindWindow::WindWindow(SettingsFile &settings, std::unique_ptr<SerialControl> se
             [this] { guarded([this] { openPortDialog(); }); });
     connect(m_controls.exampleTimer, &QTimer::timeout, this,
             [this] { guarded([this] { exampleTick(); }); });
-    // The hidden button, the rejected-frame timer and the frame timeout timer
-    // have no actions: only their states change.
-
-    // At 9600 baud a character takes about a millisecond: twenty of them
-    // without a byte mean the sensor has finished its frame.
-    m_lineSilenceTimer = new QTimer(this);
-    m_lineSilenceTimer->setSingleShot(true);
-    m_lineSilenceTimer->setInterval(20);
-    connect(m_lineSilenceTimer, &QTimer::timeout, this, [this] { m_lineWentQuiet = true; });
+    connect(m_controls.staleTimer, &QTimer::timeout, this, &WindWindow::markStale);
+    connect(m_controls.clockGauge, &ClockWidget::secondTicked, this,
+            &WindWindow::describeStaleReadouts);
+    // The hidden button has no action.
 }
 
 WindWindow::~WindWindow() = default;
@@ -46,9 +40,12 @@ WindWindow::~WindWindow() = default;
 void WindWindow::readSettings()
 {
     ensureWindSettingsFile(m_settings);
-    // The serial control refuses numbers that name no port.
-    const WindSettings stored
-        = readWindSettings(m_settings, [this](qint16 port) { m_serial->setPortNumber(port); });
+    const WindSettings stored = readWindSettings(m_settings, [this](qint16 port) {
+        if (port < 1)
+            throw AppError(AppError::Kind::SerialError,
+                           QStringLiteral("Serial port %1: invalid port number").arg(port));
+        m_state.portNumber = port;
+    });
     m_state.exampleModeOn = stored.exampleModeOn;
     m_state.directionDegrees = stored.directionDegrees;
     m_state.speedMetresPerSecond = stored.speedMetresPerSecond;
@@ -57,23 +54,12 @@ void WindWindow::readSettings()
 void WindWindow::start()
 {
     m_state.running = true;
-    // The movies are named after the working directory, not the executable's
-    // folder; the gauges are built in, so the files need not exist.
-    m_controls.compassGauge->loadMovie(
-        0, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/compass2.swf")));
-    m_controls.clockGauge->loadMovie(
-        0, QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/clock/clock106.swf")));
     if (m_state.exampleModeOn) {
         m_controls.exampleTimer->start();
         m_controls.exampleModeButton->setText(QStringLiteral("Stop Example Mode"));
         emit exampleModeChanged(true);
     }
     refreshDisplay();
-}
-
-int WindWindow::portNumber() const
-{
-    return m_serial->portNumber();
 }
 
 void WindWindow::announceSample(WindSource source)
@@ -88,7 +74,7 @@ void WindWindow::saveSettings()
         return;
     m_settingsSaved = true;
     writeWindSettings(m_settings,
-                      {m_serial->portNumber(), m_state.exampleModeOn, m_state.directionDegrees,
+                      {m_state.portNumber, m_state.exampleModeOn, m_state.directionDegrees,
                        m_state.speedMetresPerSecond});
     m_state.running = false;
     releasePortDialog();
@@ -97,13 +83,15 @@ void WindWindow::saveSettings()
 void WindWindow::closeEvent(QCloseEvent *event)
 {
     guarded([this] { saveSettings(); });
+    // Reading ends with the window, without the steps of a stop click.
+    closeLink();
     event->accept();
 }
 
 void WindWindow::openPortDialog()
 {
     if (!m_portDialog)
-        m_portDialog = std::make_unique<PortDialog>(*m_serial, this);
+        m_portDialog = std::make_unique<PortDialog>(m_state.portNumber, this);
     m_portDialog->showModal();
 }
 

@@ -6,33 +6,47 @@
 //   windwindow.cpp             start-up, closing, the settings, the port dialog
 //   windwindow_layout.cpp      every control at its place, and its name for a
 //                              widget inspector (windwindowcontrols.h)
-//   windwindow_display.cpp     the wind state turned into readouts, bars and texts
-//   windwindow_listening.cpp   the listening loop that takes frames from the sensor
+//   windwindow_display.cpp     the wind state handed to the readouts, bars and texts
+//   windwindow_listening.cpp   the live input: readings, rejections, failures,
+//                              the stale mark
 //   windwindow_examplemode.cpp the random walk that stands in for a sensor
 //
-// Pure rules (formats, Beaufort, frames, settings) live in core/, the serial
-// control in platform/, the painted gauges and labels in widgets/.
+// What the display shows is worked out in core (winddisplay.h); the input
+// is a WindLink of platform/, read when its bytes arrive; the painted gauges
+// and labels live in widgets/.
 
 #include "windwindowcontrols.h"
 
 #include "core/windsample.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
+class AppError;
 class PortDialog;
-class SerialControl;
 class SettingsFile;
+class WindLink;
+struct WindDisplay;
+struct WindReading;
 
 class WindWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    WindWindow(SettingsFile &settings, std::unique_ptr<SerialControl> serial,
-               QWidget *parent = nullptr);
+    // Makes the input that listening reads, for the port number chosen at
+    // that moment; called at every start of listening.
+    using LinkFactory = std::function<std::unique_ptr<WindLink>(int portNumber)>;
+
+    // No accepted reading for this long while listening marks the readouts
+    // as old.
+    static constexpr int StaleAfterMs = 10500;
+
+    WindWindow(SettingsFile &settings, LinkFactory makeLink, QWidget *parent = nullptr);
     ~WindWindow() override;
 
     // Creates the settings file when it is missing and reads the example
@@ -40,8 +54,8 @@ public:
     // AppError naming the setting when a value is missing or does not
     // convert; nothing is shown then.
     void readSettings();
-    // Loads the gauges, starts example mode if it is on and refreshes once,
-    // so the window shows the stored wind before it is first shown.
+    // Starts example mode if it is on and refreshes once, so the window
+    // shows the stored wind before it is first shown.
     void start();
     // True from start() until the window closes.
     bool isRunning() const { return m_state.running; }
@@ -51,20 +65,14 @@ public:
     bool isListening() const { return m_state.listening; }
     bool isExampleModeOn() const { return m_state.exampleModeOn; }
     // The serial port that listening opens.
-    int portNumber() const;
-
-    // How the listening loop yields once a pass. The default processes every
-    // pending event and, after a pass that found nothing to do, sleeps until
-    // the next event arrives.
-    using ListeningYield = std::function<void(bool passDidWork)>;
-    void setListeningYield(ListeningYield yield) { m_listeningYield = std::move(yield); }
-    // The most characters the listening loop's receive buffer has held since
-    // listening last started, for measurements.
-    qsizetype largestReceiveBuffer() const { return m_largestReceiveBuffer; }
+    int portNumber() const { return m_state.portNumber; }
+    // The input listening reads; null while not listening.
+    WindLink *link() const { return m_link.get(); }
+    // Listening, and no reading accepted for StaleAfterMs, or the line lost.
+    bool areReadingsStale() const { return m_stale; }
 
 public slots:
-    // The three buttons' actions. toggleListening() runs the listening loop
-    // and returns only when it has ended.
+    // The three buttons' actions.
     void toggleListening();
     void toggleExampleMode();
     void openPortDialog();
@@ -72,16 +80,22 @@ public slots:
 signals:
     // Emitted at the end of every refresh of the display.
     void displayRefreshed();
-    // A reading was accepted and shown: a sensor frame whose checksum
-    // matched, or a step of example mode. The sample holds the direction and
+    // A reading was accepted and shown: a frame or sentence that passed its
+    // check, or a step of example mode. The sample holds the direction and
     // speed as the display corrected them.
     void sampleAccepted(const WindSample &sample, WindSource source);
-    // A sensor frame failed its checksum; nothing of it was stored.
+    // A frame or sentence from the input was rejected; nothing of it was
+    // stored.
     void frameRejected();
-    // Listening to the sensor started or stopped.
+    // Listening to the input started or stopped.
     void listeningChanged(bool listening);
     // Example mode was switched on or off.
     void exampleModeChanged(bool on);
+    // The readouts were marked as old, or a reading made them fresh again.
+    void readingsStaleChanged(bool stale);
+    // How the input fares, for the link health: empty while it delivers or
+    // is idle, otherwise what is wrong and what is being done about it.
+    void linkStateChanged(const QString &state);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -94,8 +108,8 @@ private:
     {
         double directionDegrees = 0;
         double speedMetresPerSecond = 0;
-        bool listening = false; // the loop runs, or is asked to keep running
-        bool refreshPending = false; // this pass took a frame that passed its check
+        qint16 portNumber = 0;
+        bool listening = false; // switched on, also while halted on a failure
         bool exampleModeOn = false;
         bool running = false; // started and not yet closing
     };
@@ -103,17 +117,21 @@ private:
     void saveSettings();
     void releasePortDialog();
 
-    // The only way the state reaches the display: direction, then speed.
+    // The only way the state reaches the display. Throws the AppError of a
+    // value that cannot be shown, after showing what came before it.
     void refreshDisplay();
-    void showDirection();
-    void showSpeed();
+    void showWind(const WindDisplay &shown);
     void clearSpeedReadouts();
 
-    void runListeningLoop();
-    bool listenPass(QString &receiveBuffer);
-    void applySensorFrame(const QString &payload, const QString &checksumText);
-    void awaitLineSilence(const QString &receiveBuffer, bool received);
+    void startListening();
     void stopListening();
+    void closeLink();
+    void takeReading(const WindReading &reading);
+    void rejectFrame();
+    void halt(const AppError &error);
+    void markStale();
+    void markFresh();
+    void describeStaleReadouts();
 
     void exampleTick();
     void stepExampleWalk();
@@ -123,15 +141,16 @@ private:
     void announceSample(WindSource source);
 
     SettingsFile &m_settings;
-    std::unique_ptr<SerialControl> m_serial;
+    LinkFactory m_makeLink;
     WindWindowControls m_controls;
     State m_state;
     std::unique_ptr<PortDialog> m_portDialog; // created on first use, released at close
-    ListeningYield m_listeningYield;
-    qsizetype m_largestReceiveBuffer = 0;
-    // Started when a frame's checksum has one digit so far; when it fires,
-    // the line has been quiet long enough that no second digit is coming.
-    QTimer *m_lineSilenceTimer = nullptr;
-    bool m_lineWentQuiet = false;
+    std::unique_ptr<WindLink> m_link; // while listening
+    // Since the last accepted reading, or the start of listening.
+    QElapsedTimer m_sinceReading;
+    bool m_stale = false;
+    // What the value readouts say of themselves, and their colour, while fresh.
+    QHash<QWidget *, QString> m_freshDescriptions;
+    QHash<QWidget *, QColor> m_freshColours;
     bool m_settingsSaved = false;
 };

@@ -3,8 +3,9 @@
 #include "windwindowcontrols.h"
 
 #include "widgets/barlabel.h"
+#include "widgets/clockwidget.h"
+#include "widgets/compasswidget.h"
 #include "widgets/framebox.h"
-#include "widgets/gaugewidget.h"
 #include "widgets/pngpicture.h"
 #include "widgets/twips.h"
 #include "widgets/windowfont.h"
@@ -192,7 +193,7 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     c.warningSign->setGeometry(twipRect(3960, 9000, 975, 735));
     c.warningSign->hide();
 
-    c.compassGauge = new GaugeWidget(window);
+    c.compassGauge = new CompassWidget(window);
     c.compassGauge->setGeometry(twipRect(360, 5040, 3735, 3135));
     c.compassGauge->setAccessibleName(QStringLiteral("Compass"));
 
@@ -234,7 +235,8 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
 
     c.listenButton = makeWhiteButton(window, twipRect(1200, 10200, 3735, 615),
                                      QStringLiteral("Start Listening Serial Port..."));
-    c.frameTimeoutTimer = makeTimer(window, 10500);
+    c.staleTimer = makeTimer(window, 10500);
+    c.staleTimer->setSingleShot(true);
     c.hiddenButton
         = makeWhiteButton(window, twipRect(11280, 1680, 1575, 615), QStringLiteral("Test Bytes"));
     c.hiddenButton->hide();
@@ -253,7 +255,7 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     c.knotsReadout = boxLabel(c.knotsBox, 120, 1335, QStringLiteral("50"));
     c.knotsUnit = boxLabel(c.knotsBox, 1560, 1575, QStringLiteral("knots"));
 
-    c.clockGauge = new GaugeWidget(window);
+    c.clockGauge = new ClockWidget(window);
     c.clockGauge->setGeometry(twipRect(3960, 1920, 5055, 1455));
     c.clockGauge->setAccessibleName(QStringLiteral("Clock"));
 
@@ -298,8 +300,6 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
         c.speedBars[column] = bar;
     }
 
-    c.rejectedFrameTimer = makeTimer(window, 500);
-
     const auto conditionBox = [window, &conditionFont](const QRect &geometry) {
         auto *box = new QLineEdit(window);
         box->setGeometry(geometry);
@@ -314,7 +314,7 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     c.landBox = conditionBox(twipRect(240, 3960, 10935, 375));
 
     // Only the buttons, the compass, the clock and the text boxes take the focus.
-    for (QWidget *gauge : {c.compassGauge, c.clockGauge})
+    for (QWidget *gauge : std::initializer_list<QWidget *>{c.compassGauge, c.clockGauge})
         gauge->setFocusPolicy(Qt::TabFocus);
     QWidget *tabOrder[] = {c.compassGauge,      c.listenButton, c.hiddenButton,
                            c.exampleModeButton, c.portButton,   c.clockGauge,
@@ -364,8 +364,7 @@ void nameWindWindowControls(const WindWindowControls &c)
         {c.banner, "Image1"},
         {c.warningSign, "Image2"},
         {c.exampleTimer, "Timer1"},
-        {c.rejectedFrameTimer, "Timer2"},
-        {c.frameTimeoutTimer, "SerialPortTimer"},
+        {c.staleTimer, "SerialPortTimer"},
     };
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));

@@ -1,28 +1,28 @@
-// Live sensor input: a loop that runs inside the listen button's click
-// handler, takes frames from the serial control and yields to the event
-// loop once a pass.
+// Live input: the link is opened when listening starts and read when its
+// bytes arrive; each reading it delivers is shown and announced. Nothing
+// here loops or waits, so no other handler can run in the middle of one of
+// these: a click, a tick, the port dialog and the window's close each run
+// on their own, from the event loop.
 
 #include "windwindow.h"
 
 #include "messages.h"
 
 #include "core/apperror.h"
-#include "core/sensorframe.h"
-#include "platform/serialcontrol.h"
+#include "core/winddisplay.h"
+#include "core/windreading.h"
+#include "platform/windlink.h"
+#include "widgets/clockwidget.h"
 
-#include <QCoreApplication>
+#include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 
-#include <algorithm>
 #include <utility>
 
 namespace {
-void enableTimer(QTimer *timer)
-{
-    if (!timer->isActive())
-        timer->start();
-}
+const QColor StaleText(0x80, 0x80, 0x80);
 } // namespace
 
 void WindWindow::toggleListening()
@@ -30,138 +30,143 @@ void WindWindow::toggleListening()
     // The example-mode timer stops itself at its next tick.
     if (m_state.exampleModeOn)
         setExampleModeOn(false);
-    runListeningLoop();
+    if (m_state.listening)
+        stopListening();
+    else
+        startListening();
 }
 
-void WindWindow::runListeningLoop()
+void WindWindow::startListening()
 {
-    if (m_state.listening) {
-        stopListening();
-        return;
-    }
     m_state.listening = true;
     m_controls.listenButton->setText(QStringLiteral("Stop listening Serial Port"));
     m_controls.portButton->setEnabled(false);
     emit listeningChanged(true);
-    m_serial->setInputLength(0);
-    QString receiveBuffer;
-    m_largestReceiveBuffer = 0;
-    m_lineSilenceTimer->stop();
-    m_lineWentQuiet = false;
-    m_state.refreshPending = false;
 
-    for (;;) {
-        bool passDidWork = false;
-        try {
-            passDidWork = listenPass(receiveBuffer);
-        } catch (const AppError &error) {
-            // Halted: listening stays switched on until the next click.
-            showMessage(this, applicationTitle(), QStringLiteral("Error ") + error.description(),
-                        MessageIcon::Error);
-            return;
-        }
-        // Every pending event runs here, nested: clicks, ticks, the port
-        // dialog, the window's close. A pass that found nothing to do waits
-        // for the next event (data on the port, a tick, a click) instead of
-        // spinning, so a quiet line costs no CPU.
-        if (m_listeningYield)
-            m_listeningYield(passDidWork);
-        else
-            QCoreApplication::processEvents(passDidWork ? QEventLoop::AllEvents
-                                                        : QEventLoop::WaitForMoreEvents);
-        if (!m_state.running) {
-            releasePortDialog();
-            return;
-        }
-        if (!m_state.listening) {
-            stopListening();
-            return;
-        }
+    m_link = m_makeLink(m_state.portNumber);
+    connect(m_link.get(), &WindLink::readingReceived, this, &WindWindow::takeReading);
+    connect(m_link.get(), &WindLink::frameRejected, this, &WindWindow::rejectFrame);
+    connect(m_link.get(), &WindLink::failed, this, &WindWindow::halt);
+    connect(m_link.get(), &WindLink::lineLost, this, [this](const QString &reason) {
+        markStale();
+        emit linkStateChanged(reason);
+    });
+    connect(m_link.get(), &WindLink::lineBack, this, [this] { emit linkStateChanged(QString()); });
+
+    m_sinceReading.start();
+    m_controls.staleTimer->start();
+    try {
+        m_link->open();
+    } catch (const AppError &error) {
+        // Halted: listening stays switched on until the next click.
+        closeLink();
+        showMessage(this, applicationTitle(), QStringLiteral("Error ") + error.description(),
+                    MessageIcon::Error);
     }
-}
-
-bool WindWindow::listenPass(QString &receiveBuffer)
-{
-    SerialControl &serial = *m_serial;
-    if (!serial.isOpen())
-        serial.setOpen(true);
-
-    bool received = false;
-    if (serial.waitingCount() > 0) {
-        receiveBuffer += serial.takeInput();
-        m_largestReceiveBuffer = std::max(m_largestReceiveBuffer, receiveBuffer.size());
-        received = true;
-        m_lineWentQuiet = false;
-    }
-
-    // A frame may also wait from an earlier read that brought two at once;
-    // it is taken now rather than when the next character happens to arrive.
-    bool tookFrame = false;
-    if (receiveBuffer.contains(SensorFrameStart) && receiveBuffer.contains(SensorFrameEnd)) {
-        receiveBuffer += serial.takeInput();
-        m_largestReceiveBuffer = std::max(m_largestReceiveBuffer, receiveBuffer.size());
-        const SensorLine line = m_lineWentQuiet ? SensorLine::Quiet : SensorLine::MayBringMore;
-        if (const std::optional<SensorFrame> frame = extractSensorFrame(receiveBuffer, line)) {
-            m_state.refreshPending = true;
-            receiveBuffer = frame->newBuffer;
-            tookFrame = true;
-            applySensorFrame(frame->payload, frame->checksumText);
-        }
-    }
-    trimReceiveBuffer(receiveBuffer);
-    awaitLineSilence(receiveBuffer, received);
-
-    if (m_state.refreshPending) {
-        refreshDisplay();
-        m_state.refreshPending = false;
-        announceSample(WindSource::Sensor);
-    }
-    return received || tookFrame;
-}
-
-void WindWindow::awaitLineSilence(const QString &receiveBuffer, bool received)
-{
-    // The timer runs from the last byte received; it costs nothing while no
-    // frame waits on a lone checksum digit.
-    if (!awaitsSecondChecksumDigit(receiveBuffer)) {
-        m_lineSilenceTimer->stop();
-        m_lineWentQuiet = false;
-    } else if (received || (!m_lineSilenceTimer->isActive() && !m_lineWentQuiet)) {
-        m_lineSilenceTimer->start();
-    }
-}
-
-void WindWindow::applySensorFrame(const QString &payload, const QString &checksumText)
-{
-    if (verifySensorChecksum(payload, checksumText) == SensorChecksumVerdict::Mismatch) {
-        // A frame that fails its check is rejected: the readouts are blanked,
-        // and its values reach neither the state nor the settings file. Its
-        // fields are still read, so a malformed frame fails as any other.
-        enableTimer(m_controls.rejectedFrameTimer);
-        clearSpeedReadouts();
-        readSensorField(payload, 1);
-        readSensorField(payload, 2);
-        emit frameRejected();
-    } else {
-        m_controls.rejectedFrameTimer->stop();
-        if (const std::optional<double> direction = readSensorField(payload, 1))
-            m_state.directionDegrees = *direction;
-        if (const std::optional<double> speed = readSensorField(payload, 2))
-            m_state.speedMetresPerSecond = *speed;
-    }
-    m_controls.frameTimeoutTimer->stop();
-    m_controls.frameTimeoutTimer->start();
 }
 
 void WindWindow::stopListening()
 {
-    // A click while listening stops twice: here, and when the loop sees it.
     const bool wasListening = std::exchange(m_state.listening, false);
     m_controls.listenButton->setText(QStringLiteral("Start Listening Serial Port"));
     m_controls.portButton->setEnabled(true);
-    if (m_serial->isOpen())
-        m_serial->setOpen(false);
-    m_controls.frameTimeoutTimer->stop();
+    closeLink();
+    m_controls.staleTimer->stop();
+    markFresh();
+    emit linkStateChanged(QString());
     if (wasListening)
         emit listeningChanged(false);
+}
+
+void WindWindow::closeLink()
+{
+    if (!m_link)
+        return;
+    m_link->close();
+    // This may run inside one of the link's own signals: it goes once they
+    // have returned.
+    m_link.release()->deleteLater();
+}
+
+void WindWindow::takeReading(const WindReading &reading)
+{
+    const double direction = reading.directionDegrees.value_or(m_state.directionDegrees);
+    const double speed = reading.speedMetresPerSecond.value_or(m_state.speedMetresPerSecond);
+    const WindDisplay shown = windDisplay(direction, speed, QLocale());
+    // A value no readout can show (a speed of 1e308) came off a noisy line
+    // like any frame that fails its check, and is rejected like one rather
+    // than stopping the display.
+    if (shown.failure) {
+        rejectFrame();
+        return;
+    }
+    showWind(shown);
+    emit displayRefreshed();
+    m_sinceReading.start();
+    m_controls.staleTimer->start();
+    markFresh();
+    announceSample(WindSource::Sensor);
+}
+
+void WindWindow::rejectFrame()
+{
+    clearSpeedReadouts();
+    emit frameRejected();
+}
+
+void WindWindow::halt(const AppError &error)
+{
+    // Reading stops; listening stays switched on until the next click. The
+    // message waits for the link's signal to return: a modal box shown
+    // inside it would run the event loop under the link's feet.
+    if (m_link)
+        m_link->close();
+    const QString text = QStringLiteral("Error ") + error.description();
+    QTimer::singleShot(
+        0, this, [this, text] { showMessage(this, applicationTitle(), text, MessageIcon::Error); });
+}
+
+// The value readouts turn grey and say how old they are; the bars and the
+// condition texts stay as they were, as they do for a rejected frame.
+void WindWindow::markStale()
+{
+    if (m_stale || !m_state.listening)
+        return;
+    m_stale = true;
+    for (QLabel *readout : m_controls.valueReadouts()) {
+        m_freshDescriptions.insert(readout, readout->accessibleDescription());
+        QPalette palette = readout->palette();
+        m_freshColours.insert(readout, palette.color(QPalette::WindowText));
+        palette.setColor(QPalette::WindowText, StaleText);
+        readout->setPalette(palette);
+    }
+    describeStaleReadouts();
+    emit readingsStaleChanged(true);
+}
+
+// Follows the clock's second hand rather than a timer of its own, so that a
+// quiet line wakes the process once a second, not twice.
+void WindWindow::describeStaleReadouts()
+{
+    if (!m_stale)
+        return;
+    const QString description
+        = QStringLiteral("No reading for %1 s").arg(m_sinceReading.elapsed() / 1000);
+    for (QLabel *readout : m_controls.valueReadouts()) {
+        if (readout->accessibleDescription() != description)
+            readout->setAccessibleDescription(description);
+    }
+}
+
+void WindWindow::markFresh()
+{
+    if (!std::exchange(m_stale, false))
+        return;
+    for (QLabel *readout : m_controls.valueReadouts()) {
+        readout->setAccessibleDescription(m_freshDescriptions.value(readout));
+        QPalette palette = readout->palette();
+        palette.setColor(QPalette::WindowText, m_freshColours.value(readout));
+        readout->setPalette(palette);
+    }
+    emit readingsStaleChanged(false);
 }

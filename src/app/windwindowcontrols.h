@@ -6,7 +6,8 @@
 
 class BarLabel;
 class FrameBox;
-class GaugeWidget;
+class ClockWidget;
+class CompassWidget;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,8 +26,8 @@ struct WindWindowControls
     QPushButton *portButton = nullptr; // opens the port dialog
     QPushButton *hiddenButton = nullptr; // never shown and has no action
 
-    GaugeWidget *compassGauge = nullptr; // an arrow that flows with the wind
-    GaugeWidget *clockGauge = nullptr; // local time
+    CompassWidget *compassGauge = nullptr; // an arrow that flows with the wind
+    ClockWidget *clockGauge = nullptr; // local time
 
     FrameBox *directionBox = nullptr; // holds the direction's heading and readouts
     QLabel *directionHeading = nullptr; // the word "Angle"
@@ -64,8 +65,17 @@ struct WindWindowControls
     QLabel *warningSign = nullptr; // a warning triangle, never shown
 
     QTimer *exampleTimer = nullptr; // each tick takes one step of example mode
-    QTimer *rejectedFrameTimer = nullptr; // runs after a frame failed its checksum
-    QTimer *frameTimeoutTimer = nullptr; // restarted at every frame taken
+    // Runs from the last accepted reading while listening; when it fires,
+    // the readouts are marked as old.
+    QTimer *staleTimer = nullptr;
+
+    // The readouts of values that a reading sets: degrees, compass point,
+    // km/h, mph, knots and Beaufort.
+    std::array<QLabel *, 6> valueReadouts() const
+    {
+        return {degreesReadout, compassPointReadout, kmhReadout,
+                mphReadout,     knotsReadout,        beaufortReadout};
+    }
 };
 
 // Builds the window's fixed layout on window, from the back to the front.

@@ -1,5 +1,8 @@
 #include "serialdevice.h"
 
+#include "core/apperror.h"
+#include "core/settingsfile.h"
+
 #include <QDir>
 
 namespace {
@@ -42,12 +45,29 @@ QString portListing(const QList<SerialDevice> &devices, const QString &settingsP
                                          "dialog")
                               .arg(mapped);
     text += QStringLiteral(";\nput them in the settings file, in place of any [PORTS] section "
-                           "it has:\n\n[PORTS]\n");
+                           "it has. With Reconnect=True,\nlistening goes on by itself when an "
+                           "unplugged adapter comes back under its by-id name:\n\n[PORTS]\n");
     for (int i = 0; i < mapped; ++i)
         text += portsLine(i + 1, devices.at(i).stablePath()) + u'\n';
+    text += QStringLiteral("Reconnect=True\n");
     if (devices.size() > mapped)
         text += QStringLiteral("\nThe port dialog offers ports 1 to %1 only: map any other device "
                                "in place of one of these.\n")
                     .arg(HighestPortNumber);
     return text;
+}
+
+bool readPortsReconnect(const SettingsFile &settings)
+{
+    const QString value
+        = settings.readKey(QStringLiteral("PORTS"), QStringLiteral("Reconnect")).trimmed();
+    if (value.isEmpty() || value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    throw AppError(AppError::Kind::InvalidArgument,
+                   QStringLiteral("[PORTS] Reconnect=%1: expected True or False, in the settings "
+                                  "file %2. A device lost while listening ends listening until "
+                                  "this is mended.")
+                       .arg(value.left(40), QDir::toNativeSeparators(settings.path())));
 }

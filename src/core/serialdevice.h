@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+class SettingsFile;
+
 // A serial device as the system describes it; a text the system does not
 // know is empty.
 struct SerialDevice
@@ -29,5 +31,13 @@ QString portsLine(int port, const QString &device);
 // What wind-condition --list-ports prints: each device with what the system
 // knows of it, the settings file's path, then a [PORTS] section that maps the
 // devices, in their order, to ports 1, 2, ... (at most HighestPortNumber),
+// and asks for listening to resume by itself when a device comes back,
 // ready to paste into that file.
 QString portListing(const QList<SerialDevice> &devices, const QString &settingsPath);
+
+// The [PORTS] section's Reconnect key: with True, a device lost while
+// listening is waited for and read again when it comes back, instead of
+// ending listening with a message. False when the key is absent. Letter
+// case does not matter. Throws AppError (InvalidArgument) naming the key,
+// the value and the file for any other value.
+bool readPortsReconnect(const SettingsFile &settings);

@@ -22,18 +22,6 @@
 #include <functional>
 
 namespace {
-// Runs the listening loop inside the listen button's click, the steps
-// carried out one after another from timers as the loop yields.
-void listenWhile(WindowFixture &fixture, const QList<std::function<void()>> &steps)
-{
-    int delay = 0;
-    for (const auto &step : steps)
-        QTimer::singleShot(delay += 20, fixture.window.get(), step);
-    QTimer::singleShot(10000, fixture.window.get(),
-                       [&fixture] { fixture.state().listening = false; });
-    fixture.controls().listenButton->click();
-}
-
 // Every row of every log file in the folder, oldest file first.
 QList<WindLogRow> logRows(const QString &folder, int *malformed)
 {
@@ -181,13 +169,12 @@ void tst_History::logHoldsAcceptedFramesOnly()
     history.startDataLog();
     fixture.window->start();
 
-    listenWhile(fixture,
-                {
-                    [&] { fixture.serial->feed(sensorFrame("A,10.5,3.25")); },
-                    [&] { fixture.serial->feed(sensorFrame("A,20.0,9.99", "00")); },
-                    [&] { fixture.serial->feed(sensorFrame("A,300.0,4.5")); },
-                    [&] { fixture.serial->feed(sensorFrame("A,40.0,8.0", "7F")); },
-                    [&] { fixture.serial->feed(sensorFrame("A,355.25,0")); },
+    fixture.listenWhile({
+                    [&] { fixture.line->feed(sensorFrame("A,10.5,3.25")); },
+                    [&] { fixture.line->feed(sensorFrame("A,20.0,9.99", "00")); },
+                    [&] { fixture.line->feed(sensorFrame("A,300.0,4.5")); },
+                    [&] { fixture.line->feed(sensorFrame("A,40.0,8.0", "7F")); },
+                    [&] { fixture.line->feed(sensorFrame("A,355.25,0")); },
                     [&] { fixture.controls().listenButton->click(); },
                 });
 

@@ -93,14 +93,14 @@ void tst_PortDialog::okAppliesAValidPortAndCloses()
     QFETCH(int, port);
 
     WindowFixture fixture;
-    fixture.serial->setPortNumber(3);
-    PortDialog dialog(*fixture.serial, nullptr);
+    fixture.state().portNumber = 3;
+    PortDialog dialog(fixture.state().portNumber, nullptr);
     WindowFixture::loadPortNumber(dialog);
     QCOMPARE(WindowFixture::portNumberEdit(dialog)->text(), QStringLiteral("3"));
     WindowFixture::portNumberEdit(dialog)->setText(text);
     WindowFixture::okButton(dialog)->click();
 
-    QCOMPARE(int(fixture.serial->portNumber()), port);
+    QCOMPARE(int(fixture.state().portNumber), port);
     QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
     QCOMPARE(fixture.messages.size(), accepted ? 0 : 1);
     if (!accepted) {
@@ -113,12 +113,12 @@ void tst_PortDialog::okAppliesAValidPortAndCloses()
 void tst_PortDialog::cancelLeavesThePort()
 {
     WindowFixture fixture;
-    fixture.serial->setPortNumber(3);
-    PortDialog dialog(*fixture.serial, nullptr);
+    fixture.state().portNumber = 3;
+    PortDialog dialog(fixture.state().portNumber, nullptr);
     WindowFixture::loadPortNumber(dialog);
     WindowFixture::portNumberEdit(dialog)->setText(QStringLiteral("6"));
     WindowFixture::cancelButton(dialog)->click();
-    QCOMPARE(fixture.serial->portNumber(), qint16(3));
+    QCOMPARE(fixture.state().portNumber, qint16(3));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
 }
 
@@ -150,13 +150,13 @@ void tst_PortDialog::dialogOpensModallyFromTheWindowAndIsReused()
     PortDialog *first = fixture.portDialog();
     QVERIFY(first);
     QCOMPARE(focused, WindowFixture::okButton(*first));
-    QCOMPARE(fixture.serial->portNumber(), qint16(4));
+    QCOMPARE(fixture.state().portNumber, qint16(4));
 
     answer(QStringLiteral("7"));
     fixture.controls().portButton->click();
     QCOMPARE(shownPort, QStringLiteral("4"));
     QCOMPARE(fixture.portDialog(), first);
-    QCOMPARE(fixture.serial->portNumber(), qint16(7));
+    QCOMPARE(fixture.state().portNumber, qint16(7));
 }
 
 void tst_PortDialog::enterActsOnTheFocusedButtonOnly_data()
@@ -180,8 +180,8 @@ void tst_PortDialog::enterActsOnTheFocusedButtonOnly()
     QFETCH(int, port);
 
     WindowFixture fixture;
-    fixture.serial->setPortNumber(3);
-    PortDialog dialog(*fixture.serial, nullptr);
+    fixture.state().portNumber = 3;
+    PortDialog dialog(fixture.state().portNumber, nullptr);
     WindowFixture::loadPortNumber(dialog);
     WindowFixture::portNumberEdit(dialog)->setText(QStringLiteral("6"));
     dialog.show();
@@ -192,7 +192,7 @@ void tst_PortDialog::enterActsOnTheFocusedButtonOnly()
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key));
     QCOMPARE(!dialog.isVisible(), closed);
-    QCOMPARE(int(fixture.serial->portNumber()), port);
+    QCOMPARE(int(fixture.state().portNumber), port);
 }
 
 QTEST_MAIN(tst_PortDialog)

@@ -70,22 +70,24 @@ void tst_WindSharing::acceptedFramesReachTcpAndUdpReaders()
     QVERIFY(tcpReader.waitForConnected(5000));
     QTRY_COMPARE(sharing.server()->clientCount(), 1);
 
-    const QByteArray frames[]
-        = {sensorFrame("A,123.4,5.6"), sensorFrame("A,200,30", "00"), sensorFrame("A,10,1")};
-    int delay = 0;
-    for (const QByteArray &frame : frames)
-        QTimer::singleShot(delay += 50, fixture.window.get(), [&, frame] {
+    QList<std::function<void()>> steps;
+    for (const QByteArray &frame :
+         {sensorFrame("A,123.4,5.6"), sensorFrame("A,200,30", "00"), sensorFrame("A,10,1")})
+        steps << [master, frame] {
             QVERIFY(::write(master, frame.constData(), frame.size()) == frame.size());
-        });
-    QTimer::singleShot(delay + 150, fixture.window.get(),
-                       [&] { fixture.controls().listenButton->click(); });
-    fixture.controls().listenButton->click();
+        };
+    steps << [] {
+    } << [] {
+    } << [&] {
+        fixture.controls().listenButton->click();
+    };
+    fixture.listenWhile(steps, 50);
     ::close(master);
 
     const QList<QByteArray> expected = {
-        nmeaMwvSentence(123.4, 5.6, NmeaSpeedUnit::Knots),
+        nmeaMwvSentence(123.4, 5.6, SpeedUnit::Knots),
         nmeaMwdSentence(123.4, 5.6),
-        nmeaMwvSentence(10, 1, NmeaSpeedUnit::Knots),
+        nmeaMwvSentence(10, 1, SpeedUnit::Knots),
         nmeaMwdSentence(10, 1),
     };
     QByteArray received;

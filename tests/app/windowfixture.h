@@ -1,23 +1,28 @@
 #pragma once
 
-// A main window on a temporary settings folder and a fake serial control (or
-// the real one on a given device), with message boxes and fatal errors
-// recorded instead of shown. The fixture is the window's friend: tests reach
-// its controls and state only through it.
+// A main window on a temporary settings folder and a fake serial line (or
+// the real serial port on a given device), with message boxes and fatal
+// errors recorded instead of shown. The fixture is the window's friend: tests
+// reach its controls and state only through it.
 
 #include "app/errorguard.h"
 #include "app/messages.h"
 #include "app/portdialog.h"
 #include "app/windwindow.h"
+#include "core/sensorframereader.h"
 #include "core/settingsfile.h"
-#include "platform/fakeserialcontrol.h"
-#include "platform/qtserialcontrol.h"
+#include "platform/fakeline.h"
+#include "platform/serialtransport.h"
+#include "platform/windlink.h"
 
 #include <QFile>
 #include <QLocale>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <functional>
 #include <memory>
 
 struct RecordedMessage
@@ -32,21 +37,21 @@ class WindowFixture
 public:
     using State = WindWindow::State;
 
-    // With a fake serial control; settingsFile, when given, is written first.
+    // With a fake serial line; settingsFile, when given, is written first.
     explicit WindowFixture(const QByteArray &settingsFile = {})
         : WindowFixture(settingsFile, QString())
     { }
 
-    // With the real serial control, which opens device whatever the port.
+    // With the real serial port, which opens device whatever the port.
     WindowFixture(const QByteArray &settingsFile, const QString &device)
         : WindowFixture(
             settingsFile,
-            device.isEmpty() ? QtSerialControl::DeviceResolver() : [device](int) { return device; })
+            device.isEmpty() ? SerialTransport::DeviceResolver() : [device](int) { return device; })
     { }
 
-    // With the real serial control, which asks resolver for the device at
-    // every opening; with a fake one when resolver is empty.
-    WindowFixture(const QByteArray &settingsFile, QtSerialControl::DeviceResolver resolver)
+    // With the real serial port, which asks resolver for the device at
+    // every opening; with a fake line when resolver is empty.
+    WindowFixture(const QByteArray &settingsFile, SerialTransport::DeviceResolver resolver)
         : settings(folder.path(), folder.path() + QStringLiteral("/config"))
     {
         // Every test starts from a locale with a decimal point, whatever the
@@ -55,15 +60,21 @@ public:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         if (!settingsFile.isNull())
             writeSettings(settingsFile);
-        std::unique_ptr<SerialControl> control;
-        if (resolver) {
-            control = std::make_unique<QtSerialControl>(std::move(resolver));
-        } else {
-            auto fake = std::make_unique<FakeSerialControl>();
-            serial = fake.get();
-            control = std::move(fake);
-        }
-        window = std::make_unique<WindWindow>(settings, std::move(control));
+        if (!resolver)
+            line = std::make_unique<FakeLine>();
+        const auto makeLink = [this, resolver](int port) {
+            std::unique_ptr<LineTransport> transport;
+            if (line) {
+                transport = line->makeTransport(port);
+            } else {
+                auto serial = std::make_unique<SerialTransport>(port, resolver);
+                serial->setReconnect(reconnect);
+                transport = std::move(serial);
+            }
+            return std::make_unique<WindLink>(std::move(transport),
+                                              std::make_unique<SensorFrameReader>());
+        };
+        window = std::make_unique<WindWindow>(settings, makeLink);
         m_previousPresenter = setMessagePresenter(
             [this](QWidget *, const QString &title, const QString &text, MessageIcon icon) {
                 messages.append({title, text, icon});
@@ -110,14 +121,30 @@ public:
         window->start();
     }
 
+    // Clicks the listen button, then runs the steps one after another,
+    // spacingMs apart, with the event loop running between them, and lets
+    // it run spacingMs more after the last.
+    void listenWhile(const QList<std::function<void()>> &steps, int spacingMs = 20)
+    {
+        controls().listenButton->click();
+        for (const auto &step : steps) {
+            QTest::qWait(spacingMs);
+            step();
+        }
+        QTest::qWait(spacingMs);
+    }
+
     // The window's insides.
     const WindWindowControls &controls() const { return window->m_controls; }
     State &state() const { return window->m_state; }
-    SerialControl &serialControl() const { return *window->m_serial; }
+    // The serial port listening reads; null while idle or on a fake line.
+    SerialTransport *serialPort() const
+    {
+        return window->m_link ? qobject_cast<SerialTransport *>(&window->m_link->transport())
+                              : nullptr;
+    }
     PortDialog *portDialog() const { return window->m_portDialog.get(); }
     void refreshDisplay() const { window->refreshDisplay(); }
-    void showDirection() const { window->showDirection(); }
-    void showSpeed() const { window->showSpeed(); }
     void clearSpeedReadouts() const { window->clearSpeedReadouts(); }
     void stepExampleWalk() const { window->stepExampleWalk(); }
     void exampleTick() const { window->exampleTick(); }
@@ -131,7 +158,8 @@ public:
 
     QTemporaryDir folder;
     SettingsFile settings;
-    FakeSerialControl *serial = nullptr; // null on a real device
+    std::unique_ptr<FakeLine> line; // null on a real device
+    bool reconnect = false; // for the real serial port, from the next start of listening
     std::unique_ptr<WindWindow> window;
     QList<RecordedMessage> messages;
     QStringList fatalErrors;
