@@ -116,6 +116,14 @@ QString SettingsFile::readKey(const QString &section, const QString &key) const
         iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
 }
 
+QStringList SettingsFile::readKeys(const QString &section) const
+{
+    QStringList keys;
+    for (const QByteArray &key : iniSectionKeys(readFile(m_path), toFileText(section)))
+        keys.append(QString::fromLatin1(key));
+    return keys;
+}
+
 void SettingsFile::writeKey(const QString &section, const QString &key, const QString &value)
 {
     const QByteArray before = readFile(m_path);

@@ -275,6 +275,14 @@ void tst_History::logProblemIsShownOnceAndTheDisplayGoesOn_data()
     QTest::newRow("a file where the folder should be")
         << QByteArray("[LOG]\r\nFolder=Application.ini\r\n")
         << QStringList{QStringLiteral("Application.ini"), QStringLiteral("does not exist")};
+    QTest::newRow("a key the section does not have")
+        << QByteArray("[LOG]\r\nFolder=.\r\nKeepDay=3\r\n")
+        << QStringList{QStringLiteral("\"KeepDay\""), QStringLiteral("Folder, KeepDays"),
+                       QStringLiteral("log is off")};
+    QTest::newRow("a Folder left empty")
+        << QByteArray("[LOG]\r\nFolder=\r\n")
+        << QStringList{QStringLiteral("\"Folder\""), QStringLiteral("empty"),
+                       QStringLiteral("log is off")};
     QTest::newRow("a KeepDays that is no number of days")
         << QByteArray("[LOG]\r\nFolder=.\r\nKeepDays=a month\r\n")
         << QStringList{QStringLiteral("KeepDays"), QStringLiteral("a month"),
