@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -481,8 +482,12 @@ void tst_History::linkHealthReadAloud()
 void tst_History::openedFromTheMainWindow_data()
 {
     QTest::addColumn<bool>("byShortcut");
-    QTest::newRow("context menu entry") << false;
-    QTest::newRow("Ctrl+H") << true;
+    QTest::addColumn<int>("clicked"); // km/h readout, description, sea, land box
+    QTest::newRow("context menu over a readout") << false << 0;
+    QTest::newRow("context menu over the description box") << false << 1;
+    QTest::newRow("context menu over the sea box") << false << 2;
+    QTest::newRow("context menu over the land box") << false << 3;
+    QTest::newRow("Ctrl+H") << true << -1;
 }
 
 void tst_History::openedFromTheMainWindow()
@@ -500,11 +505,14 @@ void tst_History::openedFromTheMainWindow()
     if (byShortcut) {
         QTest::keyClick(window, Qt::Key_H, Qt::ControlModifier);
     } else {
-        // Over a readout, as a user would click.
-        QWidget *readout = fixture.controls().kmhReadout;
-        const QPoint at = readout->rect().center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, readout->mapToGlobal(at));
-        QApplication::sendEvent(readout, &event);
+        // Over a control, as a user would click.
+        QFETCH(int, clicked);
+        const WindWindowControls &c = fixture.controls();
+        QWidget *const controls[] = {c.kmhReadout, c.descriptionBox, c.seaBox, c.landBox};
+        QWidget *control = controls[clicked];
+        const QPoint at = control->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &event);
         QMenu *menu = nullptr;
         QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
         const QList<QAction *> actions = menu->actions();
