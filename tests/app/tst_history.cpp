@@ -2,6 +2,7 @@
 
 #include "app/historyaddon.h"
 #include "core/beaufort.h"
+#include "core/winddirection.h"
 #include "core/windlogrow.h"
 #include "core/windspeed.h"
 #include "sensorframes.h"
@@ -228,7 +229,8 @@ void tst_History::exampleModeSamplesAreLoggedAsExample()
     QCOMPARE(rows.size(), shown.size());
     for (int i = 0; i < rows.size(); ++i) {
         QCOMPARE(rows[i].source, QStringLiteral("example"));
-        QCOMPARE(rows[i].directionDegrees, shown[i].first);
+        // The log keeps the direction to the hundredth.
+        QCOMPARE(rows[i].directionDegrees, wrappedDegrees(shown[i].first, 2));
         QCOMPARE(rows[i].speedMetresPerSecond, shown[i].second);
     }
     QCOMPARE(history.recorder().source().kind, RecordedSource::Kind::ExampleMode);
