@@ -1,8 +1,8 @@
-#include "settingsfile.h"
+#include "core/settingsfile.h"
 
-#include "apperror.h"
-#include "atomicfile.h"
-#include "inifile.h"
+#include "core/apperror.h"
+#include "core/atomicfile.h"
+#include "core/inifile.h"
 
 #include <QCoreApplication>
 #include <QDir>
