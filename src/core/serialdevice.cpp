@@ -1,4 +1,4 @@
-#include "serialdevice.h"
+#include "core/serialdevice.h"
 
 #include <QDir>
 

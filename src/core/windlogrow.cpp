@@ -1,7 +1,8 @@
-#include "windlogrow.h"
+#include "core/windlogrow.h"
 
 #include "core/apperror.h"
-#include "utctime.h"
+#include "core/utctime.h"
+#include "core/winddirection.h"
 
 #include <charconv>
 #include <cmath>
@@ -82,7 +83,7 @@ QByteArray formatWindLogRow(const WindLogRow &row)
     text.reserve(64);
     appendUtcTimestamp(text, row.utcMs);
     text.append(',');
-    appendNumber(text, row.directionDegrees);
+    appendNumber(text, wrappedDegrees(row.directionDegrees, 2));
     text.append(',');
     appendNumber(text, row.speedMetresPerSecond);
     text.append(',');

@@ -12,7 +12,9 @@
 //     2026-12-07T10:00:00.250Z,355.5,12.25,COM3
 //
 // Numbers carry a point whatever the user's locale and are the shortest text
-// that reads back as exactly the same double.
+// that reads back as exactly the same double. The direction is written in
+// [0, 360) to the hundredth (wrappedDegrees), whatever the window stored:
+// the display corrects an angle only once each way.
 struct WindLogRow
 {
     qint64 utcMs = 0; // milliseconds since 1970-01-01T00:00:00Z

@@ -1,8 +1,8 @@
-#include "windlogwriter.h"
+#include "core/windlogwriter.h"
 
 #include "core/apperror.h"
-#include "utctime.h"
-#include "windlogrow.h"
+#include "core/utctime.h"
+#include "core/windlogrow.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -10,6 +10,8 @@ class tst_IniFile : public QObject
 private slots:
     void read_data();
     void read();
+    void sectionKeys_data();
+    void sectionKeys();
     void write_data();
     void write();
     void writeKeepsTheFilesLineEnd_data();
@@ -78,6 +80,28 @@ void tst_IniFile::read()
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, expected);
     QCOMPARE(iniReadValue(file, section, key), expected);
+}
+
+void tst_IniFile::sectionKeys_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<QByteArray>>("keys"); // of section A
+
+    QTest::newRow("as spelt, in order, repeats kept")
+        << QByteArray("[B]\r\nz=0\r\n[a]\r\n Wind =5\r\nangle=\r\nWIND=6\r\n")
+        << QList<QByteArray>{"Wind", "angle", "WIND"};
+    QTest::newRow("comments and lines without '=' hold no key")
+        << QByteArray("[A]\r\n;k=1\r\nk 2\r\n=3\r\n") << QList<QByteArray>{""};
+    QTest::newRow("first section of the name only")
+        << QByteArray("[A]\nk=1\n[B]\nj=2\n[A]\ni=3\n") << QList<QByteArray>{"k"};
+    QTest::newRow("no such section") << sample << QList<QByteArray>{};
+}
+
+void tst_IniFile::sectionKeys()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<QByteArray>, keys);
+    QCOMPARE(iniSectionKeys(file, "A"), keys);
 }
 
 void tst_IniFile::write_data()

@@ -66,32 +66,36 @@ void tst_WindLog::rowsReadBackExactly_data()
     QTest::addColumn<double>("speed");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("loggedDirection"); // in [0, 360), to the hundredth
 
     QTest::newRow("a serial port sample")
         << utc("2026-12-07T10:00:00.250Z") << 355.5 << 12.25 << "COM3"
-        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3");
+        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3") << 355.5;
     QTest::newRow("example mode, whole numbers")
         << utc("2026-12-07T00:00:00.000Z") << 0.0 << 7.0 << "example"
-        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example");
-    QTest::newRow("thirds need all 16 digits")
+        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example") << 0.0;
+    QTest::newRow("a speed of two thirds needs all 16 digits, the direction two")
         << utc("2026-12-07T10:00:00.001Z") << 1.0 / 3 << 2.0 / 3 << "COM1"
-        << QByteArray("2026-12-07T10:00:00.001Z,0.3333333333333333,0.6666666666666666,COM1");
+        << QByteArray("2026-12-07T10:00:00.001Z,0.33,0.6666666666666666,COM1") << 0.33;
     QTest::newRow("a tiny speed has no exponent")
         << utc("2026-12-07T10:00:00.000Z") << 90.0 << 1e-7 << "COM9"
-        << QByteArray("2026-12-07T10:00:00.000Z,90,0.0000001,COM9");
+        << QByteArray("2026-12-07T10:00:00.000Z,90,0.0000001,COM9") << 90.0;
     QTest::newRow("minus zero is written as 0")
         << utc("2026-12-07T10:00:00.000Z") << -0.0 << 0.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2");
-    QTest::newRow("directions just outside 0 to 360 are kept")
-        << utc("2026-12-07T10:00:00.000Z") << -0.25 << 3.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,-0.25,3,COM2");
+        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2") << 0.0;
+    QTest::newRow("359.96 as the window stores it is wrapped")
+        << utc("2026-12-07T10:00:00.000Z") << -0.040000000000020464 << 3.0 << "COM2"
+        << QByteArray("2026-12-07T10:00:00.000Z,359.96,3,COM2") << 359.96;
+    QTest::newRow("720, corrected once by the window, is 0")
+        << utc("2026-12-07T10:00:00.000Z") << 360.0 << 3.0 << "COM2"
+        << QByteArray("2026-12-07T10:00:00.000Z,0,3,COM2") << 0.0;
     QTest::newRow("a leap day's last millisecond")
-        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray();
+        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray() << 0.0;
     QTest::newRow("the millisecond before 1970")
         << qint64(-1) << 180.0 << 1.5 << "example"
-        << QByteArray("1969-12-31T23:59:59.999Z,180,1.5,example");
+        << QByteArray("1969-12-31T23:59:59.999Z,180,1.5,example") << 180.0;
     QTest::newRow("the last millisecond of year 9999")
-        << utc("9999-12-31T23:59:59.999Z") << 1.0 << 1.0 << "COM12" << QByteArray();
+        << utc("9999-12-31T23:59:59.999Z") << 1.0 << 1.0 << "COM12" << QByteArray() << 1.0;
 }
 
 void tst_WindLog::rowsReadBackExactly()
@@ -101,6 +105,7 @@ void tst_WindLog::rowsReadBackExactly()
     QFETCH(double, speed);
     QFETCH(QString, source);
     QFETCH(QByteArray, text);
+    QFETCH(double, loggedDirection);
 
     const QByteArray written = formatWindLogRow({utcMs, direction, speed, source});
     if (!text.isEmpty())
@@ -112,7 +117,7 @@ void tst_WindLog::rowsReadBackExactly()
     const std::optional<WindLogRow> read = parseWindLogRow(written);
     QVERIFY(read);
     QCOMPARE(read->utcMs, utcMs);
-    QCOMPARE(read->directionDegrees, direction);
+    QVERIFY(read->directionDegrees == loggedDirection && !std::signbit(read->directionDegrees));
     QCOMPARE(read->speedMetresPerSecond, speed);
     QCOMPARE(read->source, source);
     QVERIFY(parseWindLogRow(written + "\r"));

@@ -2,6 +2,7 @@
 #include "../core/samplewalk.h"
 #include "core/beaufort.h"
 #include "core/utctime.h"
+#include "core/winddirection.h"
 #include "core/windlogrow.h"
 
 #include <QDateTime>
@@ -31,6 +32,10 @@ std::vector<WindSample> generatedSamples()
     const qint64 swingStart = samples.back().timeMs + 1000;
     for (qint64 i = 0; i < 3600; ++i)
         samples.push_back({swingStart + i * 1000, i % 2 == 0 ? 0.0 : 180.0, 5});
+    // The directions as the log writes them, so that the direct computation
+    // starts from what wind-stats reads.
+    for (WindSample &sample : samples)
+        sample.directionDegrees = wrappedDegrees(sample.directionDegrees, 2);
     return samples;
 }
 
