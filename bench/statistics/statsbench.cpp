@@ -1,9 +1,12 @@
 // stats-bench: what recording samples costs. Prints the statistics engine's
 // time per sample and per snapshot at 4 and 40 samples a second, its heap
-// for an hour at 40 a second, and the data log's time per row.
+// for an hour at 40 a second, and the data log's time per row with the cost
+// of the check that its file is still at its path.
 //
 //   stats-bench
 
+#include "core/filecalls.h"
+#include "core/utctime.h"
 #include "core/windlogrow.h"
 #include "core/windlogwriter.h"
 #include "core/windsample.h"
@@ -120,6 +123,19 @@ void logCost()
     const double perRowNs = double(timer.nsecsElapsed()) / rows;
     std::printf("data log: %.1f us a row; at 4 Hz %.4f %% of a core\n", perRowNs / 1000,
                 perRowNs * 4 / 1e9 * 100);
+
+    // The check before each row, on its own: one stat() of the day's path,
+    // compared with what the open file was.
+    const QString path = folder.filePath(WindLogWriter::fileNameForDay(utcDayNumber(firstMs)));
+    const std::optional<FileIdentity> open = identityOfPath(path);
+    int same = 0;
+    timer.start();
+    for (int i = 0; i < rows; ++i)
+        same += identityOfPath(path) == open ? 1 : 0;
+    const double checkNs = double(timer.nsecsElapsed()) / rows;
+    std::printf("  of which the check that the file is still at its path: %.2f us (%.0f %% of a "
+                "row)%s\n",
+                checkNs / 1000, checkNs / perRowNs * 100, same == rows ? "" : "!");
 }
 
 } // namespace

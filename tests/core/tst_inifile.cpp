@@ -129,6 +129,15 @@ void tst_IniFile::write_data()
         << QByteArray("[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n") << QByteArray("A")
         << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\r\nx=1\r\nk=v\r\n\r\n; about B\r\n[B]\r\ny=2\r\n");
+    // An unreadable line may be an entry mistyped by hand: it stays among
+    // the section's entries, and the new key goes after it, where keys are
+    // added, not between it and the entry before.
+    QTest::newRow("key added after an unreadable last line")
+        << QByteArray("[A]\r\nx=1\r\njunk\r\n[B]\r\n") << QByteArray("A") << QByteArray("k")
+        << QByteArray("v") << QByteArray("[A]\r\nx=1\r\njunk\r\nk=v\r\n[B]\r\n");
+    QTest::newRow("key added after an unreadable line, before a closing comment")
+        << QByteArray("[A]\nx=1\njunk\n\n; about B\n[B]\n") << QByteArray("A") << QByteArray("k")
+        << QByteArray("v") << QByteArray("[A]\nx=1\njunk\nk=v\n\n; about B\n[B]\n");
     QTest::newRow("key added under the header of an empty section")
         << QByteArray("[A]\r\n\r\n[B]\r\n") << QByteArray("A") << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\r\nk=v\r\n\r\n[B]\r\n");

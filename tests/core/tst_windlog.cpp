@@ -5,12 +5,18 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -57,6 +63,9 @@ private slots:
     void expiredFilesAreDeleted();
     void anUnwritableFolderIsReportedOncePerOutage_data();
     void anUnwritableFolderIsReportedOncePerOutage();
+    void noRowIsLostWhenTheFileOrFolderGoes_data();
+    void noRowIsLostWhenTheFileOrFolderGoes();
+    void aRowCutShortNamesTheReasonAndIsWrittenAgain();
 };
 
 void tst_WindLog::rowsReadBackExactly_data()
@@ -292,36 +301,53 @@ void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage_data()
 {
     QTest::addColumn<QString>("folderName");
     QTest::addColumn<QString>("fileInTheWay");
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("a folder that is not there") << "absent" << QString();
+    QTest::newRow("a folder that is not there")
+        << "absent" << QString() << "the folder does not exist";
     QTest::newRow("a folder where a file stands") << "taken"
-                                                  << "taken";
+                                                  << "taken"
+                                                  << "the folder does not exist";
     QTest::newRow("a day's file name taken by a folder") << "log"
-                                                         << "log/wind-2026-12-07.csv/";
+                                                         << "log/wind-2026-12-07.csv/"
+                                                         << "Is a directory";
+    QTest::newRow("a full disk") << "log"
+                                 << "log/wind-2026-12-07.csv -> /dev/full"
+                                 << "No space left on device";
 }
 
 void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage()
 {
     QFETCH(QString, folderName);
     QFETCH(QString, fileInTheWay);
+    QFETCH(QString, reason);
 
     QTemporaryDir root;
     const QString folder = root.filePath(folderName);
-    const QString inTheWay = root.filePath(fileInTheWay);
+    const QString inTheWay = root.filePath(fileInTheWay.section(QStringLiteral(" -> "), 0, 0));
     if (inTheWay.endsWith(QLatin1Char('/')))
         QVERIFY(QDir().mkpath(inTheWay));
+    else if (fileInTheWay.contains(QStringLiteral(" -> ")))
+        QVERIFY(QDir().mkpath(folder)
+                && QFile::link(fileInTheWay.section(QStringLiteral(" -> "), 1), inTheWay));
     else if (!fileInTheWay.isEmpty())
         write(inTheWay, "x");
 
     WindLogWriter writer(folder, 30);
     QSignalSpy failed(&writer, &WindLogWriter::failed);
     const qint64 time = utc("2026-12-07T10:00:00.000Z");
-    for (int i = 0; i < 5; ++i)
+    QByteArray rows;
+    for (int i = 0; i < 5; ++i) {
         writer.append(row(time + i * 250));
+        rows += formatWindLogRow(row(time + i * 250)) + '\n';
+    }
     QCOMPARE(failed.size(), 1);
-    QVERIFY(failed.first().first().toString().contains(QDir::toNativeSeparators(folder)));
+    const QString message = failed.first().first().toString();
+    QVERIFY2(message.contains(QDir::toNativeSeparators(folder)) && message.endsWith(": " + reason),
+             qPrintable(message));
 
-    // Writable again: the log resumes with the next row.
+    // Writable again: the log resumes with the next row, the outage's rows
+    // first.
     if (inTheWay.endsWith(QLatin1Char('/')))
         QVERIFY(QDir(inTheWay).removeRecursively());
     else if (!fileInTheWay.isEmpty())
@@ -330,13 +356,137 @@ void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage()
     const WindLogRow resumed = row(time + 5000);
     writer.append(resumed);
     QCOMPARE(contents(QDir(folder).filePath(QStringLiteral("wind-2026-12-07.csv"))),
-             QByteArray(windLogHeader) + '\n' + formatWindLogRow(resumed) + '\n');
+             QByteArray(windLogHeader) + '\n' + rows + formatWindLogRow(resumed) + '\n');
 
     // A later outage is reported again, once.
     QVERIFY(QDir(folder).removeRecursively());
     writer.append(row(time + utcDayMs));
     writer.append(row(time + utcDayMs + 250));
     QCOMPARE(failed.size(), 2);
+}
+
+void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<qint64>("start");
+    QTest::addColumn<int>("outageRows"); // before the folder is made again
+    QTest::addColumn<int>("laterRows");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("droppedRows");
+
+    const qint64 morning = utc("2026-12-07T10:00:00.000Z");
+    QTest::newRow("today's file deleted") << "delete file" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("today's file rotated: it keeps its rows")
+        << "rename file" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("today's file rotated and made again at once")
+        << "rename and create" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("the folder deleted and made again")
+        << "delete folder" << morning << 8 << 4 << 1 << 0;
+    QTest::newRow("the folder back while no rows come")
+        << "delete folder" << morning << 8 << 0 << 1 << 0;
+    QTest::newRow("an outage across UTC midnight: rows go to their own days")
+        << "delete folder" << utc("2026-12-07T23:59:58.000Z") << 8 << 4 << 1 << 0;
+    // 14,401 rows 250 ms apart span an hour; the first later row drops ten.
+    QTest::newRow("an outage over an hour keeps the last hour and says so")
+        << "delete folder" << morning << 4 * 3600 + 10 << 4 << 2 << 10;
+}
+
+// Rows 250 ms apart, as a sensor sends them; every row given after the
+// change is in the file of its day once the folder is back.
+void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes()
+{
+    QFETCH(QString, change);
+    QFETCH(qint64, start);
+    QFETCH(int, outageRows);
+    QFETCH(int, laterRows);
+    QFETCH(int, messages);
+    QFETCH(int, droppedRows);
+
+    QTemporaryDir root;
+    const QString folder = root.filePath(QStringLiteral("log"));
+    QVERIFY(QDir().mkpath(folder));
+    WindLogWriter writer(folder, 30);
+    QSignalSpy failed(&writer, &WindLogWriter::failed);
+    qint64 time = start;
+    QList<WindLogRow> after;
+    const auto appendRows = [&](int count, QList<WindLogRow> &into) {
+        for (int i = 0; i < count; ++i, time += 250) {
+            writer.append(row(time));
+            into.append(row(time));
+        }
+    };
+    QList<WindLogRow> before;
+    appendRows(4, before);
+
+    const auto dayFile = [&folder](qint64 utcMs) {
+        return QDir(folder).filePath(WindLogWriter::fileNameForDay(utcDayNumber(utcMs)));
+    };
+    const QString first = dayFile(start);
+    if (change == "delete file")
+        QVERIFY(QFile::remove(first));
+    else if (change.startsWith("rename"))
+        QVERIFY(QFile::rename(first, first + ".1"));
+    else
+        QVERIFY(QDir(folder).removeRecursively());
+    if (change == "rename and create")
+        write(first, "");
+    appendRows(outageRows, after);
+    QVERIFY(QDir().mkpath(folder));
+    appendRows(laterRows, after);
+
+    QMap<QString, QByteArray> expected;
+    const auto expect = [&expected, &dayFile](const QString &path, const QList<WindLogRow> &rows) {
+        for (const WindLogRow &kept : rows) {
+            QByteArray &file = expected[path.isEmpty() ? dayFile(kept.utcMs) : path];
+            file += (file.isEmpty() ? QByteArray(windLogHeader) + '\n' : QByteArray())
+                + formatWindLogRow(kept) + '\n';
+        }
+    };
+    if (change.startsWith("rename"))
+        expect(first + ".1", before);
+    expect(QString(), after.mid(droppedRows));
+    for (auto file = expected.cbegin(); file != expected.cend(); ++file)
+        QTRY_COMPARE_WITH_TIMEOUT(contents(file.key()), file.value(), 3000);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), expected.size());
+    QCOMPARE(failed.size(), messages);
+    for (const QList<QVariant> &message : failed)
+        QVERIFY(message.first().toString().contains(QDir::toNativeSeparators(folder)));
+}
+
+// A disk that fills up during a row cuts it short, which leaves QFile with
+// no reason; the row is written again, whole, on a line of its own.
+void tst_WindLog::aRowCutShortNamesTheReasonAndIsWrittenAgain()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
+    const WindLogRow first = row(utc("2026-12-07T10:00:00.000Z"), 1);
+    const WindLogRow cut = row(first.utcMs + 250, 355.5);
+    WindLogWriter writer(folder.path(), 30);
+    QSignalSpy failed(&writer, &WindLogWriter::failed);
+    writer.append(first);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = QFileInfo(path).size() + 10;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    writer.append(cut);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    writer.append(row(cut.utcMs + 250));
+
+    QCOMPARE(failed.size(), 1);
+    QVERIFY2(failed.first().first().toString().endsWith(": File too large"),
+             qPrintable(failed.first().first().toString()));
+    const QByteArray cutRow = formatWindLogRow(cut);
+    QCOMPARE(contents(path),
+             QByteArray(windLogHeader) + '\n' + formatWindLogRow(first) + '\n' + cutRow.left(10)
+                 + '\n' + cutRow + '\n' + formatWindLogRow(row(cut.utcMs + 250)) + '\n');
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_WindLog)
