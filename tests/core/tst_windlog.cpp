@@ -100,11 +100,11 @@ void tst_WindLog::rowsReadBackExactly_data()
         << QByteArray("2026-12-07T10:00:00.000Z,0,3,COM2") << 0.0;
     QTest::newRow("a leap day's last millisecond")
         << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray() << 0.0;
-    QTest::newRow("the millisecond before 1970")
-        << qint64(-1) << 180.0 << 1.5 << "example"
-        << QByteArray("1969-12-31T23:59:59.999Z,180,1.5,example") << 180.0;
-    QTest::newRow("the last millisecond of year 9999")
-        << utc("9999-12-31T23:59:59.999Z") << 1.0 << 1.0 << "COM12" << QByteArray() << 1.0;
+    QTest::newRow("the first millisecond of 1970")
+        << qint64(0) << 180.0 << 1.5 << "example"
+        << QByteArray("1970-01-01T00:00:00.000Z,180,1.5,example") << 180.0;
+    QTest::newRow("the last millisecond of 2200 at the highest speed")
+        << utc("2200-12-31T23:59:59.999Z") << 1.0 << 999.9 << "COM12" << QByteArray() << 1.0;
 }
 
 void tst_WindLog::rowsReadBackExactly()
@@ -155,6 +155,12 @@ void tst_WindLog::malformedRowsAreRefused_data()
     QTest::newRow("nan") << time + ",nan,1,COM3";
     QTest::newRow("inf") << time + ",1,inf,COM3";
     QTest::newRow("a negative speed") << time + ",1,-0.5,COM3";
+    QTest::newRow("a speed above 999.9") << time + ",1,999.9000000000001,COM3";
+    QTest::newRow("a speed of 1e308 in full")
+        << time + ",1," + QByteArray::number(1e308, 'f', 0) + ",COM3";
+    QTest::newRow("the millisecond before 1970") << QByteArray("1969-12-31T23:59:59.999Z,1,1,COM3");
+    QTest::newRow("the first millisecond of 2201")
+        << QByteArray("2201-01-01T00:00:00.000Z,1,1,COM3");
     QTest::newRow("a plus sign") << time + ",+1,1,COM3";
     QTest::newRow("a blank before a number") << time + ", 1,1,COM3";
     QTest::newRow("an empty direction") << time + ",,1,COM3";
@@ -186,8 +192,9 @@ void tst_WindLog::rowsThatWouldNotReadBackAreNotWritten_data()
     QTest::newRow("a negative speed") << WindLogRow{time, 1, -1, "COM3"};
     QTest::newRow("a source with a comma") << WindLogRow{time, 1, 1, "COM3,x"};
     QTest::newRow("no source") << WindLogRow{time, 1, 1, ""};
-    QTest::newRow("the year 10000")
-        << WindLogRow{utc("9999-12-31T23:59:59.999Z") + 1, 1, 1, "COM3"};
+    QTest::newRow("a speed above 999.9") << WindLogRow{time, 1, 999.9000000000001, "COM3"};
+    QTest::newRow("a clock before 1970") << WindLogRow{-1, 1, 1, "COM3"};
+    QTest::newRow("the year 2201") << WindLogRow{utc("2201-01-01T00:00:00.000Z"), 1, 1, "COM3"};
 }
 
 void tst_WindLog::rowsThatWouldNotReadBackAreNotWritten()
