@@ -1,14 +1,20 @@
 // stats-bench: what recording samples costs. Prints the statistics engine's
 // time per sample and per snapshot at 4 and 40 samples a second, its heap
-// for an hour at 40 a second, and the data log's time per row.
+// for an hour at 40 a second, and the data log's time per row with the cost
+// of the check that its file is still at its path; then the peak resident
+// size and time of wind-stats on a year at 4 Hz that wind-log-gen writes
+// into a pipe (about 8 GB of rows that never touch the disk).
 //
-//   stats-bench
+//   stats-bench [--wind-stats-hours 8760]     (0 leaves wind-stats out)
 
+#include "core/filecalls.h"
+#include "core/utctime.h"
 #include "core/windlogrow.h"
 #include "core/windlogwriter.h"
 #include "core/windsample.h"
 #include "core/windstatistics.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -17,6 +23,12 @@
 
 #if defined(__GLIBC__)
 #include <malloc.h>
+#endif
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cmath>
@@ -120,17 +132,111 @@ void logCost()
     const double perRowNs = double(timer.nsecsElapsed()) / rows;
     std::printf("data log: %.1f us a row; at 4 Hz %.4f %% of a core\n", perRowNs / 1000,
                 perRowNs * 4 / 1e9 * 100);
+
+    // The check before each row, on its own: one stat() of the day's path,
+    // compared with what the open file was.
+    const QString path = folder.filePath(WindLogWriter::fileNameForDay(utcDayNumber(firstMs)));
+    const std::optional<FileIdentity> open = identityOfPath(path);
+    int same = 0;
+    timer.start();
+    for (int i = 0; i < rows; ++i)
+        same += identityOfPath(path) == open ? 1 : 0;
+    const double checkNs = double(timer.nsecsElapsed()) / rows;
+    std::printf("  of which the check that the file is still at its path: %.2f us (%.0f %% of a "
+                "row)%s\n",
+                checkNs / 1000, checkNs / perRowNs * 100, same == rows ? "" : "!");
 }
+
+#if defined(Q_OS_UNIX)
+// Runs wind-log-gen | wind-stats > /dev/null from the folder of this program
+// and reports what wind-stats alone took: QProcess cannot tell one child's
+// peak resident size, wait4() can.
+void windStatsCost(double hours)
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QByteArray generator = (folder + QStringLiteral("/wind-log-gen")).toLocal8Bit();
+    const QByteArray windStats = (folder + QStringLiteral("/wind-stats")).toLocal8Bit();
+    const QByteArray hoursText = QByteArray::number(hours);
+    int rows[2];
+    const int nowhere = ::open("/dev/null", O_WRONLY);
+    if (nowhere < 0 || ::pipe(rows) != 0) {
+        std::printf("wind-stats: no pipe\n");
+        return;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t generatorPid = ::fork();
+    if (generatorPid == 0) {
+        ::dup2(rows[1], STDOUT_FILENO);
+        ::close(rows[0]);
+        ::close(rows[1]);
+        ::execl(generator.constData(), generator.constData(), "--hours", hoursText.constData(),
+                "--hz", "4", static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    const pid_t windStatsPid = ::fork();
+    if (windStatsPid == 0) {
+        ::dup2(rows[0], STDIN_FILENO);
+        ::dup2(nowhere, STDOUT_FILENO);
+        ::close(rows[0]);
+        ::close(rows[1]);
+        ::execl(windStats.constData(), windStats.constData(), static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    ::close(rows[0]);
+    ::close(rows[1]);
+    ::close(nowhere);
+
+    int status = 0;
+    rusage usage{};
+    const bool waited = ::wait4(windStatsPid, &status, 0, &usage) == windStatsPid;
+    const double wallS = timer.nsecsElapsed() / 1e9;
+    int generatorStatus = 0;
+    ::waitpid(generatorPid, &generatorStatus, 0);
+    if (!waited || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || !WIFEXITED(generatorStatus)
+        || WEXITSTATUS(generatorStatus) != 0) {
+        std::printf("wind-stats: the run failed (are wind-stats and wind-log-gen built?)\n");
+        return;
+    }
+    const auto seconds = [](const timeval &time) {
+        return time.tv_sec + time.tv_usec / 1e6;
+    };
+    // ru_maxrss is in kilobytes on Linux.
+    std::printf("wind-stats, %.0f hours at 4 Hz (%lld rows, generated into a pipe): peak RSS "
+                "%.1f MB (target 50 MB), CPU %.1f s (%.2f us a row), %.1f s wall for the pipe\n",
+                hours, static_cast<long long>(hours * 3600 * 4), usage.ru_maxrss / 1024.0,
+                seconds(usage.ru_utime) + seconds(usage.ru_stime),
+                (seconds(usage.ru_utime) + seconds(usage.ru_stime)) * 1e6 / (hours * 3600 * 4),
+                wallS);
+}
+#else
+void windStatsCost(double)
+{
+    std::printf("wind-stats: measured on Unix only\n");
+}
+#endif
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption hoursOption(
+        QStringLiteral("wind-stats-hours"),
+        QStringLiteral("Hours of generated log for wind-stats (default a year); 0 for none."),
+        QStringLiteral("hours"), QStringLiteral("8760"));
+    parser.addOption(hoursOption);
+    parser.process(application);
+
     std::printf("statistics engine, steady state (10 minutes warm, then timed):\n");
     engineCost(4, 70, 30);
     engineCost(40, 70, 10);
     hourMemory();
     logCost();
+    const double hours = parser.value(hoursOption).toDouble();
+    if (hours > 0)
+        windStatsCost(hours);
     return 0;
 }

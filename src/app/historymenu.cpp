@@ -3,6 +3,7 @@
 #include "historywindow.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QWidget>
 
@@ -17,6 +18,10 @@ QAction *addWindHistoryAction(QWidget &mainWindow, HistoryWindow &history)
     // QMenu::exec() would run a loop of its own and hold up the listening
     // loop, which yields through the event loop below it; popup() does not.
     mainWindow.setContextMenuPolicy(Qt::CustomContextMenu);
+    // A text box answers a right-click with its own editing menu and keeps
+    // it from the window; with no menu of its own it passes the click on.
+    for (QLineEdit *box : mainWindow.findChildren<QLineEdit *>())
+        box->setContextMenuPolicy(Qt::NoContextMenu);
     QObject::connect(&mainWindow, &QWidget::customContextMenuRequested, &mainWindow,
                      [&mainWindow](const QPoint &position) {
                          auto *menu = new QMenu(&mainWindow);
@@ -26,4 +31,3 @@ QAction *addWindHistoryAction(QWidget &mainWindow, HistoryWindow &history)
                      });
     return action;
 }
-

@@ -22,9 +22,7 @@ QString WindSharing::start()
 {
     NmeaConfig config;
     try {
-        config = readNmeaConfig([this](const QString &key) {
-            return m_settings.readKey(QLatin1String(NmeaSectionName), key).trimmed();
-        });
+        config = readNmeaSection(m_settings);
         if (!config.isOutputOn())
             return {};
         m_server = new NmeaServer(this);

@@ -1,4 +1,4 @@
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <cmath>
 

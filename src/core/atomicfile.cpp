@@ -1,12 +1,14 @@
-#include "atomicfile.h"
+#include "core/atomicfile.h"
 
 #include "core/apperror.h"
+#include "core/filecalls.h"
 
 #include <QDir>
 #include <QSaveFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
 #include <cstring>
 #include <unistd.h>
 #endif
@@ -32,9 +34,11 @@ void replaceFileContents(const QString &path, const QByteArray &contents)
 
     // QSaveFile buffers small writes and flushes them while committing, where
     // a failed flush (a full disk) would not stop the rename. Flushing here
-    // makes that failure visible before anything is replaced.
+    // makes that failure visible before anything is replaced. A write cut
+    // short leaves QSaveFile without a reason; errno has it.
+    errno = 0;
     if (file.write(contents) != contents.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        const QString reason = writeFailureReason(file, errno);
         file.cancelWriting();
         fail(path, reason);
     }

@@ -1,4 +1,4 @@
-#include "beaufort.h"
+#include "core/beaufort.h"
 
 #include <array>
 

@@ -1,7 +1,8 @@
-#include "datalogsettings.h"
+#include "core/datalogsettings.h"
 
-#include "apperror.h"
-#include "settingsfile.h"
+#include "core/apperror.h"
+#include "core/sectionkeys.h"
+#include "core/settingsfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,13 @@ constexpr int LongestKeepDays = 100000;
 
 std::optional<DataLogSettings> readDataLogSettings(const SettingsFile &file)
 {
+    try {
+        checkSectionKeys(file, SectionLog, {KeyFolder, KeyKeepDays});
+    } catch (const AppError &error) {
+        if (error.kind() != AppError::Kind::InvalidArgument)
+            throw;
+        throw AppError(error.kind(), error.description() + QStringLiteral(" The wind log is off."));
+    }
     const QString folder = file.readKey(SectionLog, KeyFolder);
     if (folder.isEmpty())
         return std::nullopt;

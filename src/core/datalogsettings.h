@@ -23,8 +23,9 @@ struct DataLogSettings
     std::optional<int> keepDays;
 };
 
-// Nothing when the section or its Folder is missing or empty: no log.
-// Throws AppError (InvalidArgument) naming the file, the section and the key
-// when KeepDays is not a whole number from 0 to 100000; FileError when the
-// settings file cannot be read.
+// Nothing when the section or its Folder is missing: no log. Throws AppError
+// (InvalidArgument) naming the file, the section and the key for a key the
+// section does not have, a key with an empty value, or a KeepDays that is
+// not a whole number from 0 to 100000; FileError when the settings file
+// cannot be read.
 std::optional<DataLogSettings> readDataLogSettings(const SettingsFile &file);

@@ -1,6 +1,6 @@
-#include "gusttracker.h"
+#include "core/gusttracker.h"
 
-#include "windperiodstatistics.h"
+#include "core/windperiodstatistics.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "slidingsums.h"
+#include "core/slidingsums.h"
 
 #include <QtGlobal>
 

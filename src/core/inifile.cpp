@@ -1,4 +1,4 @@
-#include "inifile.h"
+#include "core/inifile.h"
 
 #include "core/apperror.h"
 
@@ -140,6 +140,20 @@ QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const
         return {};
     const qsizetype entry = findEntry(lines, span, key);
     return entry < 0 ? QByteArray() : lines[entry].value.left(IniMaxValueLength);
+}
+
+QList<QByteArray> iniSectionKeys(const QByteArray &file, const QByteArray &section)
+{
+    const QList<Line> lines = splitLines(file);
+    const SectionSpan span = findSection(lines, section);
+    QList<QByteArray> keys;
+    if (span.header < 0)
+        return keys;
+    for (qsizetype i = span.header + 1; i < span.end; ++i) {
+        if (lines[i].kind == LineKind::Entry)
+            keys.append(lines[i].name);
+    }
+    return keys;
 }
 
 QByteArray iniWriteValue(const QByteArray &file, const QByteArray &section, const QByteArray &key,

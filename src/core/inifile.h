@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 // The settings file's format, worked on its bytes (8-bit text). Sections are
 // lines "[name]", entries lines "key=value", comments lines starting with ';'.
@@ -15,6 +16,11 @@ constexpr int IniMaxValueLength = 254;
 // The value of the first entry of key in the first section named section,
 // cut to IniMaxValueLength characters; empty when there is none.
 QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const QByteArray &key);
+
+// The keys of the entries of the first section named section, spelt as the
+// file spells them, in the file's order, repeats included; empty when there
+// is no such section.
+QList<QByteArray> iniSectionKeys(const QByteArray &file, const QByteArray &section);
 
 // The file with key set to value: the entry is replaced in place in the first
 // section of that name; a missing key is added after the last entry of that

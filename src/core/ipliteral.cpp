@@ -1,4 +1,4 @@
-#include "ipliteral.h"
+#include "core/ipliteral.h"
 
 #include <QList>
 

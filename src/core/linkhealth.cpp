@@ -1,4 +1,4 @@
-#include "linkhealth.h"
+#include "core/linkhealth.h"
 
 #include <algorithm>
 

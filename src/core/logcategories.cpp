@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "logcategories.h"
+#include "core/logcategories.h"
 
 Q_LOGGING_CATEGORY(windSerial, "wind.serial", QtInfoMsg)
 Q_LOGGING_CATEGORY(windInput, "wind.input", QtInfoMsg)

@@ -1,4 +1,4 @@
-#include "nmeasentence.h"
+#include "core/nmeasentence.h"
 
 #include <cmath>
 

@@ -1,7 +1,9 @@
-#include "nmeasettings.h"
+#include "core/nmeasettings.h"
 
 #include "core/apperror.h"
 #include "core/ipliteral.h"
+#include "core/sectionkeys.h"
+#include "core/settingsfile.h"
 
 #include <QStringList>
 
@@ -155,4 +157,13 @@ NmeaConfig readNmeaConfig(const NmeaSettingLookup &valueOf)
                              "Set one of them, or remove the section.")
                   .arg(TcpPortKey, UdpTargetKey));
     return config;
+}
+
+NmeaConfig readNmeaSection(const SettingsFile &file)
+{
+    const QString section = QLatin1String(NmeaSectionName);
+    checkSectionKeys(
+        file, section,
+        {TcpPortKey, BindKey, UdpTargetKey, SentencesKey, SpeedUnitKey, SendExampleModeKey});
+    return readNmeaConfig([&](const QString &key) { return file.readKey(section, key); });
 }

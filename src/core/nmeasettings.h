@@ -21,7 +21,11 @@
 // Every key may be left out. A section without TcpPort and UdpTarget shares
 // nothing; when it sets other keys that is an error, because its author
 // evidently meant to share and would otherwise find out only at the
-// chartplotter. A section with no key set counts as no section.
+// chartplotter. A section with no key set counts as no section. For the
+// same reason a key the section does not have, or a key with an empty
+// value, is an error in the settings file (readNmeaSection).
+
+class SettingsFile;
 
 struct NmeaEndpoint
 {
@@ -62,3 +66,8 @@ using NmeaSettingLookup = std::function<QString(const QString &key)>;
 // description that names the section and the key (the caller adds the
 // file), so that the display can start without output.
 NmeaConfig readNmeaConfig(const NmeaSettingLookup &valueOf);
+
+// The section as the settings file holds it: its keys are checked first
+// (checkSectionKeys), then read as above. Every AppError it throws is meant
+// for the user.
+NmeaConfig readNmeaSection(const SettingsFile &file);

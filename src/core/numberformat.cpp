@@ -1,4 +1,4 @@
-#include "numberformat.h"
+#include "core/numberformat.h"
 
 #include "core/apperror.h"
 

@@ -1,4 +1,4 @@
-#include "openfailureadvice.h"
+#include "core/openfailureadvice.h"
 
 #include <QDir>
 #include <QStringList>

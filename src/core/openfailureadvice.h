@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serialdevice.h"
+#include "core/serialdevice.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "portchoice.h"
+#include "core/portchoice.h"
 
-#include "apperror.h"
-#include "numberformat.h"
+#include "core/apperror.h"
+#include "core/numberformat.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "randomwalk.h"
+#include "core/randomwalk.h"
 
 #include "core/apperror.h"
 

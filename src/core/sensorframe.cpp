@@ -1,4 +1,4 @@
-#include "sensorframe.h"
+#include "core/sensorframe.h"
 
 #include "core/apperror.h"
 

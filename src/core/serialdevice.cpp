@@ -1,4 +1,4 @@
-#include "serialdevice.h"
+#include "core/serialdevice.h"
 
 #include "core/apperror.h"
 #include "core/settingsfile.h"

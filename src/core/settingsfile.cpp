@@ -1,8 +1,8 @@
-#include "settingsfile.h"
+#include "core/settingsfile.h"
 
-#include "apperror.h"
-#include "atomicfile.h"
-#include "inifile.h"
+#include "core/apperror.h"
+#include "core/atomicfile.h"
+#include "core/inifile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,6 +114,14 @@ QString SettingsFile::readKey(const QString &section, const QString &key) const
 {
     return QString::fromLatin1(
         iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
+}
+
+QStringList SettingsFile::readKeys(const QString &section) const
+{
+    QStringList keys;
+    for (const QByteArray &key : iniSectionKeys(readFile(m_path), toFileText(section)))
+        keys.append(QString::fromLatin1(key));
+    return keys;
 }
 
 void SettingsFile::writeKey(const QString &section, const QString &key, const QString &value)

@@ -1,7 +1,7 @@
-#include "settingstext.h"
+#include "core/settingstext.h"
 
 #include "core/apperror.h"
-#include "inifile.h"
+#include "core/inifile.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "slidingsums.h"
+#include "core/slidingsums.h"
 
 void SlidingSums::push(const WindTerms &terms)
 {

@@ -1,4 +1,4 @@
-#include "utctime.h"
+#include "core/utctime.h"
 
 #include "core/apperror.h"
 

@@ -1,6 +1,8 @@
-#include "winddirection.h"
+#include "core/winddirection.h"
 
 #include "core/apperror.h"
+
+#include <cmath>
 
 namespace {
 
@@ -28,6 +30,16 @@ double normalizedAngle(double angle)
     // Checked even when no correction applied: a NaN passes both comparisons
     // untouched and would otherwise reach the readout and the compass.
     return checkedFloat(angle);
+}
+
+double wrappedDegrees(double degrees, int decimals)
+{
+    double angle = std::fmod(checkedFloat(degrees), 360.0);
+    if (angle < 0)
+        angle += 360;
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(angle * scale) / scale;
+    return rounded >= 360 || rounded == 0 ? 0.0 : rounded;
 }
 
 QString compassPoint(double angle)

@@ -9,6 +9,14 @@
 // (Overflow, InvalidFloatOperation) when the result is not finite.
 double normalizedAngle(double angle);
 
+// Any finite angle brought into [0, 360) and rounded to the given number of
+// decimals (0 to 6), for what leaves the application: the log, the
+// sentences. A value that rounds up to 360 becomes 0, so a full turn is
+// never written, and -0 becomes 0: 359.96 stored as -0.04 gives 359.96, 720
+// gives 0. Throws AppError (Overflow, InvalidFloatOperation) when the angle
+// is not finite.
+double wrappedDegrees(double degrees, int decimals);
+
 // The compass point of an unrounded angle. The rows abut on whole degrees, so
 // a fraction between two rows (23.5), a negative angle or one above 360 has
 // no point and gives "".

@@ -1,4 +1,4 @@
-#include "windhistory.h"
+#include "core/windhistory.h"
 
 #include <algorithm>
 

@@ -1,7 +1,9 @@
-#include "windlogrow.h"
+#include "core/windlogrow.h"
 
 #include "core/apperror.h"
-#include "utctime.h"
+#include "core/nmeasentence.h"
+#include "core/utctime.h"
+#include "core/winddirection.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,6 +13,23 @@ namespace {
 const QByteArray exampleName = QByteArrayLiteral("example");
 const QByteArray portPrefix = QByteArrayLiteral("COM");
 constexpr int longestPortNumber = 3;
+
+// Rows hold times from 1970-01-01T00:00:00.000Z up to, not including,
+// 2201-01-01T00:00:00.000Z (day 84371).
+constexpr qint64 earliestRowMs = 0;
+constexpr qint64 endOfRowsMs = 84371 * utcDayMs;
+
+bool isRowTime(qint64 utcMs)
+{
+    return utcMs >= earliestRowMs && utcMs < endOfRowsMs;
+}
+
+// The same bound the shared sentences put on wind, so that what the log
+// keeps and what the sentences state agree.
+bool isRowSpeed(double metresPerSecond)
+{
+    return metresPerSecond >= 0 && metresPerSecond <= NmeaMaxSpeedMetresPerSecond;
+}
 
 bool isSourceName(QByteArrayView text)
 {
@@ -48,11 +67,16 @@ std::optional<double> readNumber(QByteArrayView text)
     return value;
 }
 
-std::optional<WindLogRow> refuse(QString *problem, const char *what)
+std::optional<WindLogRow> refuse(QString *problem, const QString &what)
 {
     if (problem)
-        *problem = QString::fromLatin1(what);
+        *problem = what;
     return std::nullopt;
+}
+
+std::optional<WindLogRow> refuse(QString *problem, const char *what)
+{
+    return refuse(problem, QString::fromLatin1(what));
 }
 
 } // namespace
@@ -70,11 +94,15 @@ QString serialPortSource(int portNumber)
 QByteArray formatWindLogRow(const WindLogRow &row)
 {
     const QByteArray source = row.source.toLatin1();
-    if (!std::isfinite(row.directionDegrees) || !std::isfinite(row.speedMetresPerSecond)
-        || row.speedMetresPerSecond < 0 || !isSourceName(source))
+    // The negated test also refuses NaN.
+    if (!isRowTime(row.utcMs) || !std::isfinite(row.directionDegrees)
+        || !isRowSpeed(row.speedMetresPerSecond) || !isSourceName(source))
         throw AppError(AppError::Kind::InvalidArgument,
-                       QStringLiteral("A wind log row needs a finite direction, a speed of 0 or "
-                                      "more and the source example or COMn; it had %1, %2, \"%3\".")
+                       QStringLiteral("A wind log row needs a time in the years 1970 to 2200, a "
+                                      "finite direction, a speed of 0 to %1 m/s and the source "
+                                      "example or COMn; it had %2 ms, %3, %4, \"%5\".")
+                           .arg(NmeaMaxSpeedMetresPerSecond)
+                           .arg(row.utcMs)
                            .arg(row.directionDegrees)
                            .arg(row.speedMetresPerSecond)
                            .arg(row.source));
@@ -82,7 +110,7 @@ QByteArray formatWindLogRow(const WindLogRow &row)
     text.reserve(64);
     appendUtcTimestamp(text, row.utcMs);
     text.append(',');
-    appendNumber(text, row.directionDegrees);
+    appendNumber(text, wrappedDegrees(row.directionDegrees, 2));
     text.append(',');
     appendNumber(text, row.speedMetresPerSecond);
     text.append(',');
@@ -113,14 +141,18 @@ std::optional<WindLogRow> parseWindLogRow(QByteArrayView line, QString *problem)
     const std::optional<qint64> time = parseUtcTimestamp(fields[0]);
     if (!time)
         return refuse(problem, "the time is not a UTC time such as 2026-12-07T10:00:00.250Z");
+    if (!isRowTime(*time))
+        return refuse(problem, "the time lies outside the years 1970 to 2200");
     row.utcMs = *time;
     const std::optional<double> direction = readNumber(fields[1]);
     if (!direction)
         return refuse(problem, "the direction is not a number");
     row.directionDegrees = *direction;
     const std::optional<double> speed = readNumber(fields[2]);
-    if (!speed || *speed < 0)
-        return refuse(problem, "the speed is not a number of 0 or more");
+    if (!speed || !isRowSpeed(*speed))
+        return refuse(problem,
+                      QStringLiteral("the speed is not a number from 0 to %1")
+                          .arg(NmeaMaxSpeedMetresPerSecond));
     row.speedMetresPerSecond = *speed;
     if (!isSourceName(fields[3]))
         return refuse(problem, "the source is neither example nor COM and a port number");

@@ -12,7 +12,14 @@
 //     2026-12-07T10:00:00.250Z,355.5,12.25,COM3
 //
 // Numbers carry a point whatever the user's locale and are the shortest text
-// that reads back as exactly the same double.
+// that reads back as exactly the same double. The direction is written in
+// [0, 360) to the hundredth (wrappedDegrees), whatever the window stored:
+// the display corrects an angle only once each way.
+//
+// A row holds a time in the years 1970 to 2200 and a speed from 0 to
+// NmeaMaxSpeedMetresPerSecond: anything else is a clock that was never set,
+// a broken sensor or a corrupted file, and one such row must not spoil the
+// statistics of every other.
 struct WindLogRow
 {
     qint64 utcMs = 0; // milliseconds since 1970-01-01T00:00:00Z
@@ -29,8 +36,9 @@ QString serialPortSource(int portNumber);
 
 // The row's text, without a line end.
 // Throws AppError (InvalidArgument) for a row that would not read back: a
-// direction or speed that is not finite, a negative speed, a source other
-// than the two kinds above, or a time outside the years 1 to 9999.
+// direction that is not finite, a speed outside 0 to
+// NmeaMaxSpeedMetresPerSecond, a source other than the two kinds above, or a
+// time outside the years 1970 to 2200.
 QByteArray formatWindLogRow(const WindLogRow &row);
 
 // Reads one line (a trailing CR is allowed); nothing for anything but a

@@ -1,14 +1,24 @@
-#include "windlogwriter.h"
+#include "core/windlogwriter.h"
 
 #include "core/apperror.h"
-#include "utctime.h"
-#include "windlogrow.h"
+#include "core/filecalls.h"
+#include "core/utctime.h"
+#include "core/windlogrow.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <utility>
+
 namespace {
+
+// What an outage may keep: an hour by row time, and never more rows than an
+// hour at 40 a second (the fastest a 9600-baud sensor line delivers), which
+// holds even when the clock is set back.
+constexpr qint64 pendingSpanMs = 3600 * 1000;
+constexpr std::size_t maxPendingRows = 3600 * 40;
 
 // The last byte of the file, or nothing when it cannot be read.
 std::optional<char> lastByteOf(const QString &path)
@@ -46,13 +56,52 @@ WindLogWriter::WindLogWriter(const QString &folder, int keepDays, QObject *paren
     if (keepDays < 0)
         throw AppError(AppError::Kind::InvalidArgument,
                        QStringLiteral("The wind log cannot keep %1 days.").arg(keepDays));
+    // Kept rows are written once the folder is back even when no new row
+    // comes (the sensor stopped during the outage, say).
+    m_retryTimer.setInterval(1000);
+    connect(&m_retryTimer, &QTimer::timeout, this, &WindLogWriter::writePendingRows);
 }
 
 void WindLogWriter::append(const WindLogRow &row)
 {
     QByteArray line = formatWindLogRow(row);
     line.append('\n');
+    m_pending.push_back({row.utcMs, std::move(line)});
+    dropRowsBeyondAnHour();
+    writePendingRows();
+}
 
+void WindLogWriter::dropRowsBeyondAnHour()
+{
+    const qint64 newestMs = m_pending.back().utcMs;
+    bool dropped = false;
+    while (m_pending.size() > maxPendingRows
+           || m_pending.front().utcMs < newestMs - pendingSpanMs) {
+        m_pending.pop_front();
+        dropped = true;
+    }
+    if (dropped && !std::exchange(m_dropReported, true))
+        emit failed(tr("The wind log has not been written in %1 for an hour: rows older than "
+                       "an hour are being dropped")
+                        .arg(QDir::toNativeSeparators(m_folder)));
+}
+
+void WindLogWriter::writePendingRows()
+{
+    while (!m_pending.empty()) {
+        if (!writeRow(m_pending.front())) {
+            m_retryTimer.start();
+            return;
+        }
+        m_pending.pop_front();
+    }
+    m_retryTimer.stop();
+    m_failing = false;
+    m_dropReported = false;
+}
+
+bool WindLogWriter::writeRow(const PendingRow &row)
+{
     const qint64 day = utcDayNumber(row.utcMs);
     if (!m_hasDay || day != m_day) {
         m_file.close();
@@ -60,11 +109,18 @@ void WindLogWriter::append(const WindLogRow &row)
         m_hasDay = true;
         removeExpiredFiles(row.utcMs);
     }
+    // A file deleted or rotated away would swallow every row until midnight.
+    if (m_file.isOpen() && !fileIsStillAtItsPath())
+        m_file.close();
     if (!m_file.isOpen() && !openFileForDay(day))
-        return;
-    if (!writeAll(line))
-        return;
-    m_failing = false;
+        return false;
+    return writeAll(row.line);
+}
+
+bool WindLogWriter::fileIsStillAtItsPath() const
+{
+    const std::optional<FileIdentity> atPath = identityOfPath(m_file.fileName());
+    return atPath && *atPath == m_openFile;
 }
 
 void WindLogWriter::removeExpiredFiles(qint64 nowUtcMs)
@@ -110,6 +166,7 @@ bool WindLogWriter::openFileForDay(qint64 utcDay)
         reportWriteFailure(m_file.errorString());
         return false;
     }
+    m_openFile = identityOfOpenFile(m_file).value_or(FileIdentity{});
     if (m_file.size() == 0)
         return writeAll(QByteArray(windLogHeader) + '\n');
     if (lastByte != '\n')
@@ -119,11 +176,13 @@ bool WindLogWriter::openFileForDay(qint64 utcDay)
 
 bool WindLogWriter::writeAll(const QByteArray &bytes)
 {
+    errno = 0;
     if (m_file.write(bytes) == bytes.size())
         return true;
-    // Part of the row may have reached the file; reopening puts the next
-    // row on a line of its own.
-    reportWriteFailure(m_file.errorString());
+    const int error = errno;
+    // Part of the row may have reached the file; reopening puts the row,
+    // written again, on a line of its own.
+    reportWriteFailure(writeFailureReason(m_file, error));
     m_file.close();
     return false;
 }

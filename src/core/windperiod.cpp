@@ -1,7 +1,7 @@
-#include "windperiod.h"
+#include "core/windperiod.h"
 
 #include "core/apperror.h"
-#include "windsample.h"
+#include "core/windsample.h"
 
 #include <QtMath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gusttracker.h"
-#include "slidingsums.h"
-#include "windperiodstatistics.h"
+#include "core/gusttracker.h"
+#include "core/slidingsums.h"
+#include "core/windperiodstatistics.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "windsample.h"
+#include "core/windsample.h"
 
 #include <chrono>
 

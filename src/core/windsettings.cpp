@@ -1,8 +1,8 @@
-#include "windsettings.h"
+#include "core/windsettings.h"
 
-#include "apperror.h"
-#include "settingsfile.h"
-#include "settingstext.h"
+#include "core/apperror.h"
+#include "core/settingsfile.h"
+#include "core/settingstext.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "windspeed.h"
+#include "core/windspeed.h"
 
 #include "core/apperror.h"
 

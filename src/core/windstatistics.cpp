@@ -1,7 +1,7 @@
-#include "windstatistics.h"
+#include "core/windstatistics.h"
 
 #include "core/apperror.h"
-#include "windsample.h"
+#include "core/windsample.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "linkhealth.h"
-#include "windhistory.h"
-#include "windperiod.h"
-#include "windperiodstatistics.h"
+#include "core/linkhealth.h"
+#include "core/windhistory.h"
+#include "core/windperiod.h"
+#include "core/windperiodstatistics.h"
 
 #include <QtGlobal>
 

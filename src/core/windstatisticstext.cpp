@@ -1,9 +1,9 @@
-#include "windstatisticstext.h"
+#include "core/windstatisticstext.h"
 
-#include "beaufort.h"
-#include "numberformat.h"
-#include "windperiodstatistics.h"
-#include "windspeed.h"
+#include "core/beaufort.h"
+#include "core/numberformat.h"
+#include "core/windperiodstatistics.h"
+#include "core/windspeed.h"
 
 #include <QLocale>
 

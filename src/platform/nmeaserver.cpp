@@ -3,9 +3,16 @@
 #include "core/apperror.h"
 #include "core/nmeasettings.h"
 
+#include <QSocketNotifier>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QUdpSocket>
+
+#include <cerrno>
+#include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,7 +56,46 @@ QString listenFailure(const QTcpServer &server, const QString &bindAddress, quin
     }
 }
 
+// Hands each accepted connection over as a bare descriptor. A QTcpSocket
+// takes the end of a client's input for the end of the client and closes
+// it, while a program that only listens (nc -N, socat -u, many loggers)
+// ends its input at once and goes on reading.
+class DescriptorServer : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+    std::function<void(qintptr)> accepted;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { accepted(descriptor); }
+};
+
+// What one write without waiting took: every byte, some or none (the rest
+// waits for room), or -1 for a failure that ends the client (it reset or
+// closed the connection). MSG_NOSIGNAL: a client that has gone must not
+// end the application with SIGPIPE.
+qint64 writeSome(int descriptor, const char *data, qint64 size)
+{
+    while (true) {
+        const ssize_t written = ::send(descriptor, data, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (written >= 0)
+            return written;
+        if (errno != EINTR)
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+}
+
 } // namespace
+
+struct NmeaServer::Client
+{
+    int descriptor = -1;
+    // What the client sends, read and thrown away; off once its input ends.
+    QSocketNotifier *input = nullptr;
+    // On while the queue waits for room in the system's buffer.
+    QSocketNotifier *output = nullptr;
+    QByteArray queue;
+};
 
 NmeaServer::NmeaServer(QObject *parent)
     : QObject(parent)
@@ -76,11 +122,8 @@ void NmeaServer::open(const NmeaConfig &config)
 
 void NmeaServer::close()
 {
-    for (QTcpSocket *client : std::as_const(m_clients)) {
-        client->abort();
-        client->deleteLater();
-    }
-    m_clients.clear();
+    while (!m_clients.empty())
+        dropClient(*m_clients.back());
     // Closed now so that the port is free at once; the objects go later,
     // since this may run inside one of their own signals.
     if (m_tcpServer) {
@@ -105,29 +148,23 @@ void NmeaServer::send(const QByteArray &sentence)
     if (m_udpSocket)
         m_udpSocket->writeDatagram(sentence, m_udpAddress, m_udpPort);
 
-    // Dropping a client changes the list, and a flush can report an error
-    // (and so drop a client) before it returns.
-    const QList<QTcpSocket *> clients = m_clients;
-    for (QTcpSocket *client : clients) {
-        if (!m_clients.contains(client))
-            continue;
-        if (client->bytesToWrite() + sentence.size() > MaxQueuedBytes
-            || client->write(sentence) != sentence.size()) {
-            dropClient(client);
-            continue;
-        }
-        // Straight to the system rather than at the next turn of the event
-        // loop: the sentence leaves now, and the queue above holds only what
-        // the client has not taken.
-        client->flush();
+    std::vector<Client *> failed;
+    for (const std::unique_ptr<Client> &client : m_clients) {
+        if (!deliver(*client, sentence))
+            failed.push_back(client.get());
     }
+    for (Client *client : failed)
+        dropClient(*client);
 }
 
 void NmeaServer::openTcp(const QString &bindAddress, quint16 port)
 {
     const QHostAddress address = hostAddress(bindAddress);
-    m_tcpServer = new QTcpServer(this);
-    connect(m_tcpServer, &QTcpServer::newConnection, this, &NmeaServer::acceptClients);
+    auto *server = new DescriptorServer(this);
+    server->accepted = [this](qintptr descriptor) {
+        addClient(descriptor);
+    };
+    m_tcpServer = server;
     if (!m_tcpServer->listen(address, port))
         raise(listenFailure(*m_tcpServer, bindAddress, port));
 }
@@ -147,40 +184,94 @@ void NmeaServer::openUdp(const NmeaEndpoint &target)
                   .arg(m_udpSocket->errorString()));
 }
 
-void NmeaServer::acceptClients()
+void NmeaServer::addClient(qintptr descriptor)
 {
-    while (QTcpSocket *client = m_tcpServer->nextPendingConnection()) {
-        if (m_clients.size() >= MaxClients) {
-            client->close();
-            client->deleteLater();
-            continue;
-        }
-        addClient(client);
-    }
-}
-
-void NmeaServer::addClient(QTcpSocket *client)
-{
-    // Without this the second sentence of a sample waits for the client's
-    // acknowledgement of the first, which a delayed acknowledgement can hold
-    // back by tens of milliseconds.
-    client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    client->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, KernelSendBufferBytes);
-    client->setReadBufferSize(MaxInputBytes);
-    connect(client, &QTcpSocket::readyRead, this,
-            [client] { client->skip(client->bytesAvailable()); });
-    connect(client, &QTcpSocket::disconnected, this, [this, client] { dropClient(client); });
-    connect(client, &QTcpSocket::errorOccurred, this, [this, client] { dropClient(client); });
-    m_clients.append(client);
-}
-
-void NmeaServer::dropClient(QTcpSocket *client)
-{
-    // Reached twice for one client (an error, then the disconnection it
-    // causes); only the first counts.
-    if (!m_clients.removeOne(client))
+    const int fd = int(descriptor);
+    // Closed at once, so that the client learns of the refusal instead of
+    // waiting in the system's backlog.
+    if (m_clients.size() >= size_t(MaxClients)) {
+        ::close(fd);
         return;
-    client->disconnect(this);
-    client->abort();
-    client->deleteLater();
+    }
+    // Without TCP_NODELAY the second sentence of a sample waits for the
+    // client's acknowledgement of the first, which a delayed acknowledgement
+    // can hold back by tens of milliseconds.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &KernelSendBufferBytes, sizeof KernelSendBufferBytes);
+
+    auto client = std::make_unique<Client>();
+    Client *added = client.get();
+    added->descriptor = fd;
+    added->input = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    added->output = new QSocketNotifier(descriptor, QSocketNotifier::Write, this);
+    added->output->setEnabled(false);
+    connect(added->input, &QSocketNotifier::activated, this, [this, added] { readInput(*added); });
+    connect(added->output, &QSocketNotifier::activated, this,
+            [this, added] { writeQueue(*added); });
+    m_clients.push_back(std::move(client));
+}
+
+// False when the client must go: the write failed, or what waits for it
+// would pass MaxQueuedBytes.
+bool NmeaServer::deliver(Client &client, const QByteArray &bytes)
+{
+    // Straight to the system while nothing waits: the sentence leaves now,
+    // and the queue holds only what the client has not taken.
+    qint64 written = 0;
+    if (client.queue.isEmpty()) {
+        written = writeSome(client.descriptor, bytes.constData(), bytes.size());
+        if (written < 0)
+            return false;
+        if (written == bytes.size())
+            return true;
+    }
+    if (client.queue.size() + bytes.size() - written > MaxQueuedBytes)
+        return false;
+    client.queue.append(bytes.constData() + written, bytes.size() - written);
+    client.output->setEnabled(true);
+    return true;
+}
+
+void NmeaServer::readInput(Client &client)
+{
+    char discarded[MaxInputBytes];
+    const ssize_t got = ::recv(client.descriptor, discarded, sizeof discarded, MSG_DONTWAIT);
+    if (got > 0)
+        return;
+    if (got == 0) {
+        // The end of the client's input, not of the client: it may still
+        // read. Whether it does shows at the next write. The notifier goes
+        // off, since an ended input stays readable for ever.
+        client.input->setEnabled(false);
+        return;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        dropClient(client);
+}
+
+void NmeaServer::writeQueue(Client &client)
+{
+    const qint64 written
+        = writeSome(client.descriptor, client.queue.constData(), client.queue.size());
+    if (written < 0) {
+        dropClient(client);
+        return;
+    }
+    client.queue.remove(0, written);
+    client.output->setEnabled(!client.queue.isEmpty());
+}
+
+void NmeaServer::dropClient(Client &client)
+{
+    // The notifiers go later, since this may run inside one of their own
+    // signals; switched off, they no longer watch the descriptor.
+    for (QSocketNotifier *notifier : {client.input, client.output}) {
+        notifier->setEnabled(false);
+        notifier->disconnect(this);
+        notifier->deleteLater();
+    }
+    ::close(client.descriptor);
+    m_clients.erase(std::find_if(m_clients.begin(), m_clients.end(),
+                                 [&client](const auto &held) { return held.get() == &client; }));
 }

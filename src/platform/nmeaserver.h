@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QHostAddress>
-#include <QList>
 #include <QObject>
 
+#include <memory>
+#include <vector>
+
 class QTcpServer;
-class QTcpSocket;
 class QUdpSocket;
 struct NmeaConfig;
 struct NmeaEndpoint;
@@ -15,7 +16,9 @@ struct NmeaEndpoint;
 // the event loop of the thread that owns it and never waits for a client:
 // a client that stops reading is dropped once its queue is full, a client
 // that sends is read and ignored, clients beyond the limit are turned away.
-// With output off nothing is opened at all.
+// A client that ends its input (shuts down its sending side) may still
+// read, so it keeps receiving; a client that has gone is dropped when a
+// write to it fails. With output off nothing is opened at all.
 class NmeaServer : public QObject
 {
     Q_OBJECT
@@ -26,7 +29,7 @@ public:
     static constexpr int MaxClients = 32;
     // What may wait for one client beyond what the system buffers for it.
     static constexpr qint64 MaxQueuedBytes = 64 * 1024;
-    // What is held of a client's input at a time; it is thrown away unread.
+    // What is read of a client's input at a time; it is thrown away.
     static constexpr qint64 MaxInputBytes = 4 * 1024;
 
     explicit NmeaServer(QObject *parent = nullptr);
@@ -52,14 +55,18 @@ public:
     int clientCount() const { return int(m_clients.size()); }
 
 private:
+    struct Client;
+
     void openTcp(const QString &bindAddress, quint16 port);
     void openUdp(const NmeaEndpoint &target);
-    void acceptClients();
-    void addClient(QTcpSocket *client);
-    void dropClient(QTcpSocket *client);
+    void addClient(qintptr descriptor);
+    bool deliver(Client &client, const QByteArray &bytes);
+    void readInput(Client &client);
+    void writeQueue(Client &client);
+    void dropClient(Client &client);
 
     QTcpServer *m_tcpServer = nullptr;
-    QList<QTcpSocket *> m_clients;
+    std::vector<std::unique_ptr<Client>> m_clients;
     QUdpSocket *m_udpSocket = nullptr;
     QHostAddress m_udpAddress;
     quint16 m_udpPort = 0;

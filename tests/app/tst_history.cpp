@@ -2,6 +2,7 @@
 
 #include "app/historyaddon.h"
 #include "core/beaufort.h"
+#include "core/winddirection.h"
 #include "core/windlogrow.h"
 #include "core/windspeed.h"
 #include "sensorframes.h"
@@ -13,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -214,7 +216,8 @@ void tst_History::exampleModeSamplesAreLoggedAsExample()
     QCOMPARE(rows.size(), shown.size());
     for (int i = 0; i < rows.size(); ++i) {
         QCOMPARE(rows[i].source, QStringLiteral("example"));
-        QCOMPARE(rows[i].directionDegrees, shown[i].first);
+        // The log keeps the direction to the hundredth.
+        QCOMPARE(rows[i].directionDegrees, wrappedDegrees(shown[i].first, 2));
         QCOMPARE(rows[i].speedMetresPerSecond, shown[i].second);
     }
     QCOMPARE(history.recorder().source().kind, RecordedSource::Kind::ExampleMode);
@@ -262,6 +265,14 @@ void tst_History::logProblemIsShownOnceAndTheDisplayGoesOn_data()
     QTest::newRow("a file where the folder should be")
         << QByteArray("[LOG]\r\nFolder=Application.ini\r\n")
         << QStringList{QStringLiteral("Application.ini"), QStringLiteral("does not exist")};
+    QTest::newRow("a key the section does not have")
+        << QByteArray("[LOG]\r\nFolder=.\r\nKeepDay=3\r\n")
+        << QStringList{QStringLiteral("\"KeepDay\""), QStringLiteral("Folder, KeepDays"),
+                       QStringLiteral("log is off")};
+    QTest::newRow("a Folder left empty")
+        << QByteArray("[LOG]\r\nFolder=\r\n")
+        << QStringList{QStringLiteral("\"Folder\""), QStringLiteral("empty"),
+                       QStringLiteral("log is off")};
     QTest::newRow("a KeepDays that is no number of days")
         << QByteArray("[LOG]\r\nFolder=.\r\nKeepDays=a month\r\n")
         << QStringList{QStringLiteral("KeepDays"), QStringLiteral("a month"),
@@ -460,8 +471,12 @@ void tst_History::linkHealthReadAloud()
 void tst_History::openedFromTheMainWindow_data()
 {
     QTest::addColumn<bool>("byShortcut");
-    QTest::newRow("context menu entry") << false;
-    QTest::newRow("Ctrl+H") << true;
+    QTest::addColumn<int>("clicked"); // km/h readout, description, sea, land box
+    QTest::newRow("context menu over a readout") << false << 0;
+    QTest::newRow("context menu over the description box") << false << 1;
+    QTest::newRow("context menu over the sea box") << false << 2;
+    QTest::newRow("context menu over the land box") << false << 3;
+    QTest::newRow("Ctrl+H") << true << -1;
 }
 
 void tst_History::openedFromTheMainWindow()
@@ -479,11 +494,14 @@ void tst_History::openedFromTheMainWindow()
     if (byShortcut) {
         QTest::keyClick(window, Qt::Key_H, Qt::ControlModifier);
     } else {
-        // Over a readout, as a user would click.
-        QWidget *readout = fixture.controls().kmhReadout;
-        const QPoint at = readout->rect().center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, readout->mapToGlobal(at));
-        QApplication::sendEvent(readout, &event);
+        // Over a control, as a user would click.
+        QFETCH(int, clicked);
+        const WindWindowControls &c = fixture.controls();
+        QWidget *const controls[] = {c.kmhReadout, c.descriptionBox, c.seaBox, c.landBox};
+        QWidget *control = controls[clicked];
+        const QPoint at = control->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &event);
         QMenu *menu = nullptr;
         QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
         const QList<QAction *> actions = menu->actions();

@@ -10,6 +10,8 @@ class tst_IniFile : public QObject
 private slots:
     void read_data();
     void read();
+    void sectionKeys_data();
+    void sectionKeys();
     void write_data();
     void write();
     void writeKeepsTheFilesLineEnd_data();
@@ -80,6 +82,28 @@ void tst_IniFile::read()
     QCOMPARE(iniReadValue(file, section, key), expected);
 }
 
+void tst_IniFile::sectionKeys_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<QByteArray>>("keys"); // of section A
+
+    QTest::newRow("as spelt, in order, repeats kept")
+        << QByteArray("[B]\r\nz=0\r\n[a]\r\n Wind =5\r\nangle=\r\nWIND=6\r\n")
+        << QList<QByteArray>{"Wind", "angle", "WIND"};
+    QTest::newRow("comments and lines without '=' hold no key")
+        << QByteArray("[A]\r\n;k=1\r\nk 2\r\n=3\r\n") << QList<QByteArray>{""};
+    QTest::newRow("first section of the name only")
+        << QByteArray("[A]\nk=1\n[B]\nj=2\n[A]\ni=3\n") << QList<QByteArray>{"k"};
+    QTest::newRow("no such section") << sample << QList<QByteArray>{};
+}
+
+void tst_IniFile::sectionKeys()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<QByteArray>, keys);
+    QCOMPARE(iniSectionKeys(file, "A"), keys);
+}
+
 void tst_IniFile::write_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -105,6 +129,15 @@ void tst_IniFile::write_data()
         << QByteArray("[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n") << QByteArray("A")
         << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\r\nx=1\r\nk=v\r\n\r\n; about B\r\n[B]\r\ny=2\r\n");
+    // An unreadable line may be an entry mistyped by hand: it stays among
+    // the section's entries, and the new key goes after it, where keys are
+    // added, not between it and the entry before.
+    QTest::newRow("key added after an unreadable last line")
+        << QByteArray("[A]\r\nx=1\r\njunk\r\n[B]\r\n") << QByteArray("A") << QByteArray("k")
+        << QByteArray("v") << QByteArray("[A]\r\nx=1\r\njunk\r\nk=v\r\n[B]\r\n");
+    QTest::newRow("key added after an unreadable line, before a closing comment")
+        << QByteArray("[A]\nx=1\njunk\n\n; about B\n[B]\n") << QByteArray("A") << QByteArray("k")
+        << QByteArray("v") << QByteArray("[A]\nx=1\njunk\nk=v\n\n; about B\n[B]\n");
     QTest::newRow("key added under the header of an empty section")
         << QByteArray("[A]\r\n\r\n[B]\r\n") << QByteArray("A") << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\r\nk=v\r\n\r\n[B]\r\n");

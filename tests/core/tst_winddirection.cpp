@@ -15,6 +15,8 @@ class tst_WindDirection : public QObject
 private slots:
     void normalisesOnceEachWay_data();
     void normalisesOnceEachWay();
+    void wrapsIntoOneTurn_data();
+    void wrapsIntoOneTurn();
     void compassPointBoundaries_data();
     void compassPointBoundaries();
     void nonFiniteAngleFails_data();
@@ -111,6 +113,33 @@ void tst_WindDirection::compassPointBoundaries()
     QCOMPARE(compassPoint(angle), point);
 }
 
+// The shortest text of the result, so that -0 and a stray last digit show.
+void tst_WindDirection::wrapsIntoOneTurn_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("wrapped");
+
+    QTest::newRow("in range") << 123.45 << 2 << "123.45";
+    QTest::newRow("359.96 as the window stores it") << -0.040000000000020464 << 2 << "359.96";
+    QTest::newRow("two full turns") << 720.0 << 2 << "0";
+    QTest::newRow("rounds up to a full turn") << 359.996 << 2 << "0";
+    QTest::newRow("minus zero") << -0.0 << 2 << "0";
+    QTest::newRow("three turns and a quarter degree below") << -1080.25 << 2 << "359.75";
+    QTest::newRow("a huge angle") << 1e15 << 2 << "280";
+    QTest::newRow("tenths: 359.95 rounds up to a full turn") << 359.95 << 1 << "0";
+    QTest::newRow("whole degrees: 359.5") << 359.5 << 0 << "0";
+}
+
+void tst_WindDirection::wrapsIntoOneTurn()
+{
+    QFETCH(double, angle);
+    QFETCH(int, decimals);
+    QFETCH(QString, wrapped);
+    QCOMPARE(QString::number(wrappedDegrees(angle, decimals), 'g', QLocale::FloatingPointShortest),
+             wrapped);
+}
+
 void tst_WindDirection::nonFiniteAngleFails_data()
 {
     QTest::addColumn<double>("angle");
@@ -128,6 +157,7 @@ void tst_WindDirection::nonFiniteAngleFails()
     QFETCH(double, angle);
     QFETCH(AppError::Kind, kind);
     try {
+        QVERIFY_THROWS_EXCEPTION(AppError, wrappedDegrees(angle, 2));
         normalizedAngle(angle);
         QFAIL("a non-finite angle was accepted");
     } catch (const AppError &error) {

@@ -5,12 +5,18 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -57,6 +63,9 @@ private slots:
     void expiredFilesAreDeleted();
     void anUnwritableFolderIsReportedOncePerOutage_data();
     void anUnwritableFolderIsReportedOncePerOutage();
+    void noRowIsLostWhenTheFileOrFolderGoes_data();
+    void noRowIsLostWhenTheFileOrFolderGoes();
+    void aRowCutShortNamesTheReasonAndIsWrittenAgain();
 };
 
 void tst_WindLog::rowsReadBackExactly_data()
@@ -66,32 +75,36 @@ void tst_WindLog::rowsReadBackExactly_data()
     QTest::addColumn<double>("speed");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("loggedDirection"); // in [0, 360), to the hundredth
 
     QTest::newRow("a serial port sample")
         << utc("2026-12-07T10:00:00.250Z") << 355.5 << 12.25 << "COM3"
-        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3");
+        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3") << 355.5;
     QTest::newRow("example mode, whole numbers")
         << utc("2026-12-07T00:00:00.000Z") << 0.0 << 7.0 << "example"
-        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example");
-    QTest::newRow("thirds need all 16 digits")
+        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example") << 0.0;
+    QTest::newRow("a speed of two thirds needs all 16 digits, the direction two")
         << utc("2026-12-07T10:00:00.001Z") << 1.0 / 3 << 2.0 / 3 << "COM1"
-        << QByteArray("2026-12-07T10:00:00.001Z,0.3333333333333333,0.6666666666666666,COM1");
+        << QByteArray("2026-12-07T10:00:00.001Z,0.33,0.6666666666666666,COM1") << 0.33;
     QTest::newRow("a tiny speed has no exponent")
         << utc("2026-12-07T10:00:00.000Z") << 90.0 << 1e-7 << "COM9"
-        << QByteArray("2026-12-07T10:00:00.000Z,90,0.0000001,COM9");
+        << QByteArray("2026-12-07T10:00:00.000Z,90,0.0000001,COM9") << 90.0;
     QTest::newRow("minus zero is written as 0")
         << utc("2026-12-07T10:00:00.000Z") << -0.0 << 0.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2");
-    QTest::newRow("directions just outside 0 to 360 are kept")
-        << utc("2026-12-07T10:00:00.000Z") << -0.25 << 3.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,-0.25,3,COM2");
+        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2") << 0.0;
+    QTest::newRow("359.96 as the window stores it is wrapped")
+        << utc("2026-12-07T10:00:00.000Z") << -0.040000000000020464 << 3.0 << "COM2"
+        << QByteArray("2026-12-07T10:00:00.000Z,359.96,3,COM2") << 359.96;
+    QTest::newRow("720, corrected once by the window, is 0")
+        << utc("2026-12-07T10:00:00.000Z") << 360.0 << 3.0 << "COM2"
+        << QByteArray("2026-12-07T10:00:00.000Z,0,3,COM2") << 0.0;
     QTest::newRow("a leap day's last millisecond")
-        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray();
-    QTest::newRow("the millisecond before 1970")
-        << qint64(-1) << 180.0 << 1.5 << "example"
-        << QByteArray("1969-12-31T23:59:59.999Z,180,1.5,example");
-    QTest::newRow("the last millisecond of year 9999")
-        << utc("9999-12-31T23:59:59.999Z") << 1.0 << 1.0 << "COM12" << QByteArray();
+        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray() << 0.0;
+    QTest::newRow("the first millisecond of 1970")
+        << qint64(0) << 180.0 << 1.5 << "example"
+        << QByteArray("1970-01-01T00:00:00.000Z,180,1.5,example") << 180.0;
+    QTest::newRow("the last millisecond of 2200 at the highest speed")
+        << utc("2200-12-31T23:59:59.999Z") << 1.0 << 999.9 << "COM12" << QByteArray() << 1.0;
 }
 
 void tst_WindLog::rowsReadBackExactly()
@@ -101,6 +114,7 @@ void tst_WindLog::rowsReadBackExactly()
     QFETCH(double, speed);
     QFETCH(QString, source);
     QFETCH(QByteArray, text);
+    QFETCH(double, loggedDirection);
 
     const QByteArray written = formatWindLogRow({utcMs, direction, speed, source});
     if (!text.isEmpty())
@@ -112,7 +126,7 @@ void tst_WindLog::rowsReadBackExactly()
     const std::optional<WindLogRow> read = parseWindLogRow(written);
     QVERIFY(read);
     QCOMPARE(read->utcMs, utcMs);
-    QCOMPARE(read->directionDegrees, direction);
+    QVERIFY(read->directionDegrees == loggedDirection && !std::signbit(read->directionDegrees));
     QCOMPARE(read->speedMetresPerSecond, speed);
     QCOMPARE(read->source, source);
     QVERIFY(parseWindLogRow(written + "\r"));
@@ -141,6 +155,12 @@ void tst_WindLog::malformedRowsAreRefused_data()
     QTest::newRow("nan") << time + ",nan,1,COM3";
     QTest::newRow("inf") << time + ",1,inf,COM3";
     QTest::newRow("a negative speed") << time + ",1,-0.5,COM3";
+    QTest::newRow("a speed above 999.9") << time + ",1,999.9000000000001,COM3";
+    QTest::newRow("a speed of 1e308 in full")
+        << time + ",1," + QByteArray::number(1e308, 'f', 0) + ",COM3";
+    QTest::newRow("the millisecond before 1970") << QByteArray("1969-12-31T23:59:59.999Z,1,1,COM3");
+    QTest::newRow("the first millisecond of 2201")
+        << QByteArray("2201-01-01T00:00:00.000Z,1,1,COM3");
     QTest::newRow("a plus sign") << time + ",+1,1,COM3";
     QTest::newRow("a blank before a number") << time + ", 1,1,COM3";
     QTest::newRow("an empty direction") << time + ",,1,COM3";
@@ -172,8 +192,9 @@ void tst_WindLog::rowsThatWouldNotReadBackAreNotWritten_data()
     QTest::newRow("a negative speed") << WindLogRow{time, 1, -1, "COM3"};
     QTest::newRow("a source with a comma") << WindLogRow{time, 1, 1, "COM3,x"};
     QTest::newRow("no source") << WindLogRow{time, 1, 1, ""};
-    QTest::newRow("the year 10000")
-        << WindLogRow{utc("9999-12-31T23:59:59.999Z") + 1, 1, 1, "COM3"};
+    QTest::newRow("a speed above 999.9") << WindLogRow{time, 1, 999.9000000000001, "COM3"};
+    QTest::newRow("a clock before 1970") << WindLogRow{-1, 1, 1, "COM3"};
+    QTest::newRow("the year 2201") << WindLogRow{utc("2201-01-01T00:00:00.000Z"), 1, 1, "COM3"};
 }
 
 void tst_WindLog::rowsThatWouldNotReadBackAreNotWritten()
@@ -287,36 +308,53 @@ void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage_data()
 {
     QTest::addColumn<QString>("folderName");
     QTest::addColumn<QString>("fileInTheWay");
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("a folder that is not there") << "absent" << QString();
+    QTest::newRow("a folder that is not there")
+        << "absent" << QString() << "the folder does not exist";
     QTest::newRow("a folder where a file stands") << "taken"
-                                                  << "taken";
+                                                  << "taken"
+                                                  << "the folder does not exist";
     QTest::newRow("a day's file name taken by a folder") << "log"
-                                                         << "log/wind-2026-12-07.csv/";
+                                                         << "log/wind-2026-12-07.csv/"
+                                                         << "Is a directory";
+    QTest::newRow("a full disk") << "log"
+                                 << "log/wind-2026-12-07.csv -> /dev/full"
+                                 << "No space left on device";
 }
 
 void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage()
 {
     QFETCH(QString, folderName);
     QFETCH(QString, fileInTheWay);
+    QFETCH(QString, reason);
 
     QTemporaryDir root;
     const QString folder = root.filePath(folderName);
-    const QString inTheWay = root.filePath(fileInTheWay);
+    const QString inTheWay = root.filePath(fileInTheWay.section(QStringLiteral(" -> "), 0, 0));
     if (inTheWay.endsWith(QLatin1Char('/')))
         QVERIFY(QDir().mkpath(inTheWay));
+    else if (fileInTheWay.contains(QStringLiteral(" -> ")))
+        QVERIFY(QDir().mkpath(folder)
+                && QFile::link(fileInTheWay.section(QStringLiteral(" -> "), 1), inTheWay));
     else if (!fileInTheWay.isEmpty())
         write(inTheWay, "x");
 
     WindLogWriter writer(folder, 30);
     QSignalSpy failed(&writer, &WindLogWriter::failed);
     const qint64 time = utc("2026-12-07T10:00:00.000Z");
-    for (int i = 0; i < 5; ++i)
+    QByteArray rows;
+    for (int i = 0; i < 5; ++i) {
         writer.append(row(time + i * 250));
+        rows += formatWindLogRow(row(time + i * 250)) + '\n';
+    }
     QCOMPARE(failed.size(), 1);
-    QVERIFY(failed.first().first().toString().contains(QDir::toNativeSeparators(folder)));
+    const QString message = failed.first().first().toString();
+    QVERIFY2(message.contains(QDir::toNativeSeparators(folder)) && message.endsWith(": " + reason),
+             qPrintable(message));
 
-    // Writable again: the log resumes with the next row.
+    // Writable again: the log resumes with the next row, the outage's rows
+    // first.
     if (inTheWay.endsWith(QLatin1Char('/')))
         QVERIFY(QDir(inTheWay).removeRecursively());
     else if (!fileInTheWay.isEmpty())
@@ -325,13 +363,137 @@ void tst_WindLog::anUnwritableFolderIsReportedOncePerOutage()
     const WindLogRow resumed = row(time + 5000);
     writer.append(resumed);
     QCOMPARE(contents(QDir(folder).filePath(QStringLiteral("wind-2026-12-07.csv"))),
-             QByteArray(windLogHeader) + '\n' + formatWindLogRow(resumed) + '\n');
+             QByteArray(windLogHeader) + '\n' + rows + formatWindLogRow(resumed) + '\n');
 
     // A later outage is reported again, once.
     QVERIFY(QDir(folder).removeRecursively());
     writer.append(row(time + utcDayMs));
     writer.append(row(time + utcDayMs + 250));
     QCOMPARE(failed.size(), 2);
+}
+
+void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<qint64>("start");
+    QTest::addColumn<int>("outageRows"); // before the folder is made again
+    QTest::addColumn<int>("laterRows");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("droppedRows");
+
+    const qint64 morning = utc("2026-12-07T10:00:00.000Z");
+    QTest::newRow("today's file deleted") << "delete file" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("today's file rotated: it keeps its rows")
+        << "rename file" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("today's file rotated and made again at once")
+        << "rename and create" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("the folder deleted and made again")
+        << "delete folder" << morning << 8 << 4 << 1 << 0;
+    QTest::newRow("the folder back while no rows come")
+        << "delete folder" << morning << 8 << 0 << 1 << 0;
+    QTest::newRow("an outage across UTC midnight: rows go to their own days")
+        << "delete folder" << utc("2026-12-07T23:59:58.000Z") << 8 << 4 << 1 << 0;
+    // 14,401 rows 250 ms apart span an hour; the first later row drops ten.
+    QTest::newRow("an outage over an hour keeps the last hour and says so")
+        << "delete folder" << morning << 4 * 3600 + 10 << 4 << 2 << 10;
+}
+
+// Rows 250 ms apart, as a sensor sends them; every row given after the
+// change is in the file of its day once the folder is back.
+void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes()
+{
+    QFETCH(QString, change);
+    QFETCH(qint64, start);
+    QFETCH(int, outageRows);
+    QFETCH(int, laterRows);
+    QFETCH(int, messages);
+    QFETCH(int, droppedRows);
+
+    QTemporaryDir root;
+    const QString folder = root.filePath(QStringLiteral("log"));
+    QVERIFY(QDir().mkpath(folder));
+    WindLogWriter writer(folder, 30);
+    QSignalSpy failed(&writer, &WindLogWriter::failed);
+    qint64 time = start;
+    QList<WindLogRow> after;
+    const auto appendRows = [&](int count, QList<WindLogRow> &into) {
+        for (int i = 0; i < count; ++i, time += 250) {
+            writer.append(row(time));
+            into.append(row(time));
+        }
+    };
+    QList<WindLogRow> before;
+    appendRows(4, before);
+
+    const auto dayFile = [&folder](qint64 utcMs) {
+        return QDir(folder).filePath(WindLogWriter::fileNameForDay(utcDayNumber(utcMs)));
+    };
+    const QString first = dayFile(start);
+    if (change == "delete file")
+        QVERIFY(QFile::remove(first));
+    else if (change.startsWith("rename"))
+        QVERIFY(QFile::rename(first, first + ".1"));
+    else
+        QVERIFY(QDir(folder).removeRecursively());
+    if (change == "rename and create")
+        write(first, "");
+    appendRows(outageRows, after);
+    QVERIFY(QDir().mkpath(folder));
+    appendRows(laterRows, after);
+
+    QMap<QString, QByteArray> expected;
+    const auto expect = [&expected, &dayFile](const QString &path, const QList<WindLogRow> &rows) {
+        for (const WindLogRow &kept : rows) {
+            QByteArray &file = expected[path.isEmpty() ? dayFile(kept.utcMs) : path];
+            file += (file.isEmpty() ? QByteArray(windLogHeader) + '\n' : QByteArray())
+                + formatWindLogRow(kept) + '\n';
+        }
+    };
+    if (change.startsWith("rename"))
+        expect(first + ".1", before);
+    expect(QString(), after.mid(droppedRows));
+    for (auto file = expected.cbegin(); file != expected.cend(); ++file)
+        QTRY_COMPARE_WITH_TIMEOUT(contents(file.key()), file.value(), 3000);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), expected.size());
+    QCOMPARE(failed.size(), messages);
+    for (const QList<QVariant> &message : failed)
+        QVERIFY(message.first().toString().contains(QDir::toNativeSeparators(folder)));
+}
+
+// A disk that fills up during a row cuts it short, which leaves QFile with
+// no reason; the row is written again, whole, on a line of its own.
+void tst_WindLog::aRowCutShortNamesTheReasonAndIsWrittenAgain()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
+    const WindLogRow first = row(utc("2026-12-07T10:00:00.000Z"), 1);
+    const WindLogRow cut = row(first.utcMs + 250, 355.5);
+    WindLogWriter writer(folder.path(), 30);
+    QSignalSpy failed(&writer, &WindLogWriter::failed);
+    writer.append(first);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = QFileInfo(path).size() + 10;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    writer.append(cut);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    writer.append(row(cut.utcMs + 250));
+
+    QCOMPARE(failed.size(), 1);
+    QVERIFY2(failed.first().first().toString().endsWith(": File too large"),
+             qPrintable(failed.first().first().toString()));
+    const QByteArray cutRow = formatWindLogRow(cut);
+    QCOMPARE(contents(path),
+             QByteArray(windLogHeader) + '\n' + formatWindLogRow(first) + '\n' + cutRow.left(10)
+                 + '\n' + cutRow + '\n' + formatWindLogRow(row(cut.utcMs + 250)) + '\n');
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_WindLog)

@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -53,12 +54,14 @@ struct Reader
     QByteArray received;
 };
 
-// A client that connects and then never reads: a plain system socket, so
-// that no library reads on its behalf.
-class Sleeper
+// A client on a plain system socket, so that no library reads or closes on
+// its behalf: one that never reads, or one that ends its input and goes on
+// reading, as nc -N and socat -u do (QTcpSocket cannot half-close). Its
+// receive buffer is small, so that one that never reads is full soon.
+class PlainClient
 {
 public:
-    explicit Sleeper(quint16 port)
+    explicit PlainClient(quint16 port)
         : m_fd(::socket(AF_INET, SOCK_STREAM, 0))
     {
         const int small = 4096;
@@ -69,8 +72,21 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         m_connected = ::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     }
-    ~Sleeper() { ::close(m_fd); }
+    ~PlainClient() { ::close(m_fd); }
     bool isConnected() const { return m_connected; }
+    bool endInput() { return ::shutdown(m_fd, SHUT_WR) == 0; }
+    // What arrives until size bytes are there or 5 s pass without any.
+    QByteArray receive(qsizetype size)
+    {
+        QByteArray received;
+        pollfd ready{m_fd, POLLIN, 0};
+        char buffer[4096];
+        ssize_t got = 0;
+        while (received.size() < size && ::poll(&ready, 1, 5000) == 1
+               && (got = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
+            received.append(buffer, got);
+        return received;
+    }
 
 private:
     int m_fd;
@@ -89,6 +105,7 @@ private slots:
     void turnsAwayTheThirtyThirdClient();
     void dropsAClientThatNeverReads();
     void ignoresWhatClientsSend();
+    void keepsSendingToAClientThatEndedItsInput();
     void clientsComingAndGoingLeakNothing();
     void openFailureIsClearAndLeavesNothingOpen_data();
     void openFailureIsClearAndLeavesNothingOpen();
@@ -167,7 +184,7 @@ void tst_NmeaServer::dropsAClientThatNeverReads()
     NmeaServer server;
     server.open(tcpConfig());
     Reader reader(server.tcpPort());
-    Sleeper sleeper(server.tcpPort());
+    PlainClient sleeper(server.tcpPort());
     QVERIFY(sleeper.isConnected());
     QTRY_COMPARE(server.clientCount(), 2);
 
@@ -212,6 +229,28 @@ void tst_NmeaServer::ignoresWhatClientsSend()
     QCOMPARE(server.clientCount(), 1);
 }
 
+// A client that ends its input may still read; one that has gone as well
+// is let go at a failed write (clientsComingAndGoingLeakNothing).
+void tst_NmeaServer::keepsSendingToAClientThatEndedItsInput()
+{
+    NmeaServer server;
+    server.open(tcpConfig());
+    PlainClient listener(server.tcpPort());
+    QVERIFY(listener.isConnected() && listener.endInput());
+    QTRY_COMPARE(server.clientCount(), 1);
+    // Time for the server to see the end of input, which it once took for
+    // the end of the client.
+    QTest::qWait(100);
+
+    QByteArray sent;
+    for (int i = 0; i < 3; ++i) {
+        server.send(numberedSentence(i));
+        sent += numberedSentence(i);
+    }
+    QCOMPARE(listener.receive(sent.size()), sent);
+    QCOMPARE(server.clientCount(), 1);
+}
+
 void tst_NmeaServer::clientsComingAndGoingLeakNothing()
 {
     NmeaServer server;
@@ -235,9 +274,16 @@ void tst_NmeaServer::clientsComingAndGoingLeakNothing()
         if (i % 3)
             QCoreApplication::processEvents();
     }
-    QTRY_COMPARE(server.clientCount(), 1);
+    // A client that leaves first ends its input, as one that only listens
+    // does; the server lets it go when a sentence to it fails.
+    for (int i = 40; i < 80 && server.clientCount() > 1; ++i) {
+        server.send(numberedSentence(i));
+        sent += numberedSentence(i);
+        QTest::qWait(10);
+    }
+    QCOMPARE(server.clientCount(), 1);
     QTRY_COMPARE(steady.received, sent);
-    // The server's sockets go with deferred deletion, which the wait runs.
+    // The server's notifiers go with deferred deletion, which the wait runs.
     QTRY_COMPARE(openFileCount(), filesBefore);
 }
 

@@ -2,6 +2,7 @@
 #include "../core/samplewalk.h"
 #include "core/beaufort.h"
 #include "core/utctime.h"
+#include "core/winddirection.h"
 #include "core/windlogrow.h"
 
 #include <QDateTime>
@@ -31,6 +32,10 @@ std::vector<WindSample> generatedSamples()
     const qint64 swingStart = samples.back().timeMs + 1000;
     for (qint64 i = 0; i < 3600; ++i)
         samples.push_back({swingStart + i * 1000, i % 2 == 0 ? 0.0 : 180.0, 5});
+    // The directions as the log writes them, so that the direct computation
+    // starts from what wind-stats reads.
+    for (WindSample &sample : samples)
+        sample.directionDegrees = wrappedDegrees(sample.directionDegrees, 2);
     return samples;
 }
 
@@ -98,80 +103,106 @@ private slots:
     void initTestCase();
     void periodsMatchTheDirectComputation_data();
     void periodsMatchTheDirectComputation();
+    void absurdRowsAreSkippedAlone_data();
+    void absurdRowsAreSkippedAlone();
     void wrongUse_data();
     void wrongUse();
 
 private:
+    void writeLog(const QString &first, const QString &second,
+                  bool (*inFirst)(std::size_t, qint64));
+
     QTemporaryDir m_folder;
     std::vector<WindSample> m_samples;
     QString m_firstDay;
     QString m_secondDay;
+    // The same rows dealt alternately into two files whose times overlap.
+    QString m_evenRows;
+    QString m_oddRows;
 };
 
-// Two day files as the log writes them, plus one bad row in the first and a
-// row torn by a crash at the end of the second.
-void tst_WindStats::initTestCase()
+// Two files as the log writes them, plus one bad row after the 101st row of
+// the first and a row torn by a crash at the end of the second.
+void tst_WindStats::writeLog(const QString &first, const QString &second,
+                             bool (*inFirst)(std::size_t, qint64))
 {
-    QVERIFY(m_folder.isValid());
-    m_samples = generatedSamples();
-    QByteArray days[2] = {QByteArray(windLogHeader) + '\n', QByteArray(windLogHeader) + '\n'};
-    const qint64 midnight = utcDayNumber(m_samples.front().timeMs) + 1;
+    QByteArray texts[2] = {QByteArray(windLogHeader) + '\n', QByteArray(windLogHeader) + '\n'};
+    int firstRows = 0;
     for (std::size_t i = 0; i < m_samples.size(); ++i) {
         const WindSample &sample = m_samples[i];
-        QByteArray &day = days[utcDayNumber(sample.timeMs) < midnight ? 0 : 1];
-        day += formatWindLogRow({sample.timeMs, sample.directionDegrees,
+        const bool toFirst = inFirst(i, sample.timeMs);
+        texts[toFirst ? 0 : 1]
+            += formatWindLogRow({sample.timeMs, sample.directionDegrees,
                                  sample.speedMetresPerSecond, exampleModeSource()})
             + '\n';
-        if (i == 100)
-            day += "2026-12-07T21:00:30.000Z,12;5,3,COM3\n";
+        if (toFirst && ++firstRows == 101)
+            texts[0] += "2026-12-07T21:00:30.000Z,12;5,3,COM3\n";
     }
-    days[1] += "2026-12-08T03:00:00.000Z,355.5,12.2";
-
-    m_firstDay = m_folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
-    m_secondDay = m_folder.filePath(QStringLiteral("wind-2026-12-08.csv"));
-    for (const auto &[path, text] : {std::pair{m_firstDay, days[0]}, {m_secondDay, days[1]}}) {
+    texts[1] += "2026-12-08T03:00:00.000Z,355.5,12.2";
+    for (const auto &[path, text] : {std::pair{first, texts[0]}, {second, texts[1]}}) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(text), text.size());
     }
 }
 
+void tst_WindStats::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    m_samples = generatedSamples();
+    m_firstDay = m_folder.filePath(QStringLiteral("wind-2026-12-07.csv"));
+    m_secondDay = m_folder.filePath(QStringLiteral("wind-2026-12-08.csv"));
+    writeLog(m_firstDay, m_secondDay, [](std::size_t, qint64 timeMs) {
+        return utcDayNumber(timeMs) < utcDayNumberOf(QDate(2026, 12, 8));
+    });
+    m_evenRows = m_folder.filePath(QStringLiteral("even.csv"));
+    m_oddRows = m_folder.filePath(QStringLiteral("odd.csv"));
+    writeLog(m_evenRows, m_oddRows, [](std::size_t i, qint64) { return i % 2 == 0; });
+}
+
 void tst_WindStats::periodsMatchTheDirectComputation_data()
 {
     QTest::addColumn<int>("minutes");
-    QTest::addColumn<bool>("fromStandardInput");
+    QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("calmPeriods");
     QTest::addColumn<bool>("emptyPeriods");
 
     QTest::newRow("10-minute periods from day files given out of order")
-        << 10 << false << true << true;
-    QTest::newRow("2-minute periods from standard input") << 2 << true << true << true;
-    QTest::newRow("hours from day files") << 60 << false << false << false;
+        << 10 << "days" << true << true;
+    QTest::newRow("2-minute periods from standard input") << 2 << "-" << true << true;
+    QTest::newRow("hours from day files") << 60 << "days" << false << false;
+    QTest::newRow("10-minute periods from files that overlap in time")
+        << 10 << "overlapping" << true << true;
 }
 
 void tst_WindStats::periodsMatchTheDirectComputation()
 {
     QFETCH(int, minutes);
-    QFETCH(bool, fromStandardInput);
+    QFETCH(QString, input);
     QFETCH(bool, calmPeriods);
     QFETCH(bool, emptyPeriods);
 
     QStringList arguments;
     if (minutes != 10)
         arguments << QStringLiteral("--period") << QString::number(minutes);
-    QByteArray input;
-    if (fromStandardInput) {
-        for (const QString &path : {m_secondDay, m_firstDay}) {
+    QByteArray standardInput;
+    QString firstFile = m_firstDay;
+    if (input == QLatin1String("-")) {
+        for (const QString &path : {m_firstDay, m_secondDay}) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
             // The torn row ends the input, as it ended its file.
-            input.prepend(file.readAll());
+            standardInput += file.readAll();
         }
-    } else {
+        firstFile = QStringLiteral("standard input");
+    } else if (input == QLatin1String("days")) {
         arguments << m_secondDay << m_firstDay;
+    } else {
+        arguments << m_oddRows << m_evenRows;
+        firstFile = m_evenRows;
     }
 
-    const Run run = windStats(arguments, input);
+    const Run run = windStats(arguments, standardInput);
     QCOMPARE(run.exitCode, 0);
     const QByteArrayList rows = run.out.trimmed().split('\n');
     const QByteArrayList expected = expectedRows(m_samples, minutes * 60000LL);
@@ -188,8 +219,59 @@ void tst_WindStats::periodsMatchTheDirectComputation()
     QCOMPARE(rows.size(), expected.size());
 
     QVERIFY2(run.err.contains("2 malformed rows"), run.err);
-    const QByteArray firstFile = fromStandardInput ? "standard input" : m_firstDay.toUtf8();
-    QVERIFY2(run.err.contains(firstFile + ":103: "), run.err);
+    QVERIFY2(run.err.contains(firstFile.toUtf8() + ":103: "), run.err);
+}
+
+void tst_WindStats::absurdRowsAreSkippedAlone_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<int>("malformed");
+    QTest::addColumn<QByteArray>("problem");
+
+    const QByteArray time("2026-12-07T10:00:09.500Z");
+    QTest::newRow("a row dated in the year 9999 and a speed of 1e308")
+        << "9999-12-31T23:55:00.000Z,10,5,COM3\n" + time + ",10,"
+            + QByteArray::number(1e308, 'f', 0) + ",COM3\n"
+        << 2 << QByteArray(":12: the time lies outside the years 1970 to 2200");
+    QTest::newRow("a row dated before 1970")
+        << QByteArray("1969-12-31T23:59:59.999Z,10,5,COM3\n") << 1 << QByteArray(":12: the time");
+    QTest::newRow("a speed just above 999.9") << time + ",10,999.9000000000001,COM3\n"
+                                              << 1 << QByteArray(":12: the speed");
+    QTest::newRow("a row earlier than a row above it")
+        << QByteArray("2026-12-07T10:00:05.000Z,10,5,COM3\n") << 1
+        << QByteArray(":12: out of time order");
+    // A number that reads, but a line no row can be.
+    QTest::newRow("a line longer than any row") << time + ",10," + QByteArray(5000, '0')
+            + "5,COM3\n" << 1 << QByteArray(":12: longer than 4096 bytes");
+}
+
+// The rows go after the tenth sample of a 30-minute log at 1 Hz; the other
+// rows' periods come out as they do without them.
+void tst_WindStats::absurdRowsAreSkippedAlone()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(int, malformed);
+    QFETCH(QByteArray, problem);
+
+    QByteArray clean = QByteArray(windLogHeader) + '\n';
+    QByteArray spoilt = clean;
+    const qint64 start = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC).toMSecsSinceEpoch();
+    for (int i = 0; i < 1800; ++i) {
+        const QByteArray row
+            = formatWindLogRow({start + i * 1000, 200.0 + i % 20, 4.0 + i % 7, exampleModeSource()})
+            + '\n';
+        clean += row;
+        spoilt += row;
+        if (i == 9)
+            spoilt += rows;
+    }
+    const Run expected = windStats({}, clean);
+    QCOMPARE(expected.out.count('\n'), 4);
+    const Run run = windStats({}, spoilt);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, expected.out);
+    QVERIFY2(run.err.contains(QByteArray::number(malformed) + " malformed rows"), run.err);
+    QVERIFY2(run.err.contains("standard input" + problem), run.err);
 }
 
 void tst_WindStats::wrongUse_data()

@@ -1,39 +1,66 @@
 #include "logreader.h"
 
-#include "core/windlogrow.h"
+#include "loginput.h"
 
-void LogReader::read(const QByteArray &text, const QString &name)
+LogReader::LogReader(const QStringList &inputs)
 {
-    const QByteArrayView header(windLogHeader);
-    qsizetype from = 0;
-    qint64 lineNumber = 0;
-    while (from < text.size()) {
-        ++lineNumber;
-        const qsizetype newline = text.indexOf('\n', from);
-        const qsizetype end = newline < 0 ? text.size() : newline;
-        QByteArrayView line(text.constData() + from, end - from);
-        from = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty() || line == header)
+    bool standardInputTaken = false;
+    for (const QString &path : inputs) {
+        const bool isStandardInput = path == QLatin1String("-");
+        // Standard input is one file: a second "-" would find it read.
+        if (isStandardInput && std::exchange(standardInputTaken, true))
             continue;
-        if (newline < 0) {
-            countMalformed(name, lineNumber, QStringLiteral("no line end: a torn row"));
-            continue;
+        auto input = std::make_unique<LogInput>(
+            path, isStandardInput ? QStringLiteral("standard input") : path);
+        if (input->open() && input->advance()) {
+            m_nextRows.push({input->row().timeMs, m_inputs.size()});
+            input->park();
         }
-        QString problem;
-        const std::optional<WindLogRow> row = parseWindLogRow(line, &problem);
-        if (!row) {
-            countMalformed(name, lineNumber, problem);
-            continue;
-        }
-        m_samples.push_back({row->utcMs, row->directionDegrees, row->speedMetresPerSecond});
+        m_inputs.push_back(std::move(input));
     }
 }
 
-void LogReader::countMalformed(const QString &name, qint64 line, const QString &problem)
+LogReader::~LogReader() = default;
+
+std::optional<WindSample> LogReader::next()
 {
-    ++m_malformedRows;
-    if (m_problems.size() < reportedProblems)
-        m_problems.append(QStringLiteral("%1:%2: %3").arg(name).arg(line).arg(problem));
+    if (m_nextRows.empty())
+        return std::nullopt;
+    const std::size_t index = m_nextRows.top().second;
+    m_nextRows.pop();
+    LogInput &input = *m_inputs[index];
+    const WindSample row = input.row();
+    if (input.advance())
+        m_nextRows.push({input.row().timeMs, index});
+    return row;
+}
+
+bool LogReader::allRead() const
+{
+    for (const auto &input : m_inputs) {
+        if (input->failed())
+            return false;
+    }
+    return true;
+}
+
+qint64 LogReader::malformedRows() const
+{
+    qint64 count = 0;
+    for (const auto &input : m_inputs)
+        count += input->malformedRows();
+    return count;
+}
+
+QStringList LogReader::problems() const
+{
+    QStringList problems;
+    for (const auto &input : m_inputs) {
+        for (const QString &problem : input->problems()) {
+            if (problems.size() == LogInput::reportedProblems)
+                return problems;
+            problems.append(problem);
+        }
+    }
+    return problems;
 }

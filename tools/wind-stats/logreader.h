@@ -2,33 +2,48 @@
 
 #include "core/windsample.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <optional>
+#include <queue>
+#include <utility>
 #include <vector>
 
-// Gathers the samples of data log files, counting the rows that are not
-// complete rows instead of stopping at them.
+class LogInput;
+
+// Hands out the rows of data log files in time order, one at a time, counting
+// the rows that are not complete rows instead of stopping at them.
+//
+// Memory does not grow with the inputs' length: each file is read line by
+// line through a buffer of fixed size, and the files are merged by their
+// next rows, so at most one row of each file is held. A file is opened only
+// for its first row and then once the merge reaches that row, so day files
+// are open one or two at a time however many are given.
 class LogReader
 {
 public:
-    static constexpr int reportedProblems = 5;
+    // Reads the first row of each input, "-" being standard input; an input
+    // that cannot be read is reported then, and the others are still used.
+    explicit LogReader(const QStringList &inputs);
+    ~LogReader();
 
-    // Reads the whole text of one file (or of standard input), named as the
-    // user named it. The header line and blank lines are no rows. A last line
-    // without a line end is torn: the writer ends every row it completes.
-    void read(const QByteArray &text, const QString &name);
+    // The next row of all inputs in time order; rows of one millisecond come
+    // in the order of their inputs. Nothing after the last.
+    std::optional<WindSample> next();
 
-    std::vector<WindSample> &samples() { return m_samples; }
-    qint64 malformedRows() const { return m_malformedRows; }
-    // "name:line: what is wrong" for the first few malformed rows.
-    const QStringList &problems() const { return m_problems; }
+    // False once an input could not be opened or read to its end.
+    bool allRead() const;
+    qint64 malformedRows() const;
+    // "name:line: what is wrong" for the first few malformed rows, in the
+    // order of the inputs and their lines.
+    QStringList problems() const;
 
 private:
-    void countMalformed(const QString &name, qint64 line, const QString &problem);
+    // The time of an input's next row and the input's place in the list.
+    using NextRow = std::pair<qint64, std::size_t>;
 
-    std::vector<WindSample> m_samples;
-    qint64 m_malformedRows = 0;
-    QStringList m_problems;
+    std::vector<std::unique_ptr<LogInput>> m_inputs;
+    std::priority_queue<NextRow, std::vector<NextRow>, std::greater<>> m_nextRows;
 };

@@ -1,14 +1,15 @@
 // wind-stats: the wind statistics of data log files, one row per period.
 
 #include "core/apperror.h"
+#include "core/logcategories.h"
+#include "core/nmeasentence.h"
+#include "loginput.h"
 #include "logreader.h"
 #include "periodtable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -45,39 +46,35 @@ Speeds and directions have two decimals, the coverage two, Beaufort one.
 Every statistic is printed whatever the coverage; a display hides them below
 66 %.
 
-Rows out of time order: all rows of all inputs are read first and sorted by
-time (rows of one millisecond keep their input order), so files may be given
-in any order. Rows are not de-duplicated: give each file once.
+Files may be given in any order, and their times may overlap: the rows of
+all inputs are merged by time as they are read, one row of each file at a
+time (rows of one millisecond come in the order of their files on the
+command line). Within one file rows must be in time order: a row earlier
+than a row above it in the same file is malformed. Standard input is one
+file. Rows are not de-duplicated: give each file once.
 
 Malformed rows (wrong field count, a time that is not such as
-2026-12-07T10:00:00.250Z, a number that is not plain decimal, a negative
-speed, a source other than "example" or COM and a port number, or a last line
-without a line end, as a torn row left by a crash) are skipped, counted and
-reported on standard error with the file and line of the first few. The header
-line and blank lines are skipped.
+2026-12-07T10:00:00.250Z or lies outside the years 1970 to 2200, a number
+that is not plain decimal, a speed that is negative or above %1 m/s, a
+source other than "example" or COM and a port number, a row out of time
+order in its file, a line longer than %2 bytes, or a last line without a
+line end, as a torn row left by a crash) are skipped, counted and reported on
+standard error with the file and line of the first few. The header line and
+blank lines are skipped.
 
 Exit status: 0, also with malformed rows; 1 when an input could not be read
 (the others are still used) or the output could not be written; 2 for a
 wrong option.)";
 
-bool readInput(const QString &name, LogReader &reader)
+// Output leaves in pieces of this size, so it never piles up in memory.
+constexpr qsizetype outputChunk = 64 * 1024;
+
+bool write(QByteArray &out)
 {
-    QFile file;
-    bool opened = false;
-    if (name == QLatin1String("-"))
-        opened = file.open(stdin, QIODevice::ReadOnly);
-    else {
-        file.setFileName(name);
-        opened = file.open(QIODevice::ReadOnly);
-    }
-    const QByteArray text = opened ? file.readAll() : QByteArray();
-    if (!opened || file.error() != QFileDevice::NoError) {
-        std::fprintf(stderr, "wind-stats: cannot read %s: %s\n", qPrintable(name),
-                     qPrintable(file.errorString()));
-        return false;
-    }
-    reader.read(text, name == QLatin1String("-") ? QStringLiteral("standard input") : name);
-    return true;
+    const bool written
+        = std::fwrite(out.constData(), 1, size_t(out.size()), stdout) == size_t(out.size());
+    out.resize(0);
+    return written;
 }
 
 } // namespace
@@ -86,63 +83,67 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("wind-stats"));
+    // Messages read as a command's do: "wind-stats: cannot read ...".
+    qSetMessagePattern(QStringLiteral("%{appname}: %{message}"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(description));
+    parser.setApplicationDescription(
+        QString::fromUtf8(description).arg(NmeaMaxSpeedMetresPerSecond).arg(LogInput::longestLine));
     parser.addHelpOption();
     const QCommandLineOption periodOption(QStringLiteral("period"),
                                           QStringLiteral("Minutes per period (default 10)."),
                                           QStringLiteral("minutes"), QStringLiteral("10"));
     parser.addOption(periodOption);
-    parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("Data log files; - or none for standard input."),
-                                 QStringLiteral("[files...]"));
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Data log files in any order; - or none for standard input."),
+        QStringLiteral("[files...]"));
     parser.process(application);
 
     bool isNumber = false;
     const int minutes = parser.value(periodOption).toInt(&isNumber);
     if (!isNumber || minutes < 1 || 1440 % minutes != 0) {
-        std::fprintf(stderr,
-                     "wind-stats: --period takes minutes that divide a day (1440), such "
-                     "as 1, 2, 5, 10, 15, 30 or 60; not \"%s\"\n",
-                     qPrintable(parser.value(periodOption)));
+        qCWarning(windLog,
+                  "--period takes minutes that divide a day (1440), such as 1, 2, 5, 10, 15, "
+                  "30 or 60; not \"%s\"",
+                  qPrintable(parser.value(periodOption)));
         return 2;
     }
 
     QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty())
         inputs.append(QStringLiteral("-"));
-    LogReader reader;
-    bool allRead = true;
-    for (const QString &input : inputs)
-        allRead = readInput(input, reader) && allRead;
-
-    std::vector<WindSample> &samples = reader.samples();
-    const auto earlier = [](const WindSample &a, const WindSample &b) {
-        return a.timeMs < b.timeMs;
-    };
-    if (!std::is_sorted(samples.begin(), samples.end(), earlier))
-        std::stable_sort(samples.begin(), samples.end(), earlier);
-
-    QByteArray table;
+    LogReader reader(inputs);
+    PeriodTable table(minutes * 60000LL);
+    QByteArray out(periodTableHeader);
+    out.append('\n');
+    bool written = true;
     try {
-        table = periodTable(samples, minutes * 60000LL);
+        while (const std::optional<WindSample> sample = reader.next()) {
+            table.add(*sample, out);
+            if (out.size() >= outputChunk) {
+                written = write(out);
+                if (!written)
+                    break;
+            }
+        }
+        table.finish(out);
     } catch (const AppError &error) {
-        // Only a period ending after the year 9999 can get here.
-        std::fprintf(stderr, "wind-stats: %s\n", qPrintable(error.description()));
+        // The reader hands out rows in time order within the years the
+        // output can name, so this is a fault of the program.
+        qCWarning(windLog, "%s", qPrintable(error.description()));
         return 1;
     }
-    std::fwrite(table.constData(), 1, size_t(table.size()), stdout);
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "wind-stats: cannot write the output\n");
+    if (!written || !write(out) || std::fflush(stdout) != 0) {
+        qCWarning(windLog, "cannot write the output");
         return 1;
     }
 
     if (reader.malformedRows() > 0) {
-        std::fprintf(stderr, "wind-stats: %lld malformed rows skipped\n",
-                     static_cast<long long>(reader.malformedRows()));
+        QString report = QStringLiteral("%1 malformed rows skipped").arg(reader.malformedRows());
         for (const QString &problem : reader.problems())
-            std::fprintf(stderr, "  %s\n", qPrintable(problem));
+            report += QStringLiteral("\n  ") + problem;
+        qCWarning(windLog, "%s", qPrintable(report));
     }
-    return allRead ? 0 : 1;
+    return reader.allRead() ? 0 : 1;
 }

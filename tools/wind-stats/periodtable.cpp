@@ -56,27 +56,30 @@ qint64 alignedEnd(qint64 timeMs, qint64 periodMs)
 
 } // namespace
 
-QByteArray periodTable(const std::vector<WindSample> &samples, qint64 periodMs)
-{
-    QByteArray out(periodTableHeader);
-    out.append('\n');
-    if (samples.empty())
-        return out;
+PeriodTable::PeriodTable(qint64 periodMs)
+    : m_period(periodMs)
+{ }
 
+void PeriodTable::add(const WindSample &sample, QByteArray &out)
+{
     // The same sliding period as the live view's, moved a whole period at a
     // time: [end - period, end).
-    WindPeriod period(periodMs);
-    qint64 end = alignedEnd(samples.front().timeMs, periodMs);
-    period.advanceTo(end);
-    for (const WindSample &sample : samples) {
-        if (sample.timeMs >= end) {
-            // The sample that ends a period may cover its last part.
-            appendRow(out, period.statistics(sample.timeMs));
-            end = alignedEnd(sample.timeMs, periodMs);
-            period.advanceTo(end);
-        }
-        period.add(sample);
+    const qint64 periodMs = m_period.lengthMs();
+    if (!m_hasSample) {
+        m_endMs = alignedEnd(sample.timeMs, periodMs);
+        m_period.advanceTo(m_endMs);
+        m_hasSample = true;
+    } else if (sample.timeMs >= m_endMs) {
+        // The sample that ends a period may cover its last part.
+        appendRow(out, m_period.statistics(sample.timeMs));
+        m_endMs = alignedEnd(sample.timeMs, periodMs);
+        m_period.advanceTo(m_endMs);
     }
-    appendRow(out, period.statistics());
-    return out;
+    m_period.add(sample);
+}
+
+void PeriodTable::finish(QByteArray &out)
+{
+    if (m_hasSample)
+        appendRow(out, m_period.statistics());
 }
