@@ -54,10 +54,12 @@ void feedChecked(NmeaWindReader &reader, QByteArrayView bytes, std::vector<WindL
 
 // The stream read line by line, without any buffer carried between reads:
 // each complete line from its last '$' or '!', if it has one and is short
-// enough.
+// enough. For the true wind, MWV readings give way to MWD until
+// MwdGoneAfter of them have come without one.
 std::vector<WindLineEvent> lineByLine(QByteArrayView stream, NmeaWind wind)
 {
     std::vector<WindLineEvent> events;
+    int mwvSinceMwd = -1;
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < stream.size(); ++i) {
         if (stream[i] != '\r' && stream[i] != '\n')
@@ -67,9 +69,19 @@ std::vector<WindLineEvent> lineByLine(QByteArrayView stream, NmeaWind wind)
         const qsizetype start = std::max(line.lastIndexOf('$'), line.lastIndexOf('!'));
         if (start < 0 || line.size() - start > NmeaWindReader::MaxSentenceLength)
             continue;
-        if (const std::optional<WindLineEvent> event
-            = readNmeaWindSentence(line.sliced(start), wind))
-            events.push_back(*event);
+        const QByteArrayView sentence = line.sliced(start);
+        const std::optional<WindLineEvent> event = readNmeaWindSentence(sentence, wind);
+        if (!event)
+            continue;
+        if (wind == NmeaWind::True && event->kind == WindLineEvent::Kind::Reading) {
+            if (sentence.sliced(3, 3) == "MWD")
+                mwvSinceMwd = 0;
+            else if (mwvSinceMwd >= 0 && ++mwvSinceMwd <= NmeaWindReader::MwdGoneAfter)
+                continue;
+            else if (mwvSinceMwd > NmeaWindReader::MwdGoneAfter)
+                mwvSinceMwd = -1;
+        }
+        events.push_back(*event);
     }
     return events;
 }

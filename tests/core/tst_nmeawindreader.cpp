@@ -156,53 +156,71 @@ void tst_NmeaWindReader::lines_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QString>("events");
+    QTest::addColumn<NmeaWind>("wind");
 
     const QByteArray mwv = "$IIMWV,045.0,R,12.5,N,A*0A";
     const QByteArray xdr = "$WIXDR,C,12.3,C,AIRTEMP,P,1.013,B,BARO*39";
     const QString reading = QStringLiteral("45@6.43056");
 
     QTest::newRow("CR LF, LF and CR line ends")
-        << mwv + "\r\n" + mwv + "\n" + mwv + "\r" << QStringList(3, reading).join(u' ');
+        << mwv + "\r\n" + mwv + "\n" + mwv + "\r" << QStringList(3, reading).join(u' ')
+        << NmeaWind::Apparent;
     QTest::newRow("XDR and status V between readings")
         << mwv + "\r\n" + xdr + "\r\n$IIMWV,045.0,R,12.5,N,V*1D\r\n" + mwv + "\r\n"
-        << reading + u' ' + reading;
-    QTest::newRow("rejected between readings") << mwv + "\r\n$IIMWV,045.0,R,12.5,N,A*0B\r\n" + mwv
-            + "\r\n" << reading + " rejected " + reading;
-    QTest::newRow("noise before the sentence") << "\x01\xff#garbage" + mwv + "\r\n" << reading;
-    QTest::newRow("sentence torn by the next one") << "$IIMWV,04" + mwv + "\r\n" << reading;
+        << reading + u' ' + reading << NmeaWind::Apparent;
+    QTest::newRow("rejected between readings")
+        << mwv + "\r\n$IIMWV,045.0,R,12.5,N,A*0B\r\n" + mwv + "\r\n"
+        << reading + " rejected " + reading << NmeaWind::Apparent;
+    QTest::newRow("noise before the sentence") << "\x01\xff#garbage" + mwv + "\r\n"
+                                               << reading << NmeaWind::Apparent;
+    QTest::newRow("sentence torn by the next one") << "$IIMWV,04" + mwv + "\r\n"
+                                                   << reading << NmeaWind::Apparent;
     QTest::newRow("line without a start dropped")
-        << QByteArray("IIMWV,045.0,R,12.5,N,A*0A\r\n") << QString();
+        << QByteArray("IIMWV,045.0,R,12.5,N,A*0A\r\n") << QString() << NmeaWind::Apparent;
     QTest::newRow("80 characters, the longest sentence")
         << QByteArray("$IIMWV,000000000000000000000000000000000000000000000000000000045.0,R,12.5,"
                       "N,A*0A\r\n")
-        << reading;
+        << reading << NmeaWind::Apparent;
     QTest::newRow("81 characters dropped")
         << QByteArray("$IIMWV,0000000000000000000000000000000000000000000000000000000045.0,R,"
                       "12.5,N,A*3A\r\n")
-        << QString();
+        << QString() << NmeaWind::Apparent;
     QTest::newRow("sentence after an overlong stretch of the same line") << "$"
-            + QByteArray(200, 'x') + mwv + "\r\n" << reading;
-    QTest::newRow("a sentence waits for its line end") << mwv + "\r\n" + mwv << reading;
+            + QByteArray(200, 'x') + mwv + "\r\n" << reading << NmeaWind::Apparent;
+    QTest::newRow("a sentence waits for its line end")
+        << mwv + "\r\n" + mwv << reading << NmeaWind::Apparent;
+
+    // MWD from north and MWV with T off the bow: MWD is preferred while it
+    // comes, and the first MWV before any MWD counts.
+    const QByteArray mwvTrue = "$YXMWV,090.5,T,10.0,N,A*07\r\n";
+    const QByteArray mwd = "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*6D\r\n";
+    QTest::newRow("MWD wins over MWV with T")
+        << mwvTrue + mwd + mwvTrue + mwd << QStringLiteral("90.5@5.14444 270@9 270@9")
+        << NmeaWind::True;
+    QTest::newRow("MWV with T again once MWD is gone")
+        << mwd + mwvTrue.repeated(NmeaWindReader::MwdGoneAfter + 1)
+        << QStringLiteral("270@9 90.5@5.14444") << NmeaWind::True;
 }
 
 void tst_NmeaWindReader::lines()
 {
     QFETCH(QByteArray, stream);
     QFETCH(QString, events);
+    QFETCH(NmeaWind, wind);
 
-    NmeaWindReader whole(NmeaWind::Apparent);
+    NmeaWindReader whole(wind);
     const std::vector<WindLineEvent> expected = whole.feed(stream);
     QCOMPARE(describe(expected), events);
 
     for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
-        NmeaWindReader reader(NmeaWind::Apparent);
+        NmeaWindReader reader(wind);
         const QList<QByteArray> pieces{stream.first(cut), stream.sliced(cut)};
         QCOMPARE(describe(feedAll(reader, pieces), 17), describe(expected, 17));
     }
     QList<QByteArray> bytes;
     for (const char c : stream)
         bytes << QByteArray(1, c);
-    NmeaWindReader reader(NmeaWind::Apparent);
+    NmeaWindReader reader(wind);
     QCOMPARE(describe(feedAll(reader, bytes), 17), describe(expected, 17));
 }
 
