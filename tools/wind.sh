@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
 fuzz_packages=(clang libclang-rt-14-dev)
-fuzz_targets=(fuzz-sensorframes fuzz-settings)
+fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
 package_packages=(dpkg-dev file)
 package_check_packages=(lintian desktop-file-utils appstream man-db)
 

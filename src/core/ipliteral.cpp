@@ -92,3 +92,45 @@ bool isIpv6Literal(QStringView text)
     // "::" stands for at least one group of zeros.
     return headGroups >= 0 && tailGroups >= 0 && headGroups + tailGroups <= 7;
 }
+
+std::optional<quint16> parsePortNumber(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 5)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value < 1 || value > 65535)
+        return std::nullopt;
+    return quint16(value);
+}
+
+std::optional<IpEndpoint> parseIpEndpoint(QStringView text)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon < 0)
+        return std::nullopt;
+    QStringView address = text.left(colon);
+    bool isIpv6 = false;
+    if (address.startsWith(u'[') && address.endsWith(u']')) {
+        address = address.mid(1, address.size() - 2);
+        isIpv6 = true;
+    }
+    if (isIpv6 ? !isIpv6Literal(address) : !isIpv4Literal(address))
+        return std::nullopt;
+    const std::optional<quint16> port = parsePortNumber(text.mid(colon + 1));
+    if (!port)
+        return std::nullopt;
+    return IpEndpoint{address.toString(), *port};
+}
+
+QString ipEndpointText(const IpEndpoint &endpoint)
+{
+    const QString address = endpoint.address.contains(u':')
+        ? QStringLiteral("[%1]").arg(endpoint.address)
+        : endpoint.address;
+    return QStringLiteral("%1:%2").arg(address).arg(endpoint.port);
+}

@@ -31,24 +31,9 @@ const QString SendExampleModeKey = QStringLiteral("SendExampleMode");
     raise(QStringLiteral("%1=%2: %3").arg(key, shown, expected));
 }
 
-std::optional<quint16> portNumber(QStringView text)
-{
-    if (text.isEmpty() || text.size() > 5)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value < 1 || value > 65535)
-        return std::nullopt;
-    return quint16(value);
-}
-
 quint16 readPort(const QString &key, const QString &text)
 {
-    if (const std::optional<quint16> port = portNumber(text))
+    if (const std::optional<quint16> port = parsePortNumber(text))
         return *port;
     raiseBadValue(key, text, QStringLiteral("the port must be a whole number from 1 to 65535."));
 }
@@ -74,21 +59,10 @@ QString readBindAddress(const QString &text)
 
 NmeaEndpoint readUdpTarget(const QString &text)
 {
-    const qsizetype colon = text.lastIndexOf(u':');
-    if (colon < 0)
+    const std::optional<IpEndpoint> target = parseIpEndpoint(text);
+    if (!target)
         raiseBadUdpTarget(text);
-    QStringView address = QStringView(text).left(colon);
-    bool isIpv6 = false;
-    if (address.startsWith(u'[') && address.endsWith(u']')) {
-        address = address.mid(1, address.size() - 2);
-        isIpv6 = true;
-    }
-    if (isIpv6 ? !isIpv6Literal(address) : !isIpv4Literal(address))
-        raiseBadUdpTarget(text);
-    const std::optional<quint16> port = portNumber(QStringView(text).mid(colon + 1));
-    if (!port)
-        raiseBadUdpTarget(text);
-    return NmeaEndpoint{address.toString(), *port};
+    return NmeaEndpoint{target->address, target->port};
 }
 
 void readSentences(const QString &text, NmeaConfig &config)

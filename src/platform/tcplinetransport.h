@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/ipliteral.h"
+#include "platform/linetransport.h"
+
+#include <QTimer>
+
+class QTcpSocket;
+
+// Sentences from a TCP server: a multiplexer, a boat's instrument server,
+// another copy of this application sharing its wind. A server that is not
+// there yet, goes away or restarts is tried again after 2 s, then 4, 8, 16
+// and 30 s apart, back to 2 s once a connection has delivered data; nothing
+// waits and nothing is shown but the state. Each new connection emits
+// restarted(); each lost connection or failed attempt emits lost() with the
+// state ("retrying in 4 s: Connection refused"). failed() is never emitted:
+// a server may always come back.
+//
+// A server that stays connected without sending is not lost: silence is
+// for the display's stale mark. A server that vanishes without closing
+// (powered off, cable pulled) is found by TCP keepalive within half a minute
+// on Linux; elsewhere after the system's keepalive time.
+class TcpLineTransport final : public LineTransport
+{
+    Q_OBJECT
+
+public:
+    static constexpr int FirstRetryMs = 2000;
+    static constexpr int LongestRetryMs = 30000;
+    // A server that neither accepts nor refuses (packets dropped on the way)
+    // would otherwise hold an attempt for minutes.
+    static constexpr int ConnectTimeoutMs = 10000;
+    // What the socket holds before the system's buffer and TCP's flow
+    // control take over: a stalled event loop never piles up input.
+    static constexpr qint64 ReadBufferBytes = 64 * 1024;
+
+    explicit TcpLineTransport(const IpEndpoint &server, QObject *parent = nullptr);
+    ~TcpLineTransport() override;
+
+    // Starts connecting; never throws.
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    // "tcp 192.168.1.10:10110"
+    QString description() const override;
+
+    // "connecting", "connected" or "retrying in 4 s: Connection refused";
+    // empty while closed.
+    QString state() const { return m_state; }
+
+    // Tests shorten the waits.
+    void setDelays(int firstRetryMs, int longestRetryMs, int connectTimeoutMs);
+
+signals:
+    void stateChanged(const QString &state);
+
+private:
+    void connectNow();
+    void connected();
+    void readAvailable();
+    void connectionEnded(const QString &reason);
+    void dropSocket();
+    void setState(const QString &state);
+
+    IpEndpoint m_server;
+    QTcpSocket *m_socket = nullptr;
+    QTimer m_retryTimer;
+    QTimer m_connectTimer;
+    int m_firstRetryMs = FirstRetryMs;
+    int m_longestRetryMs = LongestRetryMs;
+    int m_nextRetryMs = FirstRetryMs;
+    bool m_open = false;
+    // Whether the outage has been logged: once per outage, not per attempt.
+    bool m_outageLogged = false;
+    QString m_state;
+};

@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+// The TCP and UDP inputs on real sockets of the loopback interface: a server
+// the test starts, stops and starts again; datagrams the test sends.
+
+#include "core/apperror.h"
+#include "platform/tcplinetransport.h"
+#include "platform/udplinetransport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+
+const QByteArray Sentence = "$IIMWV,045.0,R,12.5,N,A*0A\r\n";
+
+// Short waits, so that a table of outages runs in a second.
+constexpr int FirstRetryMs = 40;
+constexpr int LongestRetryMs = 160;
+
+quint16 freeTcpPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+// What a transport signalled, in order: "restarted", "data" for what one
+// connection delivered, "lost 0.04 s" (the delay before the next try; the
+// cause after it is the system's wording), "failed".
+void record(LineTransport &transport, QStringList &log)
+{
+    QObject::connect(&transport, &LineTransport::received, [&log] {
+        if (log.isEmpty() || log.last() != u"data")
+            log << QStringLiteral("data");
+    });
+    QObject::connect(&transport, &LineTransport::restarted, [&log] { log << "restarted"; });
+    QObject::connect(&transport, &LineTransport::lost, [&log](const QString &reason) {
+        log << QStringLiteral("lost ") + reason.section(u':', 0, 0).remove("retrying in ");
+    });
+    QObject::connect(&transport, &LineTransport::failed, [&log] { log << "failed"; });
+}
+
+} // namespace
+
+class tst_LineTransports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tcpRetries_data();
+    void tcpRetries();
+    void tcpSilentServerStaysConnected();
+    void tcpCloseStopsRetrying();
+    void udpDatagrams_data();
+    void udpDatagrams();
+    void udpPortInUse();
+};
+
+// What the server does with the first connections, and what the transport
+// reports: the retry delay doubles up to its limit, and starts over after a
+// connection that delivered data.
+void tst_LineTransports::tcpRetries_data()
+{
+    QTest::addColumn<QString>("server"); // "absent", "closes" or "sends and closes"
+    QTest::addColumn<QStringList>("log");
+
+    const QString data = QStringLiteral("data");
+    QTest::newRow("not there yet, then started")
+        << "absent"
+        << QStringList{"lost 0.04 s", "lost 0.08 s", "lost 0.16 s", "lost 0.16 s", "restarted"};
+    QTest::newRow("closes every connection at once")
+        << "closes"
+        << QStringList{"restarted",   "lost 0.04 s", "restarted",   "lost 0.08 s", "restarted",
+                       "lost 0.16 s", "restarted",   "lost 0.16 s", "restarted"};
+    QTest::newRow("restarts after each sentence")
+        << "sends and closes"
+        << QStringList{"restarted",   data,          "lost 0.04 s", "restarted",   data,
+                       "lost 0.04 s", "restarted",   data,          "lost 0.04 s", "restarted",
+                       data,          "lost 0.04 s", "restarted"};
+}
+
+void tst_LineTransports::tcpRetries()
+{
+    QFETCH(QString, server);
+    QFETCH(QStringList, log);
+
+    const quint16 port = freeTcpPort();
+    QTcpServer listener;
+    int connections = 0;
+    QObject::connect(&listener, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *client = listener.nextPendingConnection()) {
+            // The fifth connection stays, so that the log ends there.
+            if (server == u"absent" || ++connections > 4)
+                continue;
+            if (server == u"sends and closes")
+                client->write(Sentence);
+            client->disconnectFromHost();
+        }
+    });
+    if (server != u"absent")
+        QVERIFY(listener.listen(QHostAddress::LocalHost, port));
+
+    TcpLineTransport transport(IpEndpoint{QStringLiteral("127.0.0.1"), port});
+    transport.setDelays(FirstRetryMs, LongestRetryMs, 5000);
+    QStringList recorded;
+    record(transport, recorded);
+    transport.open();
+    QVERIFY(transport.isOpen());
+
+    if (server == u"absent") {
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.size(), 4, 5000);
+        QVERIFY(transport.state().startsWith("retrying in 0.16 s: "));
+        QVERIFY(listener.listen(QHostAddress::LocalHost, port));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count("restarted"), log.count("restarted"), 5000);
+    QCOMPARE(recorded, log);
+    QCOMPARE(transport.state(), QStringLiteral("connected"));
+}
+
+// Silence is not an outage: the connection stays, well past the time an
+// unanswered connection attempt is given up.
+void tst_LineTransports::tcpSilentServerStaysConnected()
+{
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    TcpLineTransport transport(IpEndpoint{QStringLiteral("127.0.0.1"), listener.serverPort()});
+    transport.setDelays(FirstRetryMs, LongestRetryMs, 50);
+    QStringList recorded;
+    record(transport, recorded);
+    transport.open();
+    QTRY_COMPARE(recorded, QStringList{"restarted"});
+    QTest::qWait(300);
+    QCOMPARE(recorded, QStringList{"restarted"});
+}
+
+void tst_LineTransports::tcpCloseStopsRetrying()
+{
+    const quint16 port = freeTcpPort();
+    TcpLineTransport transport(IpEndpoint{QStringLiteral("127.0.0.1"), port});
+    transport.setDelays(FirstRetryMs, LongestRetryMs, 5000);
+    QStringList recorded;
+    record(transport, recorded);
+    transport.open();
+    QTRY_COMPARE(recorded.size(), 1);
+    transport.close();
+    QVERIFY(!transport.isOpen());
+    QCOMPARE(transport.state(), QString());
+
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost, port));
+    QTest::qWait(4 * FirstRetryMs);
+    QVERIFY(!listener.hasPendingConnections());
+    QCOMPARE(recorded, QStringList{"lost 0.04 s"});
+}
+
+// Datagrams sent to the port, and what the transport delivers for each:
+// the datagram whole, ending a line.
+void tst_LineTransports::udpDatagrams_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QByteArrayList>("datagrams");
+    QTest::addColumn<QByteArrayList>("delivered");
+
+    const QByteArray bare = Sentence.trimmed();
+    const QByteArray several = "$WIXDR,C,12.3,C,AIRTEMP*00\r\n" + Sentence + Sentence;
+    QTest::newRow("one sentence without a line end")
+        << "127.0.0.1" << QByteArrayList{bare} << QByteArrayList{bare + "\r\n"};
+    QTest::newRow("several sentences in one datagram")
+        << "127.0.0.1" << QByteArrayList{several, bare} << QByteArrayList{several, bare + "\r\n"};
+    QTest::newRow("ending with CR")
+        << "127.0.0.1" << QByteArrayList{bare + '\r'} << QByteArrayList{bare + '\r'};
+    QTest::newRow("an empty datagram is nothing")
+        << "127.0.0.1" << QByteArrayList{QByteArray(), Sentence} << QByteArrayList{Sentence};
+    QTest::newRow("over IPv6") << "::1" << QByteArrayList{Sentence} << QByteArrayList{Sentence};
+}
+
+void tst_LineTransports::udpDatagrams()
+{
+    QFETCH(QString, to);
+    QFETCH(QByteArrayList, datagrams);
+    QFETCH(QByteArrayList, delivered);
+
+    QUdpSocket sender;
+    if (!sender.bind(QHostAddress(to), 0))
+        QSKIP("no such loopback address on this machine");
+    UdpLineTransport transport(0);
+    transport.open();
+    QByteArrayList received;
+    QObject::connect(&transport, &LineTransport::received,
+                     [&](const QByteArray &bytes) { received << bytes; });
+    for (const QByteArray &datagram : std::as_const(datagrams))
+        sender.writeDatagram(datagram, QHostAddress(to), transport.boundPort());
+    QTRY_COMPARE(received.size(), delivered.size());
+    QCOMPARE(received, delivered);
+}
+
+// The port held by a program that does not share it: a message that names
+// the port and the cause, and nothing left open.
+void tst_LineTransports::udpPortInUse()
+{
+    QUdpSocket holder;
+    QVERIFY(holder.bind(QHostAddress::Any, 0));
+    UdpLineTransport transport(holder.localPort());
+    try {
+        transport.open();
+        QFAIL("a port in use was bound");
+    } catch (const AppError &error) {
+        QCOMPARE(error.kind(), AppError::Kind::NetworkError);
+        QVERIFY2(error.description().contains(
+                     QStringLiteral("UDP port %1: another program").arg(holder.localPort())),
+                 qPrintable(error.description()));
+    }
+    QVERIFY(!transport.isOpen());
+}
+
+QTEST_GUILESS_MAIN(tst_LineTransports)
+#include "tst_linetransports.moc"
