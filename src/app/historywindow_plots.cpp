@@ -6,6 +6,7 @@
 #include "windrecorder.h"
 
 #include "core/numberformat.h"
+#include "core/winddirection.h"
 #include "core/windhistory.h"
 #include "core/windperiodstatistics.h"
 #include "core/windspeed.h"
@@ -41,12 +42,6 @@ QList<TimePlot::Tick> speedTicks(double highestKmh, double &top)
     for (int i = 0; i <= count; ++i)
         ticks.append({i * step, formatWhole(i * step, locale)});
     return ticks;
-}
-
-double wrappedDegrees(double degrees)
-{
-    const double wrapped = std::fmod(degrees, 360.0);
-    return wrapped < 0 ? wrapped + 360 : wrapped;
 }
 
 void describe(TimePlot *plot, const QString &description)
@@ -110,6 +105,6 @@ void HistoryWindow::showPlots(qint64 nowMs)
     describe(m_directionPlot,
              QStringLiteral("Direction %1: %2 samples drawn as points; the latest %3 degrees, %4.")
                  .arg(span, formatWhole(double(count), locale),
-                      formatWhole(std::fmod(std::round(latestDirection), 360.0), locale),
+                      formatWhole(wrappedDegrees(latestDirection, 0), locale),
                       sixteenPointCompass(latestDirection)));
 }

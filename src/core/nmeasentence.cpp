@@ -1,5 +1,7 @@
 #include "core/nmeasentence.h"
 
+#include "core/winddirection.h"
+
 #include <cmath>
 
 namespace {
@@ -62,13 +64,7 @@ int nmeaAngleTenths(double degrees)
 {
     if (!std::isfinite(degrees))
         return -1;
-    double angle = std::fmod(degrees, 360.0);
-    if (angle < 0)
-        angle += 360;
-    // Both a tiny negative angle (which gains exactly 360) and 359.95 or
-    // more round up to a full turn.
-    const long tenths = std::lround(angle * 10);
-    return tenths >= 3600 ? 0 : int(tenths);
+    return int(std::lround(wrappedDegrees(degrees, 1) * 10));
 }
 
 QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond, SpeedUnit unit)

@@ -32,11 +32,19 @@ double normalizedAngle(double angle)
     return checkedFloat(angle);
 }
 
-double wrappedDegrees(double degrees, int decimals)
+double wrappedDegrees(double degrees)
 {
     double angle = std::fmod(checkedFloat(degrees), 360.0);
     if (angle < 0)
         angle += 360;
+    // A tiny negative remainder rounds up to exactly 360 when 360 is added;
+    // that is north. Adding 0.0 also turns -0 into 0.
+    return angle >= 360 ? 0.0 : angle + 0.0;
+}
+
+double wrappedDegrees(double degrees, int decimals)
+{
+    const double angle = wrappedDegrees(degrees);
     const double scale = std::pow(10.0, decimals);
     const double rounded = std::round(angle * scale) / scale;
     return rounded >= 360 || rounded == 0 ? 0.0 : rounded;
@@ -50,11 +58,4 @@ QString compassPoint(double angle)
             point = QString::fromLatin1(row.point);
     }
     return point;
-}
-
-QString compassVariable(double shownDegrees)
-{
-    // 'f' keeps the text plain decimal for any magnitude; a single correction
-    // can leave a direction of millions of degrees.
-    return QString::number(checkedFloat(shownDegrees + 180), 'f', 0);
 }

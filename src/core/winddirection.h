@@ -9,6 +9,12 @@
 // (Overflow, InvalidFloatOperation) when the result is not finite.
 double normalizedAngle(double angle);
 
+// Any finite angle brought into [0, 360): -90 gives 270, 720 gives 0, and
+// a tiny negative angle, which would round up to a full turn, gives 0. The
+// one wrapping of angles that every part of the application uses. Throws
+// AppError (Overflow, InvalidFloatOperation) when the angle is not finite.
+double wrappedDegrees(double degrees);
+
 // Any finite angle brought into [0, 360) and rounded to the given number of
 // decimals (0 to 6), for what leaves the application: the log, the
 // sentences. A value that rounds up to 360 becomes 0, so a full turn is
@@ -21,8 +27,3 @@ double wrappedDegrees(double degrees, int decimals);
 // a fraction between two rows (23.5), a negative angle or one above 360 has
 // no point and gives "".
 QString compassPoint(double angle);
-
-// The value the compass movie expects for a shown whole-degree direction: the
-// direction plus 180 (the movie's needle points the other way), as plain
-// decimal text. Throws AppError when the sum is not finite.
-QString compassVariable(double shownDegrees);

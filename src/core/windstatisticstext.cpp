@@ -2,6 +2,7 @@
 
 #include "core/beaufort.h"
 #include "core/numberformat.h"
+#include "core/winddirection.h"
 #include "core/windperiodstatistics.h"
 #include "core/windspeed.h"
 
@@ -16,17 +17,13 @@ const char *const CompassPoints[16] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE"
 // Whole degrees in [0, 360): 359.6 rounds to 360, which is north again.
 int wholeDegrees(double degrees)
 {
-    const long rounded = std::lround(degrees);
-    return int(((rounded % 360) + 360) % 360);
+    return int(wrappedDegrees(degrees, 0));
 }
 } // namespace
 
 QString sixteenPointCompass(double degrees)
 {
-    double angle = std::fmod(degrees, 360.0);
-    if (angle < 0)
-        angle += 360;
-    const int index = int(std::floor((angle + 11.25) / 22.5)) % 16;
+    const int index = int(std::floor((wrappedDegrees(degrees) + 11.25) / 22.5)) % 16;
     return QString::fromLatin1(CompassPoints[index]);
 }
 

@@ -1,5 +1,7 @@
 #include "compassgauge.h"
 
+#include "core/winddirection.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -82,14 +84,7 @@ CompassGauge::CompassGauge()
 
 double CompassGauge::normalizedBearing(double degrees)
 {
-    double bearing = std::fmod(degrees, 360.0);
-    if (bearing < 0)
-        bearing += 360.0;
-    // A tiny negative remainder rounds up to exactly 360 when 360 is added;
-    // that is north. Adding 0.0 also turns -0 into 0.
-    if (bearing >= 360.0)
-        bearing = 0;
-    return bearing + 0.0;
+    return wrappedDegrees(degrees);
 }
 
 double CompassGauge::shortestTurn(double from, double to)
