@@ -1,6 +1,11 @@
+#include "core/apperror.h"
 #include "core/inifile.h"
 #include "core/openfailureadvice.h"
 #include "core/serialdevice.h"
+#include "core/settingsfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -13,6 +18,8 @@ private slots:
     void listingPastesIntoTheSettingsFile();
     void adviceNamesTheFix_data();
     void adviceNamesTheFix();
+    void reconnectSetting_data();
+    void reconnectSetting();
 };
 
 static const SerialDevice usbAdapter{"/dev/ttyUSB0", "/dev/serial/by-id/usb-Maker_A1-if00-port0",
@@ -63,6 +70,9 @@ void tst_SerialDevice::listingPastesIntoTheSettingsFile()
         QCOMPARE(QString::fromLatin1(iniReadValue(file, "PORTS", "COM" + QByteArray::number(port))),
                  mappedDevices.value(port - 1));
     }
+    // It asks for listening to go on when an unplugged adapter comes back.
+    if (!mappedDevices.isEmpty())
+        QCOMPARE(iniReadValue(file, "PORTS", "Reconnect"), QByteArray("True"));
 }
 
 void tst_SerialDevice::adviceNamesTheFix_data()
@@ -119,6 +129,39 @@ void tst_SerialDevice::adviceNamesTheFix()
     QCOMPARE(advice.contains("usermod"),
              facts.cause == OpenFailureCause::PermissionDenied && facts.groupMayRead
                  && !facts.deviceGroup.isEmpty());
+}
+
+void tst_SerialDevice::reconnectSetting_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("expected"); // 1 on, 0 off, -1 refused
+
+    QTest::newRow("absent: off") << QByteArray() << 0;
+    QTest::newRow("True") << QByteArray("Reconnect=True") << 1;
+    QTest::newRow("letter case does not matter") << QByteArray("reconnect=true") << 1;
+    QTest::newRow("False") << QByteArray("Reconnect=False") << 0;
+    QTest::newRow("anything else is refused") << QByteArray("Reconnect=Yes") << -1;
+}
+
+void tst_SerialDevice::reconnectSetting()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, expected);
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("Application.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n" + line + "\r\n");
+    file.close();
+    SettingsFile settings(folder.path(), folder.path());
+    settings.selectFile(QStringLiteral("Application.ini"));
+    try {
+        QCOMPARE(int(readPortsReconnect(settings)), expected);
+    } catch (const AppError &error) {
+        QCOMPARE(expected, -1);
+        QVERIFY2(error.description().contains(QStringLiteral("Reconnect=Yes"))
+                     && error.description().contains(settings.path()),
+                 qPrintable(error.description()));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_SerialDevice)
