@@ -29,11 +29,17 @@ install_missing() {
 }
 
 # The benchmark is built only for the bench command; the cache would keep it
-# on otherwise.
+# on otherwise. With targets named, only they and what they need are built:
+# the run command builds the application alone, not the tests.
 build() {
     local bench="${1:-OFF}"
+    shift || true
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWIND_BUILD_BENCH="$bench"
-    cmake --build build -j "$(nproc)"
+    if [ $# -gt 0 ]; then
+        cmake --build build -j "$(nproc)" --target "$@"
+    else
+        cmake --build build -j "$(nproc)"
+    fi
 }
 
 # Any report ends the run: a sanitizer that only prints lets a test pass.
@@ -101,7 +107,7 @@ package() {
 case "${1:-}" in
 run)
     install_missing
-    build
+    build OFF wind-condition
     exec ./build/wind-condition
     ;;
 test)

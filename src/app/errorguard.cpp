@@ -2,6 +2,7 @@
 
 #include "messages.h"
 
+#include "core/logcategories.h"
 #include "widgets/animationdriver.h"
 
 #include <cstdio>
@@ -21,7 +22,7 @@ void reportFatalError(const QString &description)
         handler()(description);
         return;
     }
-    std::fprintf(stderr, "wind-condition: %s\n", qPrintable(description));
+    qCCritical(windApp).noquote() << description;
     showMessage(nullptr, applicationTitle(), description, MessageIcon::Error);
     // The error may have struck deep inside a nested loop; unwinding through
     // Qt is not safe, so the process ends here.

@@ -2,6 +2,7 @@
 
 #include "core/apperror.h"
 #include "core/filecalls.h"
+#include "core/logcategories.h"
 #include "core/utctime.h"
 #include "core/windlogrow.h"
 
@@ -167,6 +168,7 @@ bool WindLogWriter::openFileForDay(qint64 utcDay)
         return false;
     }
     m_openFile = identityOfOpenFile(m_file).value_or(FileIdentity{});
+    qCDebug(windLog) << "writing to" << path;
     if (m_file.size() == 0)
         return writeAll(QByteArray(windLogHeader) + '\n');
     if (lastByte != '\n')
@@ -189,6 +191,7 @@ bool WindLogWriter::writeAll(const QByteArray &bytes)
 
 void WindLogWriter::reportWriteFailure(const QString &reason)
 {
+    qCDebug(windLog) << "cannot write in" << m_folder << reason;
     if (m_failing)
         return;
     m_failing = true;

@@ -1,6 +1,7 @@
 #include "nmeaserver.h"
 
 #include "core/apperror.h"
+#include "core/logcategories.h"
 #include "core/nmeasettings.h"
 
 #include <QSocketNotifier>
@@ -190,9 +191,11 @@ void NmeaServer::addClient(qintptr descriptor)
     // Closed at once, so that the client learns of the refusal instead of
     // waiting in the system's backlog.
     if (m_clients.size() >= size_t(MaxClients)) {
+        qCDebug(windNmea) << "refused a reader: already" << MaxClients;
         ::close(fd);
         return;
     }
+    qCDebug(windNmea) << "a reader connected; now" << m_clients.size() + 1;
     // Without TCP_NODELAY the second sentence of a sample waits for the
     // client's acknowledgement of the first, which a delayed acknowledgement
     // can hold back by tens of milliseconds.
@@ -272,6 +275,7 @@ void NmeaServer::dropClient(Client &client)
         notifier->deleteLater();
     }
     ::close(client.descriptor);
+    qCDebug(windNmea) << "a reader left; now" << m_clients.size() - 1;
     m_clients.erase(std::find_if(m_clients.begin(), m_clients.end(),
                                  [&client](const auto &held) { return held.get() == &client; }));
 }
