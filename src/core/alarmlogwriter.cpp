@@ -20,7 +20,9 @@ bool isAlarmName(const QString &name)
     return letters.match(name).hasMatch();
 }
 
-void appendFigure(QByteArray &out, double value)
+} // namespace
+
+QByteArray alarmFigureText(double value)
 {
     // Two decimals are finer than any threshold is written; the fewest
     // digits that read back, never an exponent, and -0 written as 0.
@@ -28,8 +30,10 @@ void appendFigure(QByteArray &out, double value)
     char digits[400];
     const auto result
         = std::to_chars(digits, digits + sizeof digits, rounded, std::chars_format::fixed);
-    out.append(digits, result.ptr - digits);
+    return QByteArray(digits, result.ptr - digits);
 }
+
+namespace {
 
 std::optional<qint64> utcDayOfFileName(const QString &name)
 {
@@ -63,9 +67,7 @@ QByteArray formatAlarmLogRow(const AlarmLogRow &row)
     QByteArray line;
     appendUtcTimestamp(line, row.utcMs);
     line += ',' + row.alarm.toLatin1() + ',' + (row.raised ? "raise" : "clear") + ',';
-    appendFigure(line, row.value);
-    line += ',';
-    appendFigure(line, row.threshold);
+    line += alarmFigureText(row.value) + ',' + alarmFigureText(row.threshold);
     return line;
 }
 

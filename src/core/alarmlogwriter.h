@@ -26,6 +26,10 @@ struct AlarmLogRow
 
 inline constexpr char alarmLogHeader[] = "time_utc,alarm,event,value,threshold";
 
+// A value or threshold as the log writes it, and as the alarm command gets
+// it: "36.12", "35".
+QByteArray alarmFigureText(double value);
+
 // The row's text, without a line end.
 // Throws AppError (InvalidArgument) for a value or threshold that is not
 // finite, a name that is not letters only, or a time outside the years 1 to

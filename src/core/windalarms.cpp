@@ -50,6 +50,12 @@ WindAlarmMeasure windAlarmMeasure(WindAlarmKind kind)
     return WindAlarmMeasure::Seconds;
 }
 
+double windAlarmFigureInUnit(WindAlarmKind kind, double value, SpeedUnit unit)
+{
+    return windAlarmMeasure(kind) == WindAlarmMeasure::MetresPerSecond ? speedInUnit(value, unit)
+                                                                       : value;
+}
+
 WindAlarms::WindAlarms(const WindAlarmConfig &config)
     : m_config(config)
     , m_twoMinutes(WindStatistics::twoMinutesMs)

@@ -23,6 +23,9 @@ QString windAlarmName(WindAlarmKind kind);
 // the gust, degrees for the shift, seconds for the silence.
 enum class WindAlarmMeasure { MetresPerSecond, Degrees, Seconds };
 WindAlarmMeasure windAlarmMeasure(WindAlarmKind kind);
+// A value or threshold of the alarm as the user set it: speeds in the
+// section's unit, the others unchanged.
+double windAlarmFigureInUnit(WindAlarmKind kind, double value, SpeedUnit unit);
 
 struct WindAlarmEvent
 {
