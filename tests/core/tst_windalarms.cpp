@@ -10,10 +10,10 @@ namespace {
 
 // A stretch of the generated run: wind at 4 samples a second whose direction
 // turns evenly from fromDegrees to toDegrees, a silence, or the source
-// stopping.
+// stopping, or the sensor starting.
 struct Stretch
 {
-    enum class What { Wind, Silence, Stop };
+    enum class What { Wind, Silence, Stop, StartSensor };
     What what = What::Wind;
     qint64 ms = 0;
     double speed = 0;
@@ -45,19 +45,22 @@ Stretch stop()
 {
     return {Stretch::What::Stop};
 }
-
-// Thresholds in m/s, degrees and seconds; 0 leaves the alarm off.
-WindAlarmConfig alarmsOf(double meanAbove, double gustAbove, double shiftDegrees = 0,
-                         int shiftMinutes = 5, int noReadingSeconds = 0)
+Stretch startSensor()
 {
+    return {Stretch::What::StartSensor};
+}
+
+// Thresholds in m/s, degrees (of 5-minute periods) and seconds; 0 is off.
+WindAlarmConfig alarmsOf(double meanAbove, double gustAbove, double shiftDegrees = 0,
+                         int noReadingSeconds = 0)
+{
+    const auto on = [](double value) {
+        return value > 0 ? std::optional(value) : std::nullopt;
+    };
     WindAlarmConfig config;
-    if (meanAbove > 0)
-        config.meanAboveMetresPerSecond = meanAbove;
-    if (gustAbove > 0)
-        config.gustAboveMetresPerSecond = gustAbove;
-    if (shiftDegrees > 0)
-        config.shiftDegrees = shiftDegrees;
-    config.shiftMinutes = shiftMinutes;
+    config.meanAboveMetresPerSecond = on(meanAbove);
+    config.gustAboveMetresPerSecond = on(gustAbove);
+    config.shiftDegrees = on(shiftDegrees);
     if (noReadingSeconds > 0)
         config.noReadingSeconds = noReadingSeconds;
     return config;
@@ -109,6 +112,9 @@ QStringList eventsOf(const WindAlarmConfig &config, WindSource source, const Run
             break;
         case Stretch::What::Stop:
             record(alarms.sourceStopped(time));
+            break;
+        case Stretch::What::StartSensor:
+            record(alarms.sourceStarted(WindSource::Sensor, time));
             break;
         }
         time += stretch.ms;
@@ -182,14 +188,18 @@ void tst_WindAlarms::sampleRuns_data()
         << alarmsOf(0, 0, 30) << sensor << Run{wind(300, 0.3, 0), wind(300, 8, 90)}
         << QStringList{ticking};
     QTest::newRow("readings lost and back")
-        << alarmsOf(0, 0, 0, 5, 20) << sensor << Run{wind(30, 8), silence(30), wind(10, 8)}
+        << alarmsOf(0, 0, 0, 20) << sensor << Run{wind(30, 8), silence(30), wind(10, 8)}
         << QStringList{"raise NoReadingSeconds 50s 20.3/20.0",
                        "clear NoReadingSeconds 60s 30.3/20.0", ticking};
     QTest::newRow("stopping clears, and silence after it raises nothing")
-        << alarmsOf(10, 0, 0, 5, 20) << sensor << Run{wind(180, 12), stop(), silence(60)}
+        << alarmsOf(10, 0, 0, 20) << sensor << Run{wind(180, 12), stop(), silence(60)}
         << QStringList{"raise MeanAbove 79s 12.0/10.0", "clear MeanAbove 180s 12.0/10.0"};
     QTest::newRow("example mode raises nothing")
-        << alarmsOf(10, 0, 0, 5, 20) << example << Run{wind(180, 12), silence(30)} << QStringList{};
+        << alarmsOf(10, 0, 0, 20) << example << Run{wind(180, 12), silence(30)} << QStringList{};
+    // The sensor's 2-minute mean starts afresh, without the made-up wind.
+    QTest::newRow("example mode, then the sensor")
+        << alarmsOf(10, 0) << example << Run{wind(180, 12), stop(), startSensor(), wind(120, 12)}
+        << QStringList{"raise MeanAbove 259s 12.0/10.0", ticking};
     WindAlarmConfig tryingExampleMode = alarmsOf(10, 0);
     tryingExampleMode.exampleModeRaises = true;
     QTest::newRow("example mode raises when asked to")
