@@ -167,9 +167,22 @@ std::vector<RaisedWindAlarm> WindAlarms::raisedAlarms() const
     for (int i = 0; i < windAlarmKindCount; ++i) {
         const Alarm &alarm = m_alarms[i];
         if (alarm.raised)
-            raised.push_back({WindAlarmKind(i), alarm.raisedAtMs, alarm.value, alarm.threshold});
+            raised.push_back({WindAlarmKind(i), alarm.raisedAtMs, alarm.value, alarm.threshold,
+                              alarm.acknowledged});
     }
     return raised;
+}
+
+void WindAlarms::acknowledge(WindAlarmKind kind)
+{
+    Alarm &alarm = m_alarms[int(kind)];
+    alarm.acknowledged = alarm.raised;
+}
+
+void WindAlarms::acknowledgeAll()
+{
+    for (int i = 0; i < windAlarmKindCount; ++i)
+        acknowledge(WindAlarmKind(i));
 }
 
 void WindAlarms::resetStatistics()
@@ -265,6 +278,7 @@ void WindAlarms::raise(WindAlarmKind kind, double value, qint64 nowMs,
 {
     Alarm &alarm = m_alarms[int(kind)];
     alarm.raised = true;
+    alarm.acknowledged = false;
     alarm.raisedAtMs = nowMs;
     alarm.value = value;
     alarm.quietSinceMs.reset();
@@ -276,6 +290,7 @@ void WindAlarms::clear(WindAlarmKind kind, double value, qint64 nowMs,
 {
     Alarm &alarm = m_alarms[int(kind)];
     alarm.raised = false;
+    alarm.acknowledged = false;
     alarm.quietSinceMs.reset();
     events.push_back({kind, WindAlarmEvent::Change::Cleared, nowMs, value, alarm.threshold});
 }

@@ -51,6 +51,7 @@ struct RaisedWindAlarm
     // none has been seen since.
     double value = 0;
     double threshold = 0;
+    bool acknowledged = false;
 };
 
 // The wind alarms' rules, on the same statistics the history window shows.
@@ -100,6 +101,11 @@ public:
     bool isRaised(WindAlarmKind kind) const { return m_alarms[int(kind)].raised; }
     std::vector<RaisedWindAlarm> raisedAlarms() const;
 
+    // The user has seen the alarm: it stays raised, acknowledged until it
+    // clears. An alarm that is not raised is left as it is.
+    void acknowledge(WindAlarmKind kind);
+    void acknowledgeAll();
+
 private:
     struct Alarm
     {
@@ -109,6 +115,7 @@ private:
         // The shift clears within the limit, the speeds only below it.
         bool clearsAtLimit = false;
         bool raised = false;
+        bool acknowledged = false;
         qint64 raisedAtMs = 0;
         double value = 0;
         std::optional<qint64> quietSinceMs;

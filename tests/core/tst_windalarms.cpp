@@ -137,6 +137,7 @@ class tst_WindAlarms : public QObject
 private slots:
     void sampleRuns_data();
     void sampleRuns();
+    void acknowledgedForOneEpisode();
 };
 
 void tst_WindAlarms::sampleRuns_data()
@@ -215,6 +216,20 @@ void tst_WindAlarms::sampleRuns()
     QFETCH(QStringList, expected);
 
     QCOMPARE(eventsOf(config, source, run), expected);
+}
+
+void tst_WindAlarms::acknowledgedForOneEpisode()
+{
+    WindAlarms alarms(alarmsOf(0, 0, 0, 20));
+    alarms.sourceStarted(WindSource::Sensor, 0);
+    alarms.evaluate(20000);
+    alarms.acknowledgeAll();
+    QCOMPARE(alarms.raisedAlarms().size(), 1u);
+    QVERIFY(alarms.raisedAlarms()[0].acknowledged);
+    alarms.addSample({21000, 90, 5});
+    alarms.evaluate(41000);
+    QCOMPARE(alarms.raisedAlarms().size(), 1u);
+    QVERIFY(!alarms.raisedAlarms()[0].acknowledged);
 }
 
 QTEST_APPLESS_MAIN(tst_WindAlarms)
