@@ -229,16 +229,14 @@ WindAlarmSettings readWindAlarmSettings(const SettingsFile &file)
         if (!text)
             return std::optional<double>();
         const std::optional<double> value = positiveNumber(*text, HighestSpeedThreshold);
-        if (value && !unitUsable)
-            return std::optional<double>();
-        if (!value) {
+        if (!value)
             section.report(key, *text,
                            QStringLiteral("is not a speed above 0 and up to %1, written with "
                                           "a point")
                                .arg(HighestSpeedThreshold),
                            off);
+        if (!value || !unitUsable)
             return std::optional<double>();
-        }
         return std::optional<double>(toMetresPerSecond(*value, config.unit));
     };
     config.meanAboveMetresPerSecond = readSpeed(KeyMeanAbove, QStringLiteral("mean speed"));
@@ -265,7 +263,7 @@ WindAlarmSettings readWindAlarmSettings(const SettingsFile &file)
                                .arg(LongestShiftMinutes),
                            shiftOff);
             shiftUsable = false;
-        } else if (!degrees) {
+        } else if (!section.has(KeyShiftDegrees)) {
             section.report(KeyShiftMinutes, *minutes,
                            QStringLiteral("has no %1 beside it").arg(KeyShiftDegrees), shiftOff);
         } else {
