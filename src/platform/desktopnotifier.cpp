@@ -16,7 +16,8 @@ const QString ObjectPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString AcknowledgeAction = QStringLiteral("acknowledge");
 // Clicking the notification itself.
 const QString DefaultAction = QStringLiteral("default");
-// The specification's urgency levels are bytes: 0 low, 1 normal, 2 critical.
+// The notification service takes the urgency as a byte: 0 low, 1 normal, 2
+// critical.
 constexpr uchar CriticalUrgency = 2;
 
 } // namespace
