@@ -10,6 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
+# The notification tests start a message bus of their own.
+test_packages=(dbus-daemon)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
 package_packages=(dpkg-dev file)
@@ -111,13 +113,13 @@ run)
     exec ./build/wind-condition
     ;;
 test)
-    install_missing
+    install_missing "${test_packages[@]}"
     build
     cd build
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
     ;;
 sanitize)
-    install_missing
+    install_missing "${test_packages[@]}"
     sanitize
     ;;
 fuzz)

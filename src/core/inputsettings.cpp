@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "inputsettings.h"
+#include "core/inputsettings.h"
 
 #include "core/apperror.h"
 

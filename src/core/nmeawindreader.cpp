@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "nmeawindreader.h"
+#include "core/nmeawindreader.h"
 
 #include "core/nmeasentence.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "nmeawindsentence.h"
+#include "core/nmeawindsentence.h"
 
 #include <QVarLengthArray>
 

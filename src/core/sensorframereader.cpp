@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sensorframereader.h"
+#include "core/sensorframereader.h"
 
 #include "core/apperror.h"
 #include "core/sensorframe.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "winddisplay.h"
+#include "core/winddisplay.h"
 
 #include "core/beaufort.h"
 #include "core/numberformat.h"
