@@ -142,6 +142,19 @@ QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const
     return entry < 0 ? QByteArray() : lines[entry].value.left(IniMaxValueLength);
 }
 
+QList<std::pair<QByteArray, QByteArray>> iniSectionEntries(const QByteArray &file,
+                                                           const QByteArray &section)
+{
+    const QList<Line> lines = splitLines(file);
+    const SectionSpan span = findSection(lines, section);
+    QList<std::pair<QByteArray, QByteArray>> entries;
+    for (qsizetype i = span.header + 1; span.header >= 0 && i < span.end; ++i) {
+        if (lines[i].kind == LineKind::Entry)
+            entries.append({lines[i].name, lines[i].value.left(IniMaxValueLength)});
+    }
+    return entries;
+}
+
 QByteArray iniWriteValue(const QByteArray &file, const QByteArray &section, const QByteArray &key,
                          const QByteArray &value)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+
+#include <utility>
 
 // The settings file's format, worked on its bytes (8-bit text). Sections are
 // lines "[name]", entries lines "key=value", comments lines starting with ';'.
@@ -15,6 +18,12 @@ constexpr int IniMaxValueLength = 254;
 // The value of the first entry of key in the first section named section,
 // cut to IniMaxValueLength characters; empty when there is none.
 QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const QByteArray &key);
+
+// Every entry of the first section named section, in the file's order, keys
+// as spelt there and values cut as iniReadValue cuts them; empty when there
+// is no such section. For sections that are read only and check their keys.
+QList<std::pair<QByteArray, QByteArray>> iniSectionEntries(const QByteArray &file,
+                                                           const QByteArray &section);
 
 // The file with key set to value: the entry is replaced in place in the first
 // section of that name; a missing key is added after the last entry of that

@@ -116,6 +116,14 @@ QString SettingsFile::readKey(const QString &section, const QString &key) const
         iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
 }
 
+QList<std::pair<QString, QString>> SettingsFile::readSection(const QString &section) const
+{
+    QList<std::pair<QString, QString>> entries;
+    for (const auto &[key, value] : iniSectionEntries(readFile(m_path), toFileText(section)))
+        entries.append({QString::fromLatin1(key), QString::fromLatin1(value)});
+    return entries;
+}
+
 void SettingsFile::writeKey(const QString &section, const QString &key, const QString &value)
 {
     const QByteArray before = readFile(m_path);

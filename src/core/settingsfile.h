@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The settings file: owns its path and the flag that marks a file created
 // during this start. Every change to the file replaces it atomically, so a
@@ -51,6 +54,9 @@ public:
     // the key is missing. Throws AppError (FileError) when an existing file
     // cannot be read.
     QString readKey(const QString &section, const QString &key) const;
+    // Every key and value of the section, in the file's order; empty when
+    // the file or the section is missing. Throws as readKey() does.
+    QList<std::pair<QString, QString>> readSection(const QString &section) const;
     // Throws AppError: FileError when the file cannot be replaced,
     // InvalidArgument for text that the file's 8-bit lines cannot hold.
     void writeKey(const QString &section, const QString &key, const QString &value);
