@@ -2,6 +2,7 @@
 #include "errorguard.h"
 #include "historyaddon.h"
 #include "messages.h"
+#include "mqttsharing.h"
 #include "windsharing.h"
 #include "windwindow.h"
 
@@ -80,6 +81,18 @@ int main(int argc, char *argv[])
     if (!sharingProblem.isEmpty()) {
         QTimer::singleShot(0, &window, [&window, sharingProblem] {
             showMessage(&window, applicationTitle(), sharingProblem, MessageIcon::Error);
+        });
+    }
+    MqttSharing mqtt(settings, window, history.recorder());
+    QObject::connect(&mqtt, &MqttSharing::statusChanged, &history.historyWindow(),
+                     &HistoryWindow::setMqttStatus);
+    QObject::connect(&mqtt, &MqttSharing::problem, &window, [&window](const QString &text) {
+        showMessageWithoutWaiting(&window, applicationTitle(), text, MessageIcon::Error);
+    });
+    const QString mqttProblem = mqtt.start();
+    if (!mqttProblem.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, mqttProblem] {
+            showMessageWithoutWaiting(&window, applicationTitle(), mqttProblem, MessageIcon::Error);
         });
     }
     if (request.openHistory)
