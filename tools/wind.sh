@@ -9,7 +9,10 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libmosquitto-dev fonts-liberation)
+# The MQTT tests and the benchmark start a broker of their own, read it with
+# mosquitto_sub and make their TLS certificates with openssl.
+test_packages=(mosquitto mosquitto-clients openssl)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings)
 package_packages=(dpkg-dev file)
@@ -105,13 +108,13 @@ run)
     exec ./build/wind-condition
     ;;
 test)
-    install_missing
+    install_missing "${test_packages[@]}"
     build
     cd build
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
     ;;
 sanitize)
-    install_missing
+    install_missing "${test_packages[@]}"
     sanitize
     ;;
 fuzz)
@@ -119,7 +122,7 @@ fuzz)
     fuzz "${2:-60}"
     ;;
 bench)
-    install_missing
+    install_missing "${test_packages[@]}"
     build ON
     QT_QPA_PLATFORM=offscreen ./build/wind-bench
     ;;
