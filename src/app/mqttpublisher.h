@@ -32,11 +32,13 @@ public:
                   UtcClock utcClock, QObject *parent = nullptr);
 
     void sampleAccepted(const WindSample &sample, WindSource source);
-    // No reading has been accepted for a while although one was expected.
-    void readingsStale();
 
     // State messages handed to the sink since the start.
     qint64 sentCount() const { return m_sent; }
+
+public slots:
+    // No reading has been accepted for a while although one was expected.
+    void readingsStale();
 
 private:
     struct Pending
