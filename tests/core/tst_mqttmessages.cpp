@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/mqttmessages.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
@@ -39,7 +38,6 @@ private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void stateMessage_data();
     void stateMessage();
-    void discoveryConfigs_data();
     void discoveryConfigs();
 };
 
@@ -102,73 +100,37 @@ void tst_MqttMessages::stateMessage()
     QCOMPARE(fields.join(u' '), expected);
 }
 
-void tst_MqttMessages::discoveryConfigs_data()
-{
-    QTest::addColumn<QString>("objectId");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("deviceClass");
-    QTest::addColumn<QString>("stateClass");
-    QTest::addColumn<QString>("unit");
-
-    QTest::newRow("speed") << "speed"
-                           << "speed_ms"
-                           << "wind_speed"
-                           << "measurement"
-                           << "m/s";
-    QTest::newRow("direction") << "direction"
-                               << "direction_deg"
-                               << "wind_direction"
-                               << "measurement_angle"
-                               << "°";
-    QTest::newRow("mean speed") << "mean10_speed"
-                                << "mean10_speed_ms"
-                                << "wind_speed"
-                                << "measurement"
-                                << "m/s";
-    QTest::newRow("mean direction") << "mean10_direction"
-                                    << "mean10_direction_deg"
-                                    << "wind_direction"
-                                    << "measurement_angle"
-                                    << "°";
-    QTest::newRow("gust") << "gust10"
-                          << "gust10_ms"
-                          << "wind_speed"
-                          << "measurement"
-                          << "m/s";
-    QTest::newRow("Beaufort, the display's own scale") << "beaufort"
-                                                       << "beaufort"
-                                                       << ""
-                                                       << "measurement"
-                                                       << "";
-}
-
 void tst_MqttMessages::discoveryConfigs()
 {
-    QFETCH(QString, objectId);
-    QFETCH(QString, field);
-    QFETCH(QString, deviceClass);
-    QFETCH(QString, stateClass);
-    QFETCH(QString, unit);
     // Characters a discovery topic does not allow become '_'.
-    const QList<MqttDiscoveryConfig> configs
-        = mqttDiscoveryConfigs(QStringLiteral("site/mast 2.b"), QStringLiteral("ha"), "1.0");
-    QCOMPARE(configs.size(), 6);
-    const auto found = std::find_if(configs.cbegin(), configs.cend(), [&](const auto &config) {
-        return config.topic == "ha/sensor/site_mast_2_b/" + objectId.toUtf8() + "/config";
-    });
-    QVERIFY(found != configs.cend());
-    const QJsonObject config = QJsonDocument::fromJson(found->payload).object();
-    QCOMPARE(config.value(QLatin1String("state_topic")).toString(), "site/mast 2.b/state");
-    QCOMPARE(config.value(QLatin1String("availability_topic")).toString(),
-             "site/mast 2.b/availability");
-    QCOMPARE(config.value(QLatin1String("value_template")).toString(),
-             "{{ value_json." + field + " }}");
-    QCOMPARE(config.value(QLatin1String("unique_id")).toString(), "site_mast_2_b_" + objectId);
-    QCOMPARE(config.value(QLatin1String("device_class")).toString(), deviceClass);
-    QCOMPARE(config.value(QLatin1String("state_class")).toString(), stateClass);
-    QCOMPARE(config.value(QLatin1String("unit_of_measurement")).toString(), unit);
-    QCOMPARE(config.value(QLatin1String("device")).toObject().value("identifiers").toArray(),
-             QJsonArray{"site_mast_2_b"});
+    const QString prefix = QStringLiteral("ha/sensor/site_mast_2_b/");
+    QStringList described; // sensor, field, device class, state class, unit
+    for (const MqttDiscoveryConfig &config : mqttDiscoveryConfigs("site/mast 2.b", "ha", "1.0")) {
+        const QString topic = QString::fromUtf8(config.topic);
+        QVERIFY2(topic.startsWith(prefix) && topic.endsWith("/config"), qPrintable(topic));
+        const QString sensor = topic.mid(prefix.size()).chopped(7);
+        const QJsonObject o = QJsonDocument::fromJson(config.payload).object();
+        QCOMPARE(o["unique_id"].toString(), "site_mast_2_b_" + sensor);
+        QCOMPARE(o["state_topic"].toString(), "site/mast 2.b/state");
+        QCOMPARE(o["availability_topic"].toString(), "site/mast 2.b/availability");
+        QCOMPARE(o["device"]["identifiers"][0].toString(), "site_mast_2_b");
+        QVERIFY(o["value_template"].toString().startsWith("{{ value_json."));
+        described << QStringList{sensor, o["value_template"].toString().mid(14).chopped(3),
+                                 o["device_class"].toString(), o["state_class"].toString(),
+                                 o["unit_of_measurement"].toString()}
+                         .join(u' ');
+    }
+    QCOMPARE(described,
+             (QStringList{
+                 "speed speed_ms wind_speed measurement m/s",
+                 "direction direction_deg wind_direction measurement_angle °",
+                 "mean10_speed mean10_speed_ms wind_speed measurement m/s",
+                 "mean10_direction mean10_direction_deg wind_direction "
+                 "measurement_angle °",
+                 "gust10 gust10_ms wind_speed measurement m/s",
+                 // The display's own scale of tenths: no device class.
+                 "beaufort beaufort  measurement ",
+             }));
 }
 
 QTEST_GUILESS_MAIN(tst_MqttMessages)
