@@ -9,9 +9,11 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
-# The notification tests start a message bus of their own.
-test_packages=(dbus-daemon)
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libmosquitto-dev fonts-liberation)
+# The notification tests start a message bus of their own; the MQTT tests and
+# the benchmark start a broker of their own, read it with mosquitto_sub and
+# make their TLS certificates with openssl.
+test_packages=(dbus-daemon mosquitto mosquitto-clients openssl)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
 package_packages=(dpkg-dev file)
@@ -127,7 +129,7 @@ fuzz)
     fuzz "${2:-60}"
     ;;
 bench)
-    install_missing
+    install_missing "${test_packages[@]}"
     build ON
     QT_QPA_PLATFORM=offscreen ./build/wind-bench
     ;;

@@ -199,6 +199,13 @@ QWidget *HistoryWindow::buildLinkHealth()
     m_staleMark.label->setAlignment(Qt::AlignCenter);
     m_staleMark.label->setAutoFillBackground(true);
     grid->addWidget(m_staleMark.label, 2, 2, 1, 2);
+    m_mqtt = makeFigure(QStringLiteral("MQTT"),
+                        QStringLiteral("The connection to the MQTT broker that the wind is "
+                                       "published to: connected, or when it is tried again and "
+                                       "why it failed."));
+    m_mqtt.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_mqtt.label->hide();
+    grid->addWidget(m_mqtt.label, 3, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return box;
@@ -209,6 +216,13 @@ void HistoryWindow::showAndRaise()
     show();
     raise();
     activateWindow();
+}
+
+void HistoryWindow::setMqttStatus(const QString &status)
+{
+    const QString prefix = QStringLiteral("MQTT: ");
+    setFigure(m_mqtt, status, status.startsWith(prefix) ? status.mid(prefix.size()) : status);
+    m_mqtt.label->setVisible(!status.isEmpty());
 }
 
 int HistoryWindow::spanMinutes() const

@@ -40,6 +40,11 @@ public:
     // a second while the window is shown.
     void refresh();
 
+    // The MQTT connection's state, as a line of the link's health: "MQTT:
+    // connected", "MQTT: retrying in 8 s: connection refused". Hidden until
+    // first set.
+    void setMqttStatus(const QString &status);
+
     // The span the plots show, in minutes: 10, 30 or 60.
     int spanMinutes() const;
     void setSpanMinutes(int minutes);
@@ -94,4 +99,5 @@ private:
     Figure m_frameRate; // samples a second over the last minute
     Figure m_sinceLastSample; // seconds
     Figure m_staleMark; // STALE, or fresh
+    Figure m_mqtt; // the MQTT connection: connected, or when it is tried again and why
 };

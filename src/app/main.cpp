@@ -2,6 +2,7 @@
 #include "errorguard.h"
 #include "historyaddon.h"
 #include "messages.h"
+#include "mqttsharing.h"
 #include "windinput.h"
 #include "windsharing.h"
 #include "windwindow.h"
@@ -86,6 +87,13 @@ int main(int argc, char *argv[])
     tellOnce(input.readSettings());
     WindSharing sharing(settings, window);
     tellOnce(sharing.start());
+    MqttSharing mqtt(settings, window, history.recorder());
+    QObject::connect(&mqtt, &MqttSharing::statusChanged, &history.historyWindow(),
+                     &HistoryWindow::setMqttStatus);
+    QObject::connect(&mqtt, &MqttSharing::problem, &window, [&window](const QString &text) {
+        showMessageWithoutWaiting(&window, applicationTitle(), text, MessageIcon::Error);
+    });
+    tellOnce(mqtt.start());
     if (request.openHistory)
         history.historyWindow().showAndRaise();
     return app.exec();

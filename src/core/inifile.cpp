@@ -142,18 +142,17 @@ QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const
     return entry < 0 ? QByteArray() : lines[entry].value.left(IniMaxValueLength);
 }
 
-QList<QByteArray> iniSectionKeys(const QByteArray &file, const QByteArray &section)
+QList<std::pair<QByteArray, QByteArray>> iniSectionEntries(const QByteArray &file,
+                                                           const QByteArray &section)
 {
     const QList<Line> lines = splitLines(file);
     const SectionSpan span = findSection(lines, section);
-    QList<QByteArray> keys;
-    if (span.header < 0)
-        return keys;
-    for (qsizetype i = span.header + 1; i < span.end; ++i) {
+    QList<std::pair<QByteArray, QByteArray>> entries;
+    for (qsizetype i = span.header + 1; span.header >= 0 && i < span.end; ++i) {
         if (lines[i].kind == LineKind::Entry)
-            keys.append(lines[i].name);
+            entries.append({lines[i].name, lines[i].value.left(IniMaxValueLength)});
     }
-    return keys;
+    return entries;
 }
 
 QByteArray iniWriteValue(const QByteArray &file, const QByteArray &section, const QByteArray &key,

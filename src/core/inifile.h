@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <utility>
+
 // The settings file's format, worked on its bytes (8-bit text). Sections are
 // lines "[name]", entries lines "key=value", comments lines starting with ';'.
 // Section and key names match without regard to letter case; blanks around
@@ -17,10 +19,11 @@ constexpr int IniMaxValueLength = 254;
 // cut to IniMaxValueLength characters; empty when there is none.
 QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const QByteArray &key);
 
-// The keys of the entries of the first section named section, spelt as the
-// file spells them, in the file's order, repeats included; empty when there
-// is no such section.
-QList<QByteArray> iniSectionKeys(const QByteArray &file, const QByteArray &section);
+// Every entry of the first section named section, in the file's order, keys
+// as spelt there and values cut as iniReadValue cuts them; empty when there
+// is no such section. For sections that are read only and check their keys.
+QList<std::pair<QByteArray, QByteArray>> iniSectionEntries(const QByteArray &file,
+                                                           const QByteArray &section);
 
 // The file with key set to value: the entry is replaced in place in the first
 // section of that name; a missing key is added after the last entry of that

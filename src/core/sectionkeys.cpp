@@ -9,7 +9,7 @@
 void checkSectionKeys(const SettingsFile &file, const QString &section, const QStringList &keys)
 {
     const QString path = QDir::toNativeSeparators(file.path());
-    for (const QString &written : file.readKeys(section)) {
+    for (const auto &[written, value] : file.readSection(section)) {
         const auto known = std::find_if(keys.begin(), keys.end(), [&written](const QString &key) {
             return key.compare(written, Qt::CaseInsensitive) == 0;
         });
@@ -19,7 +19,7 @@ void checkSectionKeys(const SettingsFile &file, const QString &section, const QS
                                           "is not one of that section's keys, which are %4.")
                                .arg(written, section, path, keys.join(QStringLiteral(", "))));
         // The first entry of a key is the one the readers use.
-        if (file.readKey(section, *known).isEmpty())
+        if (file.readKey(section, *known).trimmed().isEmpty())
             throw AppError(AppError::Kind::InvalidArgument,
                            QStringLiteral("The setting \"%1\" in section [%2] of the settings file "
                                           "%3 has an empty value (\"\"). Give it a value, or "

@@ -116,12 +116,12 @@ QString SettingsFile::readKey(const QString &section, const QString &key) const
         iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
 }
 
-QStringList SettingsFile::readKeys(const QString &section) const
+QList<std::pair<QString, QString>> SettingsFile::readSection(const QString &section) const
 {
-    QStringList keys;
-    for (const QByteArray &key : iniSectionKeys(readFile(m_path), toFileText(section)))
-        keys.append(QString::fromLatin1(key));
-    return keys;
+    QList<std::pair<QString, QString>> entries;
+    for (const auto &[key, value] : iniSectionEntries(readFile(m_path), toFileText(section)))
+        entries.append({QString::fromLatin1(key), QString::fromLatin1(value)});
+    return entries;
 }
 
 void SettingsFile::writeKey(const QString &section, const QString &key, const QString &value)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 // The settings file: owns its path and the flag that marks a file created
 // during this start. Every change to the file replaces it atomically, so a
@@ -52,10 +55,9 @@ public:
     // the key is missing. Throws AppError (FileError) when an existing file
     // cannot be read.
     QString readKey(const QString &section, const QString &key) const;
-    // The keys of the section's entries as the file spells them, in its
-    // order; empty when the file or the section is missing. Throws as
-    // readKey() does.
-    QStringList readKeys(const QString &section) const;
+    // Every key and value of the section, in the file's order; empty when
+    // the file or the section is missing. Throws as readKey() does.
+    QList<std::pair<QString, QString>> readSection(const QString &section) const;
     // Throws AppError: FileError when the file cannot be replaced,
     // InvalidArgument for text that the file's 8-bit lines cannot hold.
     void writeKey(const QString &section, const QString &key, const QString &value);

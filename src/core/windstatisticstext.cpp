@@ -13,13 +13,17 @@
 namespace {
 const char *const CompassPoints[16] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
                                        "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
+} // namespace
 
-// Whole degrees in [0, 360): 359.6 rounds to 360, which is north again.
-int wholeDegrees(double degrees)
+int wholeCompassDegrees(double degrees)
 {
     return int(wrappedDegrees(degrees, 0));
 }
-} // namespace
+
+qint64 coveragePercent(const WindPeriodStatistics &period)
+{
+    return period.lengthMs() > 0 ? period.coveredMs * 100 / period.lengthMs() : 0;
+}
 
 QString sixteenPointCompass(double degrees)
 {
@@ -60,8 +64,7 @@ QString unitSymbol(SpeedUnit unit)
 
 QString coverageFigure(const WindPeriodStatistics &period, const QLocale &locale)
 {
-    const qint64 percent = period.lengthMs() > 0 ? period.coveredMs * 100 / period.lengthMs() : 0;
-    return formatWhole(double(percent), locale) + QStringLiteral(" %");
+    return formatWhole(double(coveragePercent(period)), locale) + QStringLiteral(" %");
 }
 
 QString notShownFigure()
@@ -75,7 +78,7 @@ QString directionFigure(const WindPeriodStatistics &period, const QLocale &local
         return QStringLiteral("Calm");
     if (!period.meanDirection)
         return notShownFigure();
-    return locale.toString(wholeDegrees(*period.meanDirection)) + QStringLiteral("° ")
+    return locale.toString(wholeCompassDegrees(*period.meanDirection)) + QStringLiteral("° ")
         + sixteenPointCompass(*period.meanDirection);
 }
 
@@ -86,7 +89,7 @@ QString spokenDirection(const WindPeriodStatistics &period, const QLocale &local
     if (!period.meanDirection)
         return QStringLiteral("variable: the directions cancel out");
     return QStringLiteral("%1 degrees, %2")
-        .arg(locale.toString(wholeDegrees(*period.meanDirection)),
+        .arg(locale.toString(wholeCompassDegrees(*period.meanDirection)),
              sixteenPointCompass(*period.meanDirection));
 }
 

@@ -17,6 +17,14 @@ struct WindPeriodStatistics;
 // 11.25°. Any finite angle is brought into [0, 360) first.
 QString sixteenPointCompass(double degrees);
 
+// A mean direction in whole degrees in [0, 360): 359.6 rounds to 360, which
+// is north again and reads 0.
+int wholeCompassDegrees(double degrees);
+
+// The covered share of the period in whole percent, rounded down so that a
+// period just short of the 66 % it needs never reads 66.
+qint64 coveragePercent(const WindPeriodStatistics &period);
+
 // A speed in m/s converted to the unit, one decimal: "23.4".
 QString speedFigure(double metresPerSecond, SpeedUnit unit, const QLocale &locale);
 // The unit as a screen reader should say it: "kilometres per hour".
@@ -24,8 +32,7 @@ QString spokenUnit(SpeedUnit unit);
 // The unit as the window prints it: "km/h".
 QString unitSymbol(SpeedUnit unit);
 
-// The covered share of the period in whole percent, rounded down so that a
-// period just short of the 66 % it needs never reads 66: "65 %".
+// The covered share as coveragePercent() counts it: "65 %".
 QString coverageFigure(const WindPeriodStatistics &period, const QLocale &locale);
 
 // What the window shows for a figure of a period that is covered too little.

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/mqttsettings.h"
+#include "platform/mqttclient.h"
+
+#include <QObject>
+#include <QString>
+
+class MqttPublisher;
+class QTimer;
+class SettingsFile;
+class WindRecorder;
+class WindWindow;
+
+// Publishes the wind to an MQTT broker when the settings file's [MQTT]
+// section asks for it: the section is read once at start and never written,
+// the client connects (and keeps trying, without ever holding up the
+// display), and every reading the window accepts becomes a state message
+// carrying the recorder's 10-minute statistics. Without the section nothing
+// is opened.
+class MqttSharing : public QObject
+{
+    Q_OBJECT
+
+public:
+    MqttSharing(const SettingsFile &settings, WindWindow &window, WindRecorder &recorder,
+                QObject *parent = nullptr);
+    // Publishes "offline" and disconnects, waiting two seconds at most.
+    ~MqttSharing() override;
+
+    // Reads the section and starts the client. Returns what the user must be
+    // told once when the section or a file it names cannot be used, naming
+    // the key, the value and the settings file; empty when all is well. The
+    // display goes on either way.
+    QString start();
+
+    MqttClient *client() const { return m_client; }
+    MqttPublisher *publisher() const { return m_publisher; }
+    const MqttConfig &config() const { return m_config; }
+    // "MQTT: connected", "MQTT: retrying in 8 s: connection refused"; empty
+    // while MQTT is off.
+    QString status() const { return m_status; }
+
+signals:
+    void statusChanged(const QString &status);
+    // Said once for the first failure, and once more for a refused password
+    // or certificate; later outages show in the status alone.
+    void problem(const QString &message);
+
+private:
+    void wireWindow();
+    void connectionFailed(const MqttFailure &failure);
+    void showStatus();
+    QString brokerName() const;
+
+    const SettingsFile &m_settings;
+    WindWindow &m_window;
+    WindRecorder &m_recorder;
+    MqttConfig m_config;
+    MqttClient *m_client = nullptr;
+    MqttPublisher *m_publisher = nullptr;
+    // Restarted by each reading while listening; when it fires the readings
+    // are stale.
+    // Counts the seconds to the next attempt down, once a second.
+    QTimer *m_countdownTimer = nullptr;
+    std::optional<MqttFailure> m_failure; // the last one, while not connected
+    qint64 m_retryAtMs = 0;
+    QString m_status;
+    QString m_lastLoggedReason;
+    bool m_failureTold = false;
+    bool m_credentialsTold = false;
+    bool m_certificateTold = false;
+};

@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+#include "mqttmessages.h"
+
+#include "core/apperror.h"
+#include "core/beaufort.h"
+#include "core/numberformat.h"
+#include "core/utctime.h"
+#include "core/winddisplay.h"
+#include "core/windspeed.h"
+#include "core/windstatisticstext.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+namespace {
+
+// The number a readout shows, read back: the display writes and reads its
+// readouts the same way, so the published value is the one on screen. The
+// C locale only picks the decimal point; the rounding is the display's.
+double oneDecimalAsShown(double value)
+{
+    const QLocale c = QLocale::c();
+    return readShownNumber(formatOneDecimal(value, c), c) + 0.0;
+}
+
+double twoDecimals(double value)
+{
+    return QString::number(checkedFloat(value), 'f', 2).toDouble() + 0.0;
+}
+
+struct Sensor
+{
+    const char *objectId;
+    const char *name;
+    const char *field; // in the state message
+    const char *deviceClass; // none for Beaufort: the display's own scale of tenths
+    const char *stateClass;
+    const char *unit;
+    int precision;
+};
+
+// Speeds in m/s: Home Assistant converts wind_speed sensors to the unit each
+// user prefers. Directions must use measurement_angle, which makes its
+// long-term statistics average angles as angles (350 and 10 give 0, not 180).
+const Sensor Sensors[] = {
+    {"speed", "Wind speed", "speed_ms", "wind_speed", "measurement", "m/s", 1},
+    {"direction", "Wind direction", "direction_deg", "wind_direction", "measurement_angle", "°", 0},
+    {"mean10_speed", "Mean wind speed (10 min)", "mean10_speed_ms", "wind_speed", "measurement",
+     "m/s", 1},
+    {"mean10_direction", "Mean wind direction (10 min)", "mean10_direction_deg", "wind_direction",
+     "measurement_angle", "°", 0},
+    {"gust10", "Gust (10 min)", "gust10_ms", "wind_speed", "measurement", "m/s", 1},
+    {"beaufort", "Beaufort", "beaufort", nullptr, "measurement", nullptr, 1},
+};
+
+QByteArray compact(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+QByteArray mqttStateTopic(const QString &topicPrefix)
+{
+    return (topicPrefix + QStringLiteral("/state")).toUtf8();
+}
+
+QByteArray mqttAvailabilityTopic(const QString &topicPrefix)
+{
+    return (topicPrefix + QStringLiteral("/availability")).toUtf8();
+}
+
+QByteArray mqttStateMessage(const MqttState &state)
+{
+    QByteArray time;
+    appendUtcTimestamp(time, state.utcMs);
+    QJsonObject object{
+        {QStringLiteral("time_utc"), QString::fromLatin1(time)},
+        {QStringLiteral("source"),
+         state.source == WindSource::ExampleMode ? QStringLiteral("example")
+                                                 : QStringLiteral("sensor")},
+    };
+    const auto set = [&object](const char *field, std::optional<double> value) {
+        object.insert(QLatin1String(field), value ? QJsonValue(*value) : QJsonValue());
+    };
+
+    std::optional<double> direction, speed, kmh, knots, beaufort;
+    if (const auto &reading = state.reading) {
+        // What the window shows for the reading, worked out as it does.
+        const WindDisplay shown
+            = windDisplay(reading->directionDegrees, reading->speedMetresPerSecond, QLocale::c());
+        if (shown.failure)
+            throw *shown.failure;
+        direction = *shown.shownDegrees + 0.0; // -0 is published as 0
+        speed = twoDecimals(reading->speedMetresPerSecond);
+        kmh = shown.kmhText->toDouble();
+        knots = shown.knotsText->toDouble();
+        beaufort = *shown.beaufort;
+    }
+    set("direction_deg", direction);
+    set("speed_ms", speed);
+    set("speed_kmh", kmh);
+    set("speed_kn", knots);
+    set("beaufort", beaufort);
+
+    const WindPeriodStatistics &ten = state.tenMinutes;
+    const bool covered = ten.isCovered() && ten.sampleCount > 0;
+    std::optional<double> meanSpeed, meanDirection, gust;
+    if (covered) {
+        meanSpeed = oneDecimalAsShown(ten.meanSpeed);
+        if (ten.meanDirection)
+            meanDirection = wholeCompassDegrees(*ten.meanDirection);
+        if (ten.gust)
+            gust = oneDecimalAsShown(*ten.gust);
+    }
+    set("mean10_speed_ms", meanSpeed);
+    set("mean10_direction_deg", meanDirection);
+    set("gust10_ms", gust);
+    set("coverage10_percent", double(coveragePercent(ten)));
+    return compact(object);
+}
+
+QString mqttNodeId(const QString &topicPrefix)
+{
+    QString id = topicPrefix;
+    for (QChar &c : id) {
+        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
+            || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-';
+        if (!plain)
+            c = u'_';
+    }
+    return id;
+}
+
+QList<MqttDiscoveryConfig> mqttDiscoveryConfigs(const QString &topicPrefix,
+                                                const QString &discoveryPrefix,
+                                                const QString &softwareVersion)
+{
+    const QString nodeId = mqttNodeId(topicPrefix);
+    const QString stateTopic = QString::fromUtf8(mqttStateTopic(topicPrefix));
+    const QString availabilityTopic = QString::fromUtf8(mqttAvailabilityTopic(topicPrefix));
+    const QString application = QStringLiteral("Wind Condition");
+    const QJsonObject device{
+        {QStringLiteral("identifiers"), QJsonArray{nodeId}},
+        {QStringLiteral("name"),
+         application + u' ' + topicPrefix.section(u'/', -1, -1, QString::SectionSkipEmpty)},
+        {QStringLiteral("model"), application},
+        {QStringLiteral("sw_version"), softwareVersion},
+    };
+    const QJsonObject origin{
+        {QStringLiteral("name"), application},
+        {QStringLiteral("sw_version"), softwareVersion},
+    };
+
+    QList<MqttDiscoveryConfig> configs;
+    for (const Sensor &sensor : Sensors) {
+        const QString objectId = QLatin1String(sensor.objectId);
+        QJsonObject config{
+            {QStringLiteral("name"), QLatin1String(sensor.name)},
+            {QStringLiteral("unique_id"), nodeId + u'_' + objectId},
+            {QStringLiteral("state_topic"), stateTopic},
+            // A null field renders None, which Home Assistant shows as
+            // unknown: stale readings, a calm mean direction.
+            {QStringLiteral("value_template"),
+             QStringLiteral("{{ value_json.%1 }}").arg(QLatin1String(sensor.field))},
+            {QStringLiteral("state_class"), QLatin1String(sensor.stateClass)},
+            {QStringLiteral("suggested_display_precision"), sensor.precision},
+            {QStringLiteral("availability_topic"), availabilityTopic},
+            {QStringLiteral("payload_available"), QLatin1String(MqttOnline)},
+            {QStringLiteral("payload_not_available"), QLatin1String(MqttOffline)},
+            {QStringLiteral("device"), device},
+            {QStringLiteral("origin"), origin},
+        };
+        if (sensor.deviceClass)
+            config.insert(QStringLiteral("device_class"), QLatin1String(sensor.deviceClass));
+        if (sensor.unit)
+            config.insert(QStringLiteral("unit_of_measurement"), QString::fromUtf8(sensor.unit));
+        configs.append({(QStringList{discoveryPrefix, QStringLiteral("sensor"), nodeId, objectId,
+                                     QStringLiteral("config")})
+                            .join(u'/')
+                            .toUtf8(),
+                        compact(config)});
+    }
+    return configs;
+}
