@@ -143,6 +143,7 @@ private slots:
     void eachInputNamedLoggedAndShown_data();
     void eachInputNamedLoggedAndShown();
     void chainedOverTcpAndResumedAfterARestart();
+    void udpPortHeldIsToldOnceAndShownStopped();
     void badInputSectionToldOnceAndSensorRead_data();
     void badInputSectionToldOnceAndSensorRead();
 };
@@ -360,6 +361,27 @@ void tst_NmeaInput::chainedOverTcpAndResumedAfterARestart()
     QCOMPARE(shownBySecond.last(), shown(45, 7.7));
     QVERIFY(!second.window->areReadingsStale());
     QVERIFY2(second.messages.isEmpty(), qPrintable(second.messageTexts().join(u'\n')));
+}
+
+// An input that cannot start is told once, and the link health says it has
+// stopped rather than that it is connected.
+void tst_NmeaInput::udpPortHeldIsToldOnceAndShownStopped()
+{
+    QUdpSocket holder;
+    QVERIFY(holder.bind(QHostAddress::Any, 0));
+    WindowFixture fixture(
+        withInput("[INPUT]\r\nUdp=" + QByteArray::number(holder.localPort()) + "\r\n"),
+        WindowFixture::InputFromSettings());
+    HistoryAddOn history(*fixture.window, fixture.settings, fixture.input.get());
+    fixture.start();
+    fixture.controls().listenButton->click();
+    QCOMPARE(fixture.messages.size(), 1);
+    const QString cause = QStringLiteral("Cannot receive the wind on UDP port %1: another program")
+                              .arg(holder.localPort());
+    QVERIFY2(fixture.messages.first().text.contains(cause),
+             qPrintable(fixture.messages.first().text));
+    QVERIFY(historyFigure(history, QStringLiteral("Link state"))
+                .startsWith(QStringLiteral("stopped: ") + cause));
 }
 
 // A value that cannot be used is told once, naming the key, the value and
