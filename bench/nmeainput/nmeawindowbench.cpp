@@ -6,7 +6,8 @@
 // multiplexer: MWV at a steady rate on a pseudo-terminal, from a TCP server
 // on 127.0.0.1 or as UDP datagrams, with or without 1,000 XDR sentences a
 // second around them. Each MWV carries its number in its speed field (a
-// tenth of a metre per second each), so the refresh that shows it is known.
+// hundredth of a metre per second each), so the refresh that shows it is
+// known.
 //
 // Prints one table: CPU of the process less the feeding thread, per core;
 // MWV written and shown; latency from the start of the write that carried an
@@ -23,6 +24,7 @@
 #include "platform/windlink.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
@@ -154,17 +156,17 @@ public:
     Clock::time_point firstWrite() const { return m_firstWrite; }
     Clock::time_point lastWrite() const { return m_lastWrite; }
 
-    // The MWV numbered n (from 1): its speed is n tenths of a metre per
-    // second, its direction turns 7 degrees a reading.
+    // The MWV numbered n (from 1): its speed is n hundredths of a metre per
+    // second, its direction turns 7 degrees a reading, as in wind-bench.
     static QByteArray reading(int n)
     {
         return nmeaSentence("IIMWV," + QByteArray::number((n * 7) % 360) + ".0,R,"
-                            + QByteArray::number(n / 10) + '.' + QByteArray::number(n % 10)
-                            + ",M,A");
+                            + QByteArray::number(n / 100) + '.'
+                            + QByteArray::number(n % 100).rightJustified(2, '0') + ",M,A");
     }
     static int numberOf(double speedMetresPerSecond)
     {
-        return int(std::lround(speedMetresPerSecond * 10));
+        return int(std::lround(speedMetresPerSecond * 100));
     }
 
 private:
@@ -257,11 +259,12 @@ double percentile(const std::vector<double> &sorted, double share)
     return sorted[std::min(sorted.size() - 1, size_t(share * double(sorted.size())))];
 }
 
+// A loop of its own: QCoreApplication::quit() would close the window too.
 void runEventsFor(std::chrono::milliseconds span)
 {
-    QTimer::singleShot(span, Qt::PreciseTimer, QCoreApplication::instance(),
-                       QCoreApplication::quit);
-    QCoreApplication::exec();
+    QEventLoop loop;
+    QTimer::singleShot(span, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 Row measure(const Scenario &scenario, std::chrono::seconds duration)
@@ -362,7 +365,12 @@ int main(int argc, char *argv[])
         {"TCP, 40 MWV/s and 1,000 XDR/s", Line::Tcp, 40, 1000},
         {"UDP, 40 MWV/s and 1,000 XDR/s, a datagram each", Line::Udp, 40, 1000},
     };
+    // A second argument runs that row alone, counted from 1.
+    const int only = argc > 2 ? std::atoi(argv[2]) : 0;
+    int number = 0;
     for (const Scenario &scenario : scenarios) {
+        if (++number != only && only > 0)
+            continue;
         const Row row = measure(scenario, duration);
         const bool flood = scenario.othersPerSecond > 0;
         const bool allShown = row.shown == row.written && row.written > 0;
