@@ -22,11 +22,13 @@
 #include "core/nmeasentence.h"
 #include "core/settingsfile.h"
 #include "platform/windlink.h"
+#include "widgets/windowfont.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -345,6 +347,10 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
 int main(int argc, char *argv[])
 {
     WindApplication app(argc, argv);
+    // As the application sets itself up: the style and the fonts decide what
+    // painting costs.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    substituteWindowFonts();
     // Each TCP row ends with the server closing, which the input reports.
     QLoggingCategory::setFilterRules(QStringLiteral("wind.input.info=false"));
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
