@@ -16,10 +16,9 @@ class QTcpSocket;
 // seconds; after that the tries go 4, 8, 16 and 30 s apart, so that a server
 // switched off for good costs next to nothing. The outage ends once a
 // connection delivers data. Nothing waits and nothing is shown but the
-// state. Each new connection emits
-// restarted(); each lost connection or failed attempt emits lost() with the
-// state ("retrying in 4 s: Connection refused"). failed() is never emitted:
-// a server may always come back.
+// state. Each new connection emits restarted(); each lost connection or
+// failed attempt emits lost() with the state ("retrying in 2 s: Connection
+// refused"). failed() is never emitted: a server may always come back.
 //
 // A server that stays connected without sending is not lost: silence is
 // for the display's stale mark. A server that vanishes without closing
