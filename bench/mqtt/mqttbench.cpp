@@ -273,7 +273,9 @@ Row measure(const QString &name, Scenario scenario)
     window.start();
     window.show();
     WindRecorder recorder;
-    connectRecorder(window, recorder, [](int) { return QString(); });
+    connectRecorder(window, recorder, [](int port) {
+        return RecordedSource(RecordedSource::Kind::Sensor, port, QString());
+    });
     MqttSharing mqtt(settings, window, recorder);
     if (const QString problem = mqtt.start(); !problem.isEmpty())
         row.problems << problem;

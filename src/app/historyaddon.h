@@ -3,8 +3,11 @@
 #include "historywindow.h"
 #include "windrecorder.h"
 
+#include <memory>
+
 class QAction;
 class SettingsFile;
+class WindInput;
 class WindWindow;
 
 // The wind history beside the main window, attached from outside: the
@@ -15,7 +18,11 @@ class WindWindow;
 class HistoryAddOn
 {
 public:
-    HistoryAddOn(WindWindow &window, const SettingsFile &settings);
+    // input names what listening reads; without it, the sensor on the
+    // serial port.
+    HistoryAddOn(WindWindow &window, const SettingsFile &settings,
+                 const WindInput *input = nullptr);
+    ~HistoryAddOn();
     HistoryAddOn(const HistoryAddOn &) = delete;
     HistoryAddOn &operator=(const HistoryAddOn &) = delete;
 
@@ -29,6 +36,7 @@ public:
 
 private:
     const SettingsFile &m_settings;
+    std::unique_ptr<WindInput> m_sensorInput; // when no input was given
     WindRecorder m_recorder;
     HistoryWindow m_historyWindow;
     QAction *m_openAction = nullptr;

@@ -176,8 +176,8 @@ QWidget *HistoryWindow::buildLinkHealth()
         grid->addWidget(figure.label, row, column + 1);
     };
     add(m_source, 0, 0, QStringLiteral("Source"), QStringLiteral("Source"),
-        QStringLiteral("Where the samples come from: a serial port and its device, or example "
-                       "mode."));
+        QStringLiteral("Where the samples come from: a serial port and its device, a network "
+                       "input, or example mode."));
     add(m_frameRate, 0, 2, QStringLiteral("Rate (last minute)"), QStringLiteral("Frame rate"),
         QStringLiteral("Samples a second over the last minute."));
     add(m_accepted, 1, 0, QStringLiteral("Accepted"), QStringLiteral("Frames accepted"),
@@ -199,13 +199,22 @@ QWidget *HistoryWindow::buildLinkHealth()
     m_staleMark.label->setAlignment(Qt::AlignCenter);
     m_staleMark.label->setAutoFillBackground(true);
     grid->addWidget(m_staleMark.label, 2, 2, 1, 2);
+    // A reason can be long ("retrying in 2 s: Connection refused"): the row
+    // is its own.
+    grid->addWidget(new QLabel(QStringLiteral("State"), box), 3, 0);
+    m_linkState = makeFigure(QStringLiteral("Link state"),
+                             QStringLiteral("How the input fares: connected, or what is wrong "
+                                            "and what is being done about it."));
+    m_linkState.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_linkState.label->setWordWrap(true);
+    grid->addWidget(m_linkState.label, 3, 1, 1, 3);
     m_mqtt = makeFigure(QStringLiteral("MQTT"),
                         QStringLiteral("The connection to the MQTT broker that the wind is "
                                        "published to: connected, or when it is tried again and "
                                        "why it failed."));
     m_mqtt.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_mqtt.label->hide();
-    grid->addWidget(m_mqtt.label, 3, 0, 1, 4);
+    grid->addWidget(m_mqtt.label, 4, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return box;

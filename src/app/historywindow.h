@@ -93,7 +93,8 @@ private:
     TimePlot *m_speedPlot = nullptr; // raw speed, 2-minute mean and gust, km/h
     TimePlot *m_directionPlot = nullptr; // each sample's direction as a point
 
-    Figure m_source; // the port and its device, example mode, or none
+    Figure m_source; // the input (the port and its device), example mode, or none
+    Figure m_linkState; // connected, retrying, device missing...; or not listening
     Figure m_accepted; // samples since the source started, count and share
     Figure m_rejected; // frames that failed their checksum, count and share
     Figure m_frameRate; // samples a second over the last minute

@@ -93,18 +93,29 @@ void HistoryWindow::showLinkHealth(const WindStatisticsSnapshot &snapshot)
     const RecordedSource &source = m_recorder.source();
     switch (source.kind) {
     case RecordedSource::Kind::Sensor: {
-        const QString device
-            = source.device.isEmpty() ? QStringLiteral("device unknown") : source.device;
-        setFigure(m_source, QStringLiteral("Port %1 (%2)").arg(source.portNumber).arg(device),
-                  QStringLiteral("serial port %1, %2").arg(source.portNumber).arg(device));
+        if (!source.input.isEmpty() && source.device.isEmpty()) {
+            setFigure(m_source, source.input, source.input);
+        } else if (!source.input.isEmpty()) {
+            setFigure(m_source, QStringLiteral("%1 (%2)").arg(source.input, source.device),
+                      QStringLiteral("%1, %2").arg(source.input, source.device));
+        } else {
+            const QString device
+                = source.device.isEmpty() ? QStringLiteral("device unknown") : source.device;
+            setFigure(m_source, QStringLiteral("Port %1 (%2)").arg(source.portNumber).arg(device),
+                      QStringLiteral("serial port %1, %2").arg(source.portNumber).arg(device));
+        }
+        const QString state = source.state.isEmpty() ? QStringLiteral("unknown") : source.state;
+        setFigure(m_linkState, state, state);
         break;
     }
     case RecordedSource::Kind::ExampleMode:
         setFigure(m_source, QStringLiteral("Example mode"), QStringLiteral("example mode"));
+        setFigure(m_linkState, QStringLiteral("Not listening"), QStringLiteral("not listening"));
         break;
     case RecordedSource::Kind::None:
         setFigure(m_source, QStringLiteral("None"),
                   QStringLiteral("none: not listening, example mode off"));
+        setFigure(m_linkState, QStringLiteral("Not listening"), QStringLiteral("not listening"));
         break;
     }
 

@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
 
     // Records from the first sample, whether or not the history window is
     // ever opened.
-    HistoryAddOn history(window, settings);
+    HistoryAddOn history(window, settings, &input);
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at

@@ -1,5 +1,6 @@
-// SPDX-License-Identifier: MIT
 #pragma once
+
+#include "core/inputsettings.h"
 
 #include <QString>
 
@@ -7,10 +8,13 @@
 
 class SettingsFile;
 class WindLink;
+struct RecordedSource;
 
-// The input that listening reads, as the settings file asks for it: the
-// sensor's frames on the serial port chosen in the port dialog, waited for
-// when lost if [PORTS] Reconnect=True.
+// The input that listening reads, as the settings file's [INPUT] section
+// asks for it: the sensor's frames or NMEA 0183 sentences on the serial port
+// chosen in the port dialog (waited for when lost if [PORTS]
+// Reconnect=True), or NMEA 0183 from a TCP server or in UDP datagrams.
+// Without the section, the sensor on the serial port at 9600 baud.
 class WindInput
 {
 public:
@@ -22,10 +26,18 @@ public:
     // default); empty when all is well.
     QString readSettings();
 
-    // A new link for the port: what WindWindow::LinkFactory asks for.
+    // A new link for the port: what WindWindow::LinkFactory asks for. The
+    // port is the serial one; a network input has no use for it.
     std::unique_ptr<WindLink> makeLink(int portNumber) const;
+
+    // The input as the wind history names it and the data log marks its
+    // samples, for listening on the port. Never throws.
+    RecordedSource recordedSource(int portNumber) const;
+
+    const InputConfig &config() const { return m_config; }
 
 private:
     const SettingsFile &m_settings;
+    InputConfig m_config;
     bool m_reconnect = false;
 };

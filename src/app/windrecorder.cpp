@@ -71,6 +71,12 @@ QString WindRecorder::logFolder() const
 
 void WindRecorder::recordSample(const WindSample &sample, WindSource source, int portNumber)
 {
+    recordSample(sample,
+                 source == WindSource::Sensor ? serialPortSource(portNumber) : exampleModeSource());
+}
+
+void WindRecorder::recordSample(const WindSample &sample, const QString &logSource)
+{
     ++m_accepted;
     // The sample is on the display already; one the engine or the log refuses
     // must not stop the display, so it is reported instead of thrown.
@@ -78,9 +84,8 @@ void WindRecorder::recordSample(const WindSample &sample, WindSource source, int
         m_statistics.addSample(sample);
         m_lastSampleMs = sample.timeMs;
         if (m_log) {
-            m_log->append({m_utcClock(), sample.directionDegrees, sample.speedMetresPerSecond,
-                           source == WindSource::Sensor ? serialPortSource(portNumber)
-                                                        : exampleModeSource()});
+            m_log->append(
+                {m_utcClock(), sample.directionDegrees, sample.speedMetresPerSecond, logSource});
         }
     } catch (const AppError &error) {
         if (!std::exchange(m_refusalReported, true))
@@ -107,6 +112,12 @@ void WindRecorder::sourceStopped(RecordedSource::Kind kind)
         m_source = RecordedSource();
 }
 
+void WindRecorder::linkStateChanged(const QString &problem)
+{
+    if (m_source.kind == RecordedSource::Kind::Sensor)
+        m_source.state = problem.isEmpty() ? QStringLiteral("connected") : problem;
+}
+
 qint64 WindRecorder::now() const
 {
     return std::max(m_monotonicClock(), m_lastSampleMs);
@@ -123,30 +134,28 @@ std::vector<WindHistoryPoint> WindRecorder::history(qint64 nowMs, qint64 spanMs)
 }
 
 void connectRecorder(WindWindow &window, WindRecorder &recorder,
-                     std::function<QString(int)> deviceForPort)
+                     std::function<RecordedSource(int port)> describeInput)
 {
     QObject::connect(&window, &WindWindow::sampleAccepted, &recorder,
                      [&window, &recorder](const WindSample &sample, WindSource source) {
-                         recorder.recordSample(sample, source, window.portNumber());
+                         if (source == WindSource::ExampleMode)
+                             recorder.recordSample(sample, exampleModeSource());
+                         else if (!recorder.source().logName.isEmpty())
+                             recorder.recordSample(sample, recorder.source().logName);
+                         else
+                             recorder.recordSample(sample, source, window.portNumber());
                      });
     QObject::connect(&window, &WindWindow::frameRejected, &recorder,
                      &WindRecorder::recordRejectedFrame);
     QObject::connect(&window, &WindWindow::listeningChanged, &recorder,
-                     [&window, &recorder, deviceForPort](bool listening) {
-                         if (!listening) {
+                     [&window, &recorder, describeInput](bool listening) {
+                         if (listening)
+                             recorder.sourceStarted(describeInput(window.portNumber()));
+                         else
                              recorder.sourceStopped(RecordedSource::Kind::Sensor);
-                             return;
-                         }
-                         const int port = window.portNumber();
-                         QString device;
-                         try {
-                             device = deviceForPort(port);
-                         } catch (const AppError &) {
-                             // The listening loop reports a port it cannot
-                             // open; the history window shows the number alone.
-                         }
-                         recorder.sourceStarted({RecordedSource::Kind::Sensor, port, device});
                      });
+    QObject::connect(&window, &WindWindow::linkStateChanged, &recorder,
+                     &WindRecorder::linkStateChanged);
     QObject::connect(&window, &WindWindow::exampleModeChanged, &recorder, [&recorder](bool on) {
         if (on)
             recorder.sourceStarted({RecordedSource::Kind::ExampleMode, 0, QString()});

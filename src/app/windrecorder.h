@@ -20,11 +20,34 @@ class WindWindow;
 // Where the recorded samples come from.
 struct RecordedSource
 {
+    // Sensor: listening to the live input, whatever it is.
     enum class Kind { None, Sensor, ExampleMode };
 
+    RecordedSource() = default;
+    RecordedSource(Kind kind, int portNumber, QString device, QString input = {},
+                   QString logName = {}, QString state = {})
+        : kind(kind)
+        , portNumber(portNumber)
+        , device(std::move(device))
+        , input(std::move(input))
+        , logName(std::move(logName))
+        , state(std::move(state))
+    { }
+
     Kind kind = Kind::None;
-    int portNumber = 0; // the sensor's port
-    QString device; // what that port opened; empty when unknown
+    int portNumber = 0; // the serial port listening opens
+    QString device; // what that port opened; empty when unknown or not serial
+    // The input in a few words when it is not the sensor's frames on the
+    // serial port: "COM3 NMEA 0183 4800", "tcp 192.168.1.10:10110",
+    // "udp :10110".
+    QString input;
+    // The source the data log gives the samples: "COM3", "tcp", "udp";
+    // empty: the port.
+    QString logName;
+    // How the input fares: "connecting", "connected", "receiving",
+    // "retrying in 2 s: Connection refused", "device missing: ...",
+    // "stopped: ...".
+    QString state;
 };
 
 // Records every accepted sample for the statistics and the history window
@@ -56,12 +79,17 @@ public:
 
     // A sensor sample carries the port it came from into the log.
     void recordSample(const WindSample &sample, WindSource source, int portNumber);
+    // logSource is the data log's name of where it came from (windlogrow.h).
+    void recordSample(const WindSample &sample, const QString &logSource);
     void recordRejectedFrame();
     // A source started: the frame counts start again from 0.
     void sourceStarted(const RecordedSource &source);
     // A source of that kind stopped. A source of another kind that has
     // already started in its place is kept.
     void sourceStopped(RecordedSource::Kind kind);
+    // What the live input's link says of itself: empty once it delivers
+    // again, otherwise what is wrong (WindWindow::linkStateChanged).
+    void linkStateChanged(const QString &problem);
 
     const RecordedSource &source() const { return m_source; }
     // Samples and rejected frames since the source started.
@@ -103,11 +131,10 @@ private:
     bool m_refusalReported = false;
 };
 
-// Feeds the recorder from the main window's signals. deviceForPort names the
-// device that a port opens; it may throw AppError, and the device then reads
-// as unknown.
+// Feeds the recorder from the main window's signals. describeInput says what
+// listening on a port reads (WindInput::recordedSource).
 void connectRecorder(WindWindow &window, WindRecorder &recorder,
-                     std::function<QString(int)> deviceForPort);
+                     std::function<RecordedSource(int port)> describeInput);
 
 // Starts the recorder's data log as the settings file's optional section
 // [LOG] asks; without it there is no log. A section that cannot be used is

@@ -94,7 +94,10 @@ signals:
     // The readouts were marked as old, or a reading made them fresh again.
     void readingsStaleChanged(bool stale);
     // How the input fares, for the link health: empty while it delivers or
-    // is idle, otherwise what is wrong and what is being done about it.
+    // is idle, otherwise what is wrong and what is being done about it
+    // ("retrying in 2 s: Connection refused"), or "stopped: " and the cause
+    // once it has failed. Emitted at every change, and again at every failed
+    // try of an input that retries.
     void linkStateChanged(const QString &state);
 
 protected:

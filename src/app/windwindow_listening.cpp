@@ -23,6 +23,13 @@
 
 namespace {
 const QColor StaleText(0x80, 0x80, 0x80);
+
+// The link health's words for an input that failed: the cause, without the
+// advice that follows it in the message box.
+QString stoppedState(const AppError &error)
+{
+    return QStringLiteral("stopped: ") + error.description().section(u'\n', 0, 0);
+}
 } // namespace
 
 void WindWindow::toggleListening()
@@ -60,6 +67,7 @@ void WindWindow::startListening()
     } catch (const AppError &error) {
         // Halted: listening stays switched on until the next click.
         closeLink();
+        emit linkStateChanged(stoppedState(error));
         showMessage(this, applicationTitle(), QStringLiteral("Error ") + error.description(),
                     MessageIcon::Error);
     }
@@ -121,6 +129,7 @@ void WindWindow::halt(const AppError &error)
     // inside it would run the event loop under the link's feet.
     if (m_link)
         m_link->close();
+    emit linkStateChanged(stoppedState(error));
     const QString text = QStringLiteral("Error ") + error.description();
     QTimer::singleShot(
         0, this, [this, text] { showMessage(this, applicationTitle(), text, MessageIcon::Error); });

@@ -2,6 +2,8 @@
 #include "core/inputsettings.h"
 
 #include "core/apperror.h"
+#include "core/sectionkeys.h"
+#include "core/settingsfile.h"
 
 namespace {
 
@@ -148,15 +150,9 @@ InputConfig readInputConfig(const InputSettingLookup &valueOf)
     return config;
 }
 
-void checkInputSectionEntries(const InputSectionEntries &entries)
+InputConfig readInputSection(const SettingsFile &file)
 {
-    for (const auto &[key, value] : entries) {
-        if (!InputKeys.contains(key.trimmed(), Qt::CaseInsensitive))
-            raiseBadValue(key.trimmed(), value.trimmed(),
-                          QStringLiteral("unknown key; expected %1.")
-                              .arg(InputKeys.join(QStringLiteral(", "))));
-        if (value.trimmed().isEmpty())
-            raise(
-                QStringLiteral("%1 has no value; set one or remove the line.").arg(key.trimmed()));
-    }
+    const QString section = QLatin1String(InputSectionName);
+    checkSectionKeys(file, section, InputKeys);
+    return readInputConfig([&](const QString &key) { return file.readKey(section, key); });
 }

@@ -4,13 +4,12 @@
 #include "core/ipliteral.h"
 #include "core/nmeawindsentence.h"
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <optional>
-#include <utility>
+
+class SettingsFile;
 
 // The optional [INPUT] section of the settings file: where the wind comes
 // from and in which protocol. Read at start, never written:
@@ -66,10 +65,7 @@ using InputSettingLookup = std::function<QString(const QString &key)>;
 // application then starts with the defaults.
 InputConfig readInputConfig(const InputSettingLookup &valueOf);
 
-// The section's entries as the file holds them, key and value.
-using InputSectionEntries = QList<std::pair<QString, QString>>;
-
-// Throws AppError (InvalidArgument) for the first entry whose key the section
-// does not know (a typing slip would otherwise go unnoticed) or whose value
-// is empty.
-void checkInputSectionEntries(const InputSectionEntries &entries);
+// The section as the settings file holds it: its keys are checked first
+// (checkSectionKeys), then read as above. Every AppError it throws is meant
+// for the user.
+InputConfig readInputSection(const SettingsFile &file);

@@ -11,6 +11,8 @@
 namespace {
 
 const QByteArray exampleName = QByteArrayLiteral("example");
+const QByteArray tcpName = QByteArrayLiteral("tcp");
+const QByteArray udpName = QByteArrayLiteral("udp");
 const QByteArray portPrefix = QByteArrayLiteral("COM");
 constexpr int longestPortNumber = 3;
 
@@ -33,7 +35,7 @@ bool isRowSpeed(double metresPerSecond)
 
 bool isSourceName(QByteArrayView text)
 {
-    if (text == exampleName)
+    if (text == exampleName || text == tcpName || text == udpName)
         return true;
     if (!text.startsWith(portPrefix))
         return false;
@@ -86,6 +88,16 @@ QString exampleModeSource()
     return QString::fromLatin1(exampleName);
 }
 
+QString tcpInputSource()
+{
+    return QString::fromLatin1(tcpName);
+}
+
+QString udpInputSource()
+{
+    return QString::fromLatin1(udpName);
+}
+
 QString serialPortSource(int portNumber)
 {
     return QString::fromLatin1(portPrefix) + QString::number(portNumber);
@@ -100,7 +112,7 @@ QByteArray formatWindLogRow(const WindLogRow &row)
         throw AppError(AppError::Kind::InvalidArgument,
                        QStringLiteral("A wind log row needs a time in the years 1970 to 2200, a "
                                       "finite direction, a speed of 0 to %1 m/s and the source "
-                                      "example or COMn; it had %2 ms, %3, %4, \"%5\".")
+                                      "example, tcp, udp or COMn; it had %2 ms, %3, %4, \"%5\".")
                            .arg(NmeaMaxSpeedMetresPerSecond)
                            .arg(row.utcMs)
                            .arg(row.directionDegrees)
@@ -155,7 +167,7 @@ std::optional<WindLogRow> parseWindLogRow(QByteArrayView line, QString *problem)
                           .arg(NmeaMaxSpeedMetresPerSecond));
     row.speedMetresPerSecond = *speed;
     if (!isSourceName(fields[3]))
-        return refuse(problem, "the source is neither example nor COM and a port number");
+        return refuse(problem, "the source is none of example, tcp, udp, or COM and a port number");
     row.source = QString::fromLatin1(fields[3]);
     return row;
 }

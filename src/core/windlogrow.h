@@ -25,7 +25,9 @@ struct WindLogRow
     qint64 utcMs = 0; // milliseconds since 1970-01-01T00:00:00Z
     double directionDegrees = 0;
     double speedMetresPerSecond = 0;
-    // "example", or the port as "COM3".
+    // "example"; the serial port the wind came in on, as "COM3"; or "tcp" or
+    // "udp" for a network input, whose address the log leaves out (it may
+    // change with the settings, and the source only tells the kinds apart).
     QString source;
 };
 
@@ -33,11 +35,13 @@ inline constexpr char windLogHeader[] = "time_utc,direction_deg,speed_ms,source"
 
 QString exampleModeSource();
 QString serialPortSource(int portNumber);
+QString tcpInputSource();
+QString udpInputSource();
 
 // The row's text, without a line end.
 // Throws AppError (InvalidArgument) for a row that would not read back: a
 // direction that is not finite, a speed outside 0 to
-// NmeaMaxSpeedMetresPerSecond, a source other than the two kinds above, or a
+// NmeaMaxSpeedMetresPerSecond, a source other than the kinds above, or a
 // time outside the years 1970 to 2200.
 QByteArray formatWindLogRow(const WindLogRow &row);
 

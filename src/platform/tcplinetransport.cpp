@@ -61,7 +61,9 @@ void TcpLineTransport::open()
     if (m_open)
         return;
     m_open = true;
-    m_nextRetryMs = m_firstRetryMs;
+    // Until a connection delivers, the server counts as away.
+    m_grownRetryMs = m_firstRetryMs;
+    m_outage.start();
     m_outageLogged = false;
     connectNow();
 }
@@ -80,12 +82,26 @@ QString TcpLineTransport::description() const
     return tcpInputDescription(m_server);
 }
 
-void TcpLineTransport::setDelays(int firstRetryMs, int longestRetryMs, int connectTimeoutMs)
+void TcpLineTransport::setDelays(int firstRetryMs, int steadyRetryForMs, int longestRetryMs,
+                                 int connectTimeoutMs)
 {
     m_firstRetryMs = firstRetryMs;
+    m_steadyRetryForMs = steadyRetryForMs;
     m_longestRetryMs = longestRetryMs;
-    m_nextRetryMs = firstRetryMs;
+    m_grownRetryMs = firstRetryMs;
     m_connectTimer.setInterval(connectTimeoutMs);
+}
+
+int TcpLineTransport::nextRetryDelayMs()
+{
+    if (!m_outage.isValid()) {
+        m_outage.start();
+        m_grownRetryMs = m_firstRetryMs;
+    }
+    if (m_outage.elapsed() < m_steadyRetryForMs)
+        return m_firstRetryMs;
+    m_grownRetryMs = std::min(2 * m_grownRetryMs, m_longestRetryMs);
+    return m_grownRetryMs;
 }
 
 void TcpLineTransport::connectNow()
@@ -123,8 +139,8 @@ void TcpLineTransport::readAvailable()
     if (bytes.isEmpty())
         return;
     // A connection that delivers is a working server: if it goes away now,
-    // the first retry comes soon.
-    m_nextRetryMs = m_firstRetryMs;
+    // a new outage begins.
+    m_outage.invalidate();
     emit received(bytes);
 }
 
@@ -137,15 +153,14 @@ void TcpLineTransport::connectionEnded(const QString &reason)
     const QByteArray rest = m_socket->readAll();
     dropSocket();
     if (!rest.isEmpty()) {
-        m_nextRetryMs = m_firstRetryMs;
+        m_outage.invalidate();
         emit received(rest);
         // A receiver may have closed the input, or closed and opened it.
         if (!m_open || m_socket)
             return;
     }
 
-    const int delayMs = m_nextRetryMs;
-    m_nextRetryMs = std::min(2 * m_nextRetryMs, m_longestRetryMs);
+    const int delayMs = nextRetryDelayMs();
     const QString state
         = QStringLiteral("retrying in %1 s: %2").arg(QString::number(delayMs / 1000.0), reason);
     if (!m_outageLogged)

@@ -4,18 +4,21 @@
 #include "core/ipliteral.h"
 #include "platform/linetransport.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 class QTcpSocket;
 
 // Sentences from a TCP server: a multiplexer, a boat's instrument server,
 // another copy of this application sharing its wind. A server that is not
-// there yet, goes away or restarts is tried again after 2 s, then 4, 8, 16
-// and 30 s apart, back to 2 s once a connection has delivered data; nothing
-// waits and nothing is shown but the state. Each new connection emits
-// restarted(); each lost connection or failed attempt emits lost() with the
-// state ("retrying in 4 s: Connection refused"). failed() is never emitted:
-// a server may always come back.
+// there yet, goes away or restarts is tried again every 2 s for the first
+// 30 s of the outage, so that a restart of the server is followed within
+// seconds; after that the tries go 4, 8, 16 and 30 s apart, so that a server
+// switched off for good costs next to nothing. The outage ends once a
+// connection delivers data. Nothing waits and nothing is shown but the
+// state. Each new connection emits restarted(); each lost connection or
+// failed attempt emits lost() with the state ("retrying in 2 s: Connection
+// refused"). failed() is never emitted: a server may always come back.
 //
 // A server that stays connected without sending is not lost: silence is
 // for the display's stale mark. A server that vanishes without closing
@@ -27,6 +30,8 @@ class TcpLineTransport final : public LineTransport
 
 public:
     static constexpr int FirstRetryMs = 2000;
+    // How long into an outage the tries stay FirstRetryMs apart.
+    static constexpr int SteadyRetryForMs = 30000;
     static constexpr int LongestRetryMs = 30000;
     // A server that neither accepts nor refuses (packets dropped on the way)
     // would otherwise hold an attempt for minutes.
@@ -50,7 +55,8 @@ public:
     QString state() const { return m_state; }
 
     // Tests shorten the waits.
-    void setDelays(int firstRetryMs, int longestRetryMs, int connectTimeoutMs);
+    void setDelays(int firstRetryMs, int steadyRetryForMs, int longestRetryMs,
+                   int connectTimeoutMs);
 
 signals:
     void stateChanged(const QString &state);
@@ -62,14 +68,19 @@ private:
     void connectionEnded(const QString &reason);
     void dropSocket();
     void setState(const QString &state);
+    int nextRetryDelayMs();
 
     IpEndpoint m_server;
     QTcpSocket *m_socket = nullptr;
     QTimer m_retryTimer;
     QTimer m_connectTimer;
     int m_firstRetryMs = FirstRetryMs;
+    int m_steadyRetryForMs = SteadyRetryForMs;
     int m_longestRetryMs = LongestRetryMs;
-    int m_nextRetryMs = FirstRetryMs;
+    // The delay after the last one that grew; FirstRetryMs until then.
+    int m_grownRetryMs = FirstRetryMs;
+    // Runs from the start of the outage; invalid while data flows.
+    QElapsedTimer m_outage;
     bool m_open = false;
     // Whether the outage has been logged: once per outage, not per attempt.
     bool m_outageLogged = false;

@@ -59,7 +59,9 @@ void tst_MqttSharing::acceptedFramesReachTheBroker()
                           QString::fromLocal8Bit(::ptsname(master)));
     fixture.start();
     WindRecorder recorder;
-    connectRecorder(*fixture.window, recorder, [](int) { return QString(); });
+    connectRecorder(*fixture.window, recorder, [](int port) {
+        return RecordedSource(RecordedSource::Kind::Sensor, port, QString());
+    });
     HistoryWindow history(recorder);
     MqttSharing sharing(fixture.settings, *fixture.window, recorder);
     connect(&sharing, &MqttSharing::statusChanged, &history, &HistoryWindow::setMqttStatus);

@@ -1,13 +1,15 @@
 #pragma once
 
 // A main window on a temporary settings folder and a fake serial line (or
-// the real serial port on a given device), with message boxes and fatal
+// the real serial port on a given device, or the input the settings file
+// chooses, as the application makes it), with message boxes and fatal
 // errors recorded instead of shown. The fixture is the window's friend: tests
 // reach its controls and state only through it.
 
 #include "app/errorguard.h"
 #include "app/messages.h"
 #include "app/portdialog.h"
+#include "app/windinput.h"
 #include "app/windwindow.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
@@ -49,6 +51,18 @@ public:
             device.isEmpty() ? SerialTransport::DeviceResolver() : [device](int) { return device; })
     { }
 
+    // With the input that the settings file's [INPUT] and [PORTS] sections
+    // choose, read by start() as the application reads it.
+    struct InputFromSettings
+    {
+    };
+    WindowFixture(const QByteArray &settingsFile, InputFromSettings)
+        : WindowFixture(settingsFile, QString())
+    {
+        line.reset();
+        input = std::make_unique<WindInput>(settings);
+    }
+
     // With the real serial port, which asks resolver for the device at
     // every opening; with a fake line when resolver is empty.
     WindowFixture(const QByteArray &settingsFile, SerialTransport::DeviceResolver resolver)
@@ -63,6 +77,8 @@ public:
         if (!resolver)
             line = std::make_unique<FakeLine>();
         const auto makeLink = [this, resolver](int port) {
+            if (input)
+                return input->makeLink(port);
             std::unique_ptr<LineTransport> transport;
             if (line) {
                 transport = line->makeTransport(port);
@@ -119,6 +135,8 @@ public:
     {
         window->readSettings();
         window->start();
+        if (input)
+            inputProblem = input->readSettings();
     }
 
     // Clicks the listen button, then runs the steps one after another,
@@ -158,7 +176,9 @@ public:
 
     QTemporaryDir folder;
     SettingsFile settings;
-    std::unique_ptr<FakeLine> line; // null on a real device
+    std::unique_ptr<FakeLine> line; // null on a real device or an input from the settings
+    std::unique_ptr<WindInput> input; // only for an input from the settings
+    QString inputProblem; // what the input's settings gave the user to read
     bool reconnect = false; // for the real serial port, from the next start of listening
     std::unique_ptr<WindWindow> window;
     QList<RecordedMessage> messages;

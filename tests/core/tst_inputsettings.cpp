@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "core/apperror.h"
 #include "core/inputsettings.h"
+#include "core/settingsfile.h"
+
+#include <QFile>
 
 #include <QMap>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Section = QMap<QString, QString>;
@@ -66,7 +70,8 @@ void tst_InputSettings::readsInput()
              description.contains(u"NMEA") || !config.isSerial());
 }
 
-// Both checks: of the values, and of the entries the file holds.
+// Both checks, as a settings file holds the section: of the keys, and of the
+// values.
 void tst_InputSettings::badValueNamesItsKey_data()
 {
     QTest::addColumn<Section>("section");
@@ -85,8 +90,8 @@ void tst_InputSettings::badValueNamesItsKey_data()
         << Section{{"Tcp", "127.0.0.1:10110"}, {"Udp", "10110"}} << "Tcp=127.0.0.1:10110 is set";
     QTest::newRow("sensor frames over the network")
         << Section{{"Protocol", "Sensor"}, {"Udp", "10110"}} << "Protocol=Sensor:";
-    QTest::newRow("unknown key") << Section{{"Port", "10110"}} << "Port=10110: unknown key";
-    QTest::newRow("empty value") << Section{{"wind", " "}} << "wind has no value";
+    QTest::newRow("unknown key") << Section{{"Port", "10110"}} << "\"Port\"";
+    QTest::newRow("empty value") << Section{{"wind", " "}} << "\"wind\"";
 }
 
 void tst_InputSettings::badValueNamesItsKey()
@@ -94,16 +99,21 @@ void tst_InputSettings::badValueNamesItsKey()
     QFETCH(Section, section);
     QFETCH(QString, named);
 
-    InputSectionEntries entries;
+    QTemporaryDir folder;
+    SettingsFile settings(folder.path(), folder.path());
+    settings.selectFile(QStringLiteral("Application.ini"));
+    QByteArray text = "[INPUT]\r\n";
     for (auto it = section.cbegin(); it != section.cend(); ++it)
-        entries.append({it.key(), it.value()});
+        text += it.key().toLatin1() + '=' + it.value().toLatin1() + "\r\n";
+    QFile file(settings.path());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
     try {
-        checkInputSectionEntries(entries);
-        readSection(section);
+        readInputSection(settings);
         QFAIL("a bad section was accepted");
     } catch (const AppError &error) {
         QCOMPARE(error.kind(), AppError::Kind::InvalidArgument);
-        QVERIFY2(error.description().startsWith("[INPUT] "), qPrintable(error.description()));
+        QVERIFY2(error.description().contains("[INPUT]"), qPrintable(error.description()));
         QVERIFY2(error.description().contains(named), qPrintable(error.description()));
     }
 }

@@ -83,6 +83,10 @@ void tst_WindLog::rowsReadBackExactly_data()
     QTest::newRow("example mode, whole numbers")
         << utc("2026-12-07T00:00:00.000Z") << 0.0 << 7.0 << "example"
         << QByteArray("2026-12-07T00:00:00.000Z,0,7,example") << 0.0;
+    QTest::newRow("a TCP input") << utc("2026-12-07T10:00:00.250Z") << 45.0 << 6.4 << "tcp"
+                                 << QByteArray("2026-12-07T10:00:00.250Z,45,6.4,tcp") << 45.0;
+    QTest::newRow("a UDP input") << utc("2026-12-07T10:00:00.250Z") << 330.0 << 5.1 << "udp"
+                                 << QByteArray("2026-12-07T10:00:00.250Z,330,5.1,udp") << 330.0;
     QTest::newRow("a speed of two thirds needs all 16 digits, the direction two")
         << utc("2026-12-07T10:00:00.001Z") << 1.0 / 3 << 2.0 / 3 << "COM1"
         << QByteArray("2026-12-07T10:00:00.001Z,0.33,0.6666666666666666,COM1") << 0.33;
@@ -167,6 +171,9 @@ void tst_WindLog::malformedRowsAreRefused_data()
     QTest::newRow("port 0") << time + ",1,1,COM0";
     QTest::newRow("a port in lower case") << time + ",1,1,com3";
     QTest::newRow("a port with a blank") << time + ",1,1,COM3 ";
+    QTest::newRow("a network input in capitals") << time + ",1,1,TCP";
+    QTest::newRow("a network input with its address") << time + ",1,1,udp :10110";
+    QTest::newRow("a network input torn") << time + ",1,1,tc";
     QTest::newRow("a fifth field") << time + ",1,1,COM3,";
     QTest::newRow("two rows run together") << time + ",1,1,COM" + time + ",1,1,COM3";
 }

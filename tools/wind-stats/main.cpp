@@ -56,8 +56,8 @@ file. Rows are not de-duplicated: give each file once.
 Malformed rows (wrong field count, a time that is not such as
 2026-12-07T10:00:00.250Z or lies outside the years 1970 to 2200, a number
 that is not plain decimal, a speed that is negative or above %1 m/s, a
-source other than "example" or COM and a port number, a row out of time
-order in its file, a line longer than %2 bytes, or a last line without a
+source other than "example", "tcp", "udp" or COM and a port number, a row
+out of time order in its file, a line longer than %2 bytes, or a last line without a
 line end, as a torn row left by a crash) are skipped, counted and reported on
 standard error with the file and line of the first few. The header line and
 blank lines are skipped.
