@@ -3,6 +3,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QVariantAnimation>
 
 #include <cmath>
@@ -18,12 +19,24 @@ constexpr double MinimumVisibleTurn = 0.5;
 // which ticks every 16 ms.
 constexpr qint64 TurnFrameInterval = 25; // ms
 
+// The ring lies over the dial's rim, in the dial's logical units, so the
+// window's layout stays as it is.
+constexpr qreal RingRadius = 95;
+constexpr qreal RingWidth = 7;
+constexpr QRgb DayRing = 0xffe00000;
+
 } // namespace
 
 CompassWidget::CompassWidget(QWidget *parent)
     : GaugeWidget(parent)
     , m_turn(new QVariantAnimation(this))
+    , m_blinkTimer(new QTimer(this))
 {
+    m_blinkTimer->setInterval(RingBlinkMs);
+    connect(m_blinkTimer, &QTimer::timeout, this, [this] {
+        m_blinkLit = !m_blinkLit;
+        update(m_ringPixels);
+    });
     m_sinceRepaint.start();
     m_turn->setDuration(TurnDuration);
     m_turn->setEasingCurve(QEasingCurve::OutCubic);
@@ -62,6 +75,38 @@ void CompassWidget::setWindDirection(double degrees)
     if (!std::isfinite(degrees))
         return;
     turnTo(degrees + 180);
+}
+
+void CompassWidget::setRing(Ring ring)
+{
+    if (ring == m_ring)
+        return;
+    m_ring = ring;
+    // A call for attention starts lit.
+    m_blinkLit = true;
+    updateBlinking();
+    update(m_ringPixels);
+}
+
+bool CompassWidget::isRingLit() const
+{
+    return m_ring == Ring::Steady || (m_ring == Ring::Blinking && m_blinkLit);
+}
+
+void CompassWidget::updateBlinking()
+{
+    if (m_ring == Ring::Blinking && isVisible()) {
+        if (!m_blinkTimer->isActive())
+            m_blinkTimer->start();
+    } else {
+        m_blinkTimer->stop();
+    }
+}
+
+void CompassWidget::setColourScheme(ColourScheme scheme)
+{
+    m_compass.setColourScheme(scheme);
+    update();
 }
 
 void CompassWidget::turnTo(double bearing)
@@ -118,11 +163,53 @@ void CompassWidget::paintEvent(QPaintEvent *event)
     m_arrowShown = earlierArrowsGone ? arrow : m_arrowShown.united(arrow);
     m_paintedBearing = earlierArrowsGone && arrowWhole ? m_compass.bearing()
                                                        : std::numeric_limits<double>::quiet_NaN();
+
+    if (isRingLit() && event->region().intersects(m_ringPixels)) {
+        const QRectF square = faceSquare();
+        const qreal scale = square.width() / GaugeFace::LogicalSize;
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen pen(m_compass.colourScheme() == ColourScheme::Night ? QColor(NightRed::Bright)
+                                                                 : QColor(DayRing));
+        pen.setWidthF(RingWidth * scale);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(square.center(), RingRadius * scale, RingRadius * scale);
+    }
+}
+
+void CompassWidget::resizeEvent(QResizeEvent *event)
+{
+    GaugeWidget::resizeEvent(event);
+    // Whole pixels around the ring's antialiased edges.
+    const QRectF square = faceSquare();
+    const qreal scale = square.width() / GaugeFace::LogicalSize;
+    const qreal outer = (RingRadius + RingWidth / 2) * scale + 2;
+    const qreal inner = (RingRadius - RingWidth / 2) * scale - 2;
+    // Qt's own elliptic region is too coarse for a ring this thin: its
+    // straight edges cut into the ring.
+    const auto circle = [&square](qreal radius) {
+        QPolygon polygon;
+        for (int degree = 0; degree < 360; degree += 2)
+            polygon << (square.center()
+                        + radius
+                            * QPointF(std::cos(qDegreesToRadians(degree)),
+                                      std::sin(qDegreesToRadians(degree))))
+                           .toPoint();
+        return QRegion(polygon);
+    };
+    m_ringPixels = circle(outer) - circle(inner);
+}
+
+void CompassWidget::showEvent(QShowEvent *event)
+{
+    GaugeWidget::showEvent(event);
+    updateBlinking();
 }
 
 void CompassWidget::hideEvent(QHideEvent *event)
 {
     GaugeWidget::hideEvent(event);
+    updateBlinking();
     // Nobody sees the arrow turn, so it may as well be there already.
     finishTurn(ArrowPaint::Later);
 }
