@@ -13,6 +13,8 @@
 // The texts come from core/windstatisticstext.h, the plots are TimePlot
 // widgets, the figures from WindRecorder.
 
+#include "widgets/colourscheme.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -39,6 +41,13 @@ public:
     // Reads the recorder and shows what it holds now; the timer calls it once
     // a second while the window is shown.
     void refresh();
+
+    // Adds a part below the others, for something attached from outside (the
+    // wind alarms).
+    void addSection(QWidget *section);
+    // The plots' and the marks' own colours; the rest follows the
+    // application's palette.
+    void setColourScheme(ColourScheme scheme);
 
     // The span the plots show, in minutes: 10, 30 or 60.
     int spanMinutes() const;
@@ -75,9 +84,11 @@ private:
     void showLinkHealth(const WindStatisticsSnapshot &snapshot);
     void showPlots(qint64 nowMs);
     static void setFigure(Figure &figure, const QString &shown, const QString &spoken);
+    void colourStaleMark(bool stale);
 
     WindRecorder &m_recorder;
     QTimer *m_refreshTimer = nullptr;
+    ColourScheme m_colourScheme = ColourScheme::Day;
 
     PeriodRow m_twoMinutes; // the last 2 minutes
     PeriodRow m_tenMinutes; // the last 10 minutes

@@ -1,7 +1,9 @@
+#include "alarmaddon.h"
 #include "commandline.h"
 #include "errorguard.h"
 #include "historyaddon.h"
 #include "messages.h"
+#include "nightcolours.h"
 #include "windinput.h"
 #include "windsharing.h"
 #include "windwindow.h"
@@ -47,6 +49,9 @@ int main(int argc, char *argv[])
     // Records from the first sample, whether or not the history window is
     // ever opened.
     HistoryAddOn history(window, settings);
+    // Watches from the first sample; without an [ALARM] section it is idle.
+    AlarmAddOn alarms(window, settings, history);
+    NightColours night(window, settings, history.historyWindow());
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at
@@ -63,9 +68,11 @@ int main(int argc, char *argv[])
         QCoreApplication::quit();
     });
 
+    QStringList problems;
     try {
         window.readSettings();
         history.startDataLog();
+        problems << alarms.start() << night.start(request.night);
         window.start();
     } catch (const AppError &error) {
         showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
@@ -83,6 +90,8 @@ int main(int argc, char *argv[])
             showMessage(&window, applicationTitle(), problem, MessageIcon::Error);
         });
     };
+    for (const QString &problem : std::as_const(problems))
+        tellOnce(problem);
     tellOnce(input.readSettings());
     WindSharing sharing(settings, window);
     tellOnce(sharing.start());

@@ -8,7 +8,21 @@ MessagePresenter &presenter()
     static MessagePresenter s_presenter;
     return s_presenter;
 }
+
+ColourScheme s_colourScheme = ColourScheme::Day;
+
+void colourIcon(QMessageBox &box)
+{
+    if (s_colourScheme == ColourScheme::Night)
+        box.setIconPixmap(
+            QPixmap::fromImage(nightPicture(box.iconPixmap().toImage(), NightRed::Bright)));
+}
 } // namespace
+
+void setMessageColourScheme(ColourScheme scheme)
+{
+    s_colourScheme = scheme;
+}
 
 void showMessage(QWidget *parent, const QString &title, const QString &text, MessageIcon icon)
 {
@@ -18,6 +32,7 @@ void showMessage(QWidget *parent, const QString &title, const QString &text, Mes
     }
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                     title, text, QMessageBox::Ok, parent);
+    colourIcon(box);
     box.exec();
 }
 
@@ -36,6 +51,7 @@ void showMessageWithoutWaiting(QWidget *parent, const QString &title, const QStr
     auto *box = new QMessageBox(icon == MessageIcon::Error ? QMessageBox::Critical
                                                            : QMessageBox::Information,
                                 title, text, QMessageBox::Ok, parent);
+    colourIcon(*box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -18,6 +18,7 @@
 #include "windwindowcontrols.h"
 
 #include "core/windsample.h"
+#include "widgets/compasswidget.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -71,6 +72,13 @@ public:
     // Listening, and no reading accepted for StaleAfterMs, or the line lost.
     bool areReadingsStale() const { return m_stale; }
 
+    // The wind alarms as the compass shows them: its ring, and what it says
+    // of them to a screen reader (empty with no alarm raised).
+    void showAlarms(CompassWidget::Ring ring, const QString &description);
+    // Every colour of the window, its gauges and readouts included.
+    void setColourScheme(ColourScheme scheme);
+    ColourScheme colourScheme() const { return m_colourScheme; }
+
 public slots:
     // The three buttons' actions.
     void toggleListening();
@@ -96,6 +104,9 @@ signals:
     // How the input fares, for the link health: empty while it delivers or
     // is idle, otherwise what is wrong and what is being done about it.
     void linkStateChanged(const QString &state);
+    // The window is closing and writes its settings now; settings of its
+    // add-ons that are kept across runs go into the same file at this moment.
+    void savingSettings();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -132,6 +143,7 @@ private:
     void markStale();
     void markFresh();
     void describeStaleReadouts();
+    void colourValueReadouts();
 
     void exampleTick();
     void stepExampleWalk();
@@ -149,8 +161,8 @@ private:
     // Since the last accepted reading, or the start of listening.
     QElapsedTimer m_sinceReading;
     bool m_stale = false;
-    // What the value readouts say of themselves, and their colour, while fresh.
+    // What the value readouts say of themselves while fresh.
     QHash<QWidget *, QString> m_freshDescriptions;
-    QHash<QWidget *, QColor> m_freshColours;
+    ColourScheme m_colourScheme = ColourScheme::Day;
     bool m_settingsSaved = false;
 };
