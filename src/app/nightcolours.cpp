@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QStyle>
 #include <QTimer>
+#include <QWidget>
 
 namespace {
 constexpr int ClockCheckMs = 60 * 1000;
@@ -98,6 +99,15 @@ void NightColours::show()
         return;
     QApplication::setPalette(
         scheme == ColourScheme::Night ? nightPalette() : QApplication::style()->standardPalette());
+    // Qt hands the new palette to windows through their platform windows: a
+    // window never shown yet (the history window) has none and would keep
+    // the old colours when it first opens.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (!window->windowHandle()) {
+            QEvent change(QEvent::ApplicationPaletteChange);
+            QCoreApplication::sendEvent(window, &change);
+        }
+    }
     setMessageColourScheme(scheme);
     m_window.setColourScheme(scheme);
     m_history.setColourScheme(scheme);

@@ -150,9 +150,9 @@ const ScaleRow HiddenRow = {"Label4_24", -480, 135, 0x000040, NoText, RowKind::B
 // The bands at night, dark (storm) to light (calm) as by day: shades of red
 // a step apart, all dark enough for the red text rows to read on them.
 const std::pair<QRgb, QRgb> NightBands[] = {
-    {0x000000, 0x000000}, {0x000040, 0x100000}, {0x000080, 0x180000}, {0x0000C0, 0x200000},
-    {0x0000FF, 0x280000}, {0x8080FF, 0x300000}, {0xC0C0FF, 0x380000}, {0xC0FFFF, 0x400000},
-    {0xFFFFC0, 0x480000}, {0xFFFFFF, 0x500000},
+    {0x000000, 0x000000}, {0x000040, 0x140000}, {0x000080, 0x1E0000}, {0x0000C0, 0x280000},
+    {0x0000FF, 0x320000}, {0x8080FF, 0x3C0000}, {0xC0C0FF, 0x460000}, {0xC0FFFF, 0x500000},
+    {0xFFFFC0, 0x5A0000}, {0xFFFFFF, 0x640000},
 };
 
 QColor bandColour(const ScaleRow &row, ColourScheme scheme)
