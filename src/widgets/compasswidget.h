@@ -32,7 +32,8 @@ public:
 
     void setRing(Ring ring);
     Ring ring() const { return m_ring; }
-    // Whether the ring shows at this moment.
+    // Whether the ring shows at this moment. A change repaints the ring's
+    // bounding square alone, never the window around the dial.
     bool isRingLit() const;
     void setColourScheme(ColourScheme scheme);
 
@@ -44,7 +45,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
@@ -55,6 +55,8 @@ private:
     void finishTurn(ArrowPaint when);
     void updateArrow(ArrowPaint when);
     void updateBlinking();
+    QRect ringArea() const;
+    const QImage &ringPicture();
 
     CompassGauge m_compass;
     double m_targetBearing = 0;
@@ -71,7 +73,6 @@ private:
     Ring m_ring = Ring::Off;
     bool m_blinkLit = true;
     QTimer *m_blinkTimer = nullptr; // runs only while the ring blinks and is seen
-    // The pixels the ring may touch: a change of the ring repaints these
-    // alone, never the arrow or the dial inside it.
-    QRegion m_ringPixels;
+    QImage m_ringPicture; // the lit ring, for the size and colour it was drawn in
+    QColor m_ringColour;
 };
