@@ -30,10 +30,11 @@ public:
     explicit CompassWidget(QWidget *parent = nullptr);
     ~CompassWidget() override;
 
+    // A change repaints the ring's bounding square alone, never the window
+    // around the dial.
     void setRing(Ring ring);
     Ring ring() const { return m_ring; }
-    // Whether the ring shows at this moment. A change repaints the ring's
-    // bounding square alone, never the window around the dial.
+    // Whether the ring shows at this moment.
     bool isRingLit() const;
     void setColourScheme(ColourScheme scheme);
 
