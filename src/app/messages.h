@@ -31,5 +31,5 @@ void showMessageWithoutWaiting(QWidget *parent, const QString &title, const QStr
                                MessageIcon icon);
 
 // The colours of the boxes shown from now on. The application's palette
-// colours a box; this colours its icon too, which is a picture.
+// colours a box; this colours its pictures too.
 void setMessageColourScheme(ColourScheme scheme);
