@@ -1,9 +1,7 @@
 #include "widgets/animationdriver.h"
-#include "widgets/clockgauge.h"
 #include "widgets/clockwidget.h"
 #include "widgets/compassgauge.h"
 #include "widgets/compasswidget.h"
-#include "widgets/timeplot.h"
 
 #include <QImage>
 #include <QLinearGradient>
@@ -15,14 +13,7 @@
 #include <QVariantAnimation>
 #include <QtTest>
 
-#include <functional>
 #include <limits>
-#include <memory>
-
-// A picture of a widget or dial in a colour scheme, drawn by the same object
-// each time, so that what it keeps from one picture to the next is tested.
-using SchemePicture = std::function<QImage(ColourScheme)>;
-Q_DECLARE_METATYPE(SchemePicture)
 
 class tst_Gauges : public QObject
 {
@@ -49,8 +40,6 @@ private slots:
     void ringRepaintsTheDialAlone_data();
     void ringRepaintsTheDialAlone();
     void ringBlinksCalmlyWhileShown();
-    void nightColoursAreDimRed_data();
-    void nightColoursAreDimRed();
 };
 
 void tst_Gauges::normalizedBearing_data()
@@ -402,75 +391,6 @@ void tst_Gauges::ringBlinksCalmlyWhileShown()
     gauge.setRing(CompassWidget::Ring::Steady);
     QVERIFY(!blink->isActive());
     QVERIFY(gauge.isRingLit());
-}
-
-void tst_Gauges::nightColoursAreDimRed_data()
-{
-    QTest::addColumn<SchemePicture>("picture");
-
-    const QSize size(249, 209);
-    const auto onBackground = [](ColourScheme scheme) {
-        return scheme == ColourScheme::Night ? QColor(Qt::black) : QColor(0xC0C0FF);
-    };
-    const auto dial = [size, onBackground](std::shared_ptr<GaugeFace> face) {
-        return SchemePicture([size, onBackground, face](ColourScheme scheme) {
-            QImage image(size, QImage::Format_RGB32);
-            image.fill(onBackground(scheme));
-            QPainter painter(&image);
-            face->setColourScheme(scheme);
-            face->paint(painter, GaugeFace::faceSquare(size), onBackground(scheme));
-            return image;
-        });
-    };
-    auto compass = std::make_shared<CompassGauge>();
-    compass->setBearing(200);
-    QTest::newRow("compass dial") << dial(compass);
-    auto clock = std::make_shared<ClockGauge>();
-    clock->setTime(QTime(10, 8, 37));
-    QTest::newRow("clock dial") << dial(clock);
-
-    auto ringed = std::make_shared<CompassWidget>();
-    ringed->resize(size);
-    ringed->setRing(CompassWidget::Ring::Steady);
-    QTest::newRow("compass with its ring") << SchemePicture([ringed](ColourScheme scheme) {
-        ringed->setPalette(scheme == ColourScheme::Night ? nightPalette() : QPalette());
-        ringed->setColourScheme(scheme);
-        return render(*ringed);
-    });
-
-    auto plot = std::make_shared<TimePlot>();
-    plot->resize(400, 200);
-    plot->setSeries({{QStringLiteral("speed"), TimePlot::Style::Line, QColor(NightRed::Bright)}});
-    plot->setValueAxis(0, 10, {{0, QStringLiteral("0")}, {10, QStringLiteral("10")}});
-    plot->beginData(600000, 600000);
-    for (int i = 0; i < 600; ++i)
-        plot->addPoint(0, i * 1000, 5 + (i % 7) / 2.0);
-    plot->endData();
-    QTest::newRow("plot") << SchemePicture([plot](ColourScheme scheme) {
-        plot->setPalette(scheme == ColourScheme::Night ? nightPalette() : QPalette());
-        plot->setColourScheme(scheme);
-        return render(*plot);
-    });
-}
-
-// No pixel at night has more than a quarter of full green or blue, and back
-// in day colours the picture is the one it was: nothing kept from the night
-// stays on screen.
-void tst_Gauges::nightColoursAreDimRed()
-{
-    QFETCH(SchemePicture, picture);
-    const QImage day = picture(ColourScheme::Day);
-    const QImage night = picture(ColourScheme::Night);
-    QVERIFY(night != day);
-    int tooBright = 0;
-    for (int y = 0; y < night.height(); ++y) {
-        for (int x = 0; x < night.width(); ++x) {
-            const QRgb pixel = night.pixel(x, y);
-            tooBright += qGreen(pixel) > 63 || qBlue(pixel) > 63;
-        }
-    }
-    QCOMPARE(tooBright, 0);
-    QCOMPARE(picture(ColourScheme::Day), day);
 }
 
 QTEST_MAIN(tst_Gauges)
