@@ -4,9 +4,11 @@
 // the data sources to the display. Its parts live in files of their own:
 //
 //   windwindow.cpp             start-up, closing, the settings, the port dialog
-//   windwindow_layout.cpp      every control at its place, and its name for a
-//                              widget inspector (windwindowcontrols.h)
-//   windwindow_display.cpp     the wind state handed to the readouts, bars and texts
+//   windwindow_layout.cpp      every control at its place, its colours by day
+//                              and at night, and its name for a widget
+//                              inspector (windwindowcontrols.h)
+//   windwindow_display.cpp     the wind state handed to the readouts, bars and
+//                              texts, and the alarms to the compass
 //   windwindow_listening.cpp   the live input: readings, rejections, failures,
 //                              the stale mark
 //   windwindow_examplemode.cpp the random walk that stands in for a sensor
