@@ -68,6 +68,10 @@ std::optional<int> runCommandLine(int argc, char *argv[], StartRequest &request)
     const QCommandLineOption history(QStringLiteral("history"),
                                      QStringLiteral("Opens the wind history window as well."));
     parser.addOption(history);
+    const QCommandLineOption night(
+        QStringLiteral("night"),
+        QStringLiteral("Starts with night colours: red and dark red on black."));
+    parser.addOption(night);
     for (const QtOption &qtOption : QtOptions) {
         QCommandLineOption option(QString::fromLatin1(qtOption.name));
         if (qtOption.takesValue)
@@ -99,5 +103,6 @@ std::optional<int> runCommandLine(int argc, char *argv[], StartRequest &request)
         return 0;
     }
     request.openHistory = parser.isSet(history);
+    request.night = parser.isSet(night);
     return std::nullopt;
 }

@@ -11,6 +11,7 @@ void describeApplication();
 struct StartRequest
 {
     bool openHistory = false; // --history: the history window opens too
+    bool night = false; // --night: night colours from the start
 };
 
 // Reads the command line before any window system is reached, so that

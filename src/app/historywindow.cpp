@@ -17,6 +17,25 @@ namespace {
 const SpeedUnit Units[3]
     = {SpeedUnit::KilometresPerHour, SpeedUnit::Knots, SpeedUnit::MetresPerSecond};
 
+// The speed plot's lines: the raw speed faint, the mean strong, the gust
+// apart from both; at night three shades of red in the same order.
+QList<TimePlot::Series> speedSeries(ColourScheme scheme)
+{
+    const bool night = scheme == ColourScheme::Night;
+    return {{QStringLiteral("speed (km/h)"), TimePlot::Style::Line,
+             night ? QColor(NightRed::Dark) : QColor(0x9DB4D8)},
+            {QStringLiteral("2-minute mean"), TimePlot::Style::Line,
+             night ? QColor(NightRed::Bright) : QColor(0x1F4E9C)},
+            {QStringLiteral("gust (10 minutes)"), TimePlot::Style::Line,
+             night ? QColor(0xFF880000) : QColor(0xD03020)}};
+}
+
+QList<TimePlot::Series> directionSeries(ColourScheme scheme)
+{
+    return {{QStringLiteral("direction"), TimePlot::Style::Points,
+             scheme == ColourScheme::Night ? QColor(NightRed::Bright) : QColor(0x1F4E9C)}};
+}
+
 QLabel *headerLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -143,16 +162,12 @@ QWidget *HistoryWindow::buildPlots()
     });
 
     m_speedPlot = new TimePlot(box);
-    m_speedPlot->setSeries(
-        {{QStringLiteral("speed (km/h)"), TimePlot::Style::Line, QColor(0x9DB4D8)},
-         {QStringLiteral("2-minute mean"), TimePlot::Style::Line, QColor(0x1F4E9C)},
-         {QStringLiteral("gust (10 minutes)"), TimePlot::Style::Line, QColor(0xD03020)}});
+    m_speedPlot->setSeries(speedSeries(m_colourScheme));
     m_speedPlot->setEmptyText(QStringLiteral("No samples in this span"));
     layout->addWidget(m_speedPlot, 3);
 
     m_directionPlot = new TimePlot(box);
-    m_directionPlot->setSeries(
-        {{QStringLiteral("direction"), TimePlot::Style::Points, QColor(0x1F4E9C)}});
+    m_directionPlot->setSeries(directionSeries(m_colourScheme));
     m_directionPlot->setValueAxis(0, 360,
                                   {{0, QStringLiteral("N")},
                                    {90, QStringLiteral("E")},
@@ -232,6 +247,27 @@ void HistoryWindow::setMqttStatus(const QString &status)
     const QString prefix = QStringLiteral("MQTT: ");
     setFigure(m_mqtt, status, status.startsWith(prefix) ? status.mid(prefix.size()) : status);
     m_mqtt.label->setVisible(!status.isEmpty());
+}
+
+void HistoryWindow::addSection(QWidget *section)
+{
+    section->setParent(this);
+    layout()->addWidget(section);
+}
+
+void HistoryWindow::setColourScheme(ColourScheme scheme)
+{
+    if (scheme == m_colourScheme)
+        return;
+    m_colourScheme = scheme;
+    for (TimePlot *plot : {m_speedPlot, m_directionPlot})
+        plot->setColourScheme(scheme);
+    // New series empty the plots; a shown window fills them again at once.
+    m_speedPlot->setSeries(speedSeries(scheme));
+    m_directionPlot->setSeries(directionSeries(scheme));
+    colourStaleMark(m_staleMark.label->text() == QStringLiteral("STALE"));
+    if (isVisible())
+        guarded([this] { refresh(); });
 }
 
 int HistoryWindow::spanMinutes() const

@@ -13,6 +13,8 @@
 // The texts come from core/windstatisticstext.h, the plots are TimePlot
 // widgets, the figures from WindRecorder.
 
+#include "widgets/colourscheme.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -44,6 +46,12 @@ public:
     // connected", "MQTT: retrying in 8 s: connection refused". Hidden until
     // first set.
     void setMqttStatus(const QString &status);
+    // Adds a part below the others, for something attached from outside (the
+    // wind alarms).
+    void addSection(QWidget *section);
+    // The plots' and the marks' own colours; the rest follows the
+    // application's palette.
+    void setColourScheme(ColourScheme scheme);
 
     // The span the plots show, in minutes: 10, 30 or 60.
     int spanMinutes() const;
@@ -80,9 +88,11 @@ private:
     void showLinkHealth(const WindStatisticsSnapshot &snapshot);
     void showPlots(qint64 nowMs);
     static void setFigure(Figure &figure, const QString &shown, const QString &spoken);
+    void colourStaleMark(bool stale);
 
     WindRecorder &m_recorder;
     QTimer *m_refreshTimer = nullptr;
+    ColourScheme m_colourScheme = ColourScheme::Day;
 
     PeriodRow m_twoMinutes; // the last 2 minutes
     PeriodRow m_tenMinutes; // the last 10 minutes

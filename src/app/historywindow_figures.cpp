@@ -16,9 +16,16 @@
 namespace {
 const SpeedUnit Units[3]
     = {SpeedUnit::KilometresPerHour, SpeedUnit::Knots, SpeedUnit::MetresPerSecond};
-const QColor StaleBackground(0xC00000);
-const QColor StaleText(Qt::white);
-const QColor FreshText(0x007000);
+// The mark's colours by day and at night: white on red when stale, a
+// steady colour when fresh.
+struct MarkColours
+{
+    QRgb staleBackground;
+    QRgb staleText;
+    QRgb freshText;
+};
+constexpr MarkColours DayMark = {0xffc00000, 0xffffffff, 0xff007000};
+constexpr MarkColours NightMark = {NightRed::Mid, NightRed::Black, NightRed::Bright};
 
 QString notCovered(const WindPeriodStatistics &period, const QLocale &locale)
 {
@@ -137,17 +144,22 @@ void HistoryWindow::showLinkHealth(const WindStatisticsSnapshot &snapshot)
                   : since);
 
     const QString mark = link.stale ? QStringLiteral("STALE") : QStringLiteral("fresh");
-    if (m_staleMark.label->text() != mark) {
-        QPalette marked = palette();
-        if (link.stale)
-            marked.setColor(QPalette::Window, StaleBackground);
-        marked.setColor(QPalette::WindowText, link.stale ? StaleText : FreshText);
-        m_staleMark.label->setPalette(marked);
-    }
+    if (m_staleMark.label->text() != mark)
+        colourStaleMark(link.stale);
     if (!link.stale)
         setFigure(m_staleMark, mark, QStringLiteral("fresh"));
     else if (link.msSinceLastSample)
         setFigure(m_staleMark, mark, QStringLiteral("stale, no sample for %1").arg(since));
     else
         setFigure(m_staleMark, mark, QStringLiteral("stale, no sample yet"));
+}
+
+void HistoryWindow::colourStaleMark(bool stale)
+{
+    const MarkColours &colours = m_colourScheme == ColourScheme::Night ? NightMark : DayMark;
+    QPalette marked = palette();
+    if (stale)
+        marked.setColor(QPalette::Window, QColor(colours.staleBackground));
+    marked.setColor(QPalette::WindowText, QColor(stale ? colours.staleText : colours.freshText));
+    m_staleMark.label->setPalette(marked);
 }

@@ -1,8 +1,10 @@
+#include "alarmaddon.h"
 #include "commandline.h"
 #include "errorguard.h"
 #include "historyaddon.h"
 #include "messages.h"
 #include "mqttsharing.h"
+#include "nightcolours.h"
 #include "windinput.h"
 #include "windsharing.h"
 #include "windwindow.h"
@@ -48,6 +50,9 @@ int main(int argc, char *argv[])
     // Records from the first sample, whether or not the history window is
     // ever opened.
     HistoryAddOn history(window, settings, &input);
+    // Watches from the first sample; without an [ALARM] section it is idle.
+    AlarmAddOn alarms(window, settings, history);
+    NightColours night(window, settings, history.historyWindow());
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at
@@ -64,9 +69,11 @@ int main(int argc, char *argv[])
         QCoreApplication::quit();
     });
 
+    QStringList problems;
     try {
         window.readSettings();
         history.startDataLog();
+        problems << alarms.start() << night.start(request.night);
         window.start();
     } catch (const AppError &error) {
         showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
@@ -84,6 +91,8 @@ int main(int argc, char *argv[])
             showMessage(&window, applicationTitle(), problem, MessageIcon::Error);
         });
     };
+    for (const QString &problem : std::as_const(problems))
+        tellOnce(problem);
     tellOnce(input.readSettings());
     WindSharing sharing(settings, window);
     tellOnce(sharing.start());

@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
@@ -8,7 +9,29 @@ MessagePresenter &presenter()
     static MessagePresenter s_presenter;
     return s_presenter;
 }
+
+ColourScheme s_colourScheme = ColourScheme::Day;
+
+// The palette colours a box; its pictures (the icon, and where the desktop
+// gives buttons pictures, the OK button's) are coloured here.
+void colourPictures(QMessageBox &box)
+{
+    if (s_colourScheme != ColourScheme::Night)
+        return;
+    box.setIconPixmap(
+        QPixmap::fromImage(nightPicture(box.iconPixmap().toImage(), NightRed::Bright)));
+    for (QAbstractButton *button : box.buttons()) {
+        if (!button->icon().isNull())
+            button->setIcon(QPixmap::fromImage(
+                nightPicture(button->icon().pixmap(button->iconSize()).toImage())));
+    }
+}
 } // namespace
+
+void setMessageColourScheme(ColourScheme scheme)
+{
+    s_colourScheme = scheme;
+}
 
 void showMessage(QWidget *parent, const QString &title, const QString &text, MessageIcon icon)
 {
@@ -18,6 +41,7 @@ void showMessage(QWidget *parent, const QString &title, const QString &text, Mes
     }
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                     title, text, QMessageBox::Ok, parent);
+    colourPictures(box);
     box.exec();
 }
 
@@ -36,6 +60,7 @@ void showMessageWithoutWaiting(QWidget *parent, const QString &title, const QStr
     auto *box = new QMessageBox(icon == MessageIcon::Error ? QMessageBox::Critical
                                                            : QMessageBox::Information,
                                 title, text, QMessageBox::Ok, parent);
+    colourPictures(*box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/colourscheme.h"
+
 #include <QString>
 
 #include <functional>
@@ -27,3 +29,7 @@ inline QString applicationTitle()
 // at once, so a display fed from a loop keeps running while the box is open.
 void showMessageWithoutWaiting(QWidget *parent, const QString &title, const QString &text,
                                MessageIcon icon);
+
+// The colours of the boxes shown from now on. The application's palette
+// colours a box; this colours its pictures too.
+void setMessageColourScheme(ColourScheme scheme);

@@ -76,8 +76,16 @@ void WindWindow::saveSettings()
     writeWindSettings(m_settings,
                       {m_state.portNumber, m_state.exampleModeOn, m_state.directionDegrees,
                        m_state.speedMetresPerSecond});
+    emit savingSettings();
     m_state.running = false;
     releasePortDialog();
+}
+
+void WindWindow::setColourScheme(ColourScheme scheme)
+{
+    m_colourScheme = scheme;
+    colourWindWindow(m_controls, scheme);
+    colourValueReadouts();
 }
 
 void WindWindow::closeEvent(QCloseEvent *event)

@@ -4,9 +4,11 @@
 // the data sources to the display. Its parts live in files of their own:
 //
 //   windwindow.cpp             start-up, closing, the settings, the port dialog
-//   windwindow_layout.cpp      every control at its place, and its name for a
-//                              widget inspector (windwindowcontrols.h)
-//   windwindow_display.cpp     the wind state handed to the readouts, bars and texts
+//   windwindow_layout.cpp      every control at its place, its colours by day
+//                              and at night, and its name for a widget
+//                              inspector (windwindowcontrols.h)
+//   windwindow_display.cpp     the wind state handed to the readouts, bars and
+//                              texts, and the alarms to the compass
 //   windwindow_listening.cpp   the live input: readings, rejections, failures,
 //                              the stale mark
 //   windwindow_examplemode.cpp the random walk that stands in for a sensor
@@ -18,6 +20,7 @@
 #include "windwindowcontrols.h"
 
 #include "core/windsample.h"
+#include "widgets/compasswidget.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -71,6 +74,13 @@ public:
     // Listening, and no reading accepted for StaleAfterMs, or the line lost.
     bool areReadingsStale() const { return m_stale; }
 
+    // The wind alarms as the compass shows them: its ring, and what it says
+    // of them to a screen reader (empty with no alarm raised).
+    void showAlarms(CompassWidget::Ring ring, const QString &description);
+    // Every colour of the window, its gauges and readouts included.
+    void setColourScheme(ColourScheme scheme);
+    ColourScheme colourScheme() const { return m_colourScheme; }
+
 public slots:
     // The three buttons' actions.
     void toggleListening();
@@ -99,6 +109,9 @@ signals:
     // once it has failed. Emitted at every change, and again at every failed
     // try of an input that retries.
     void linkStateChanged(const QString &state);
+    // The window is closing and writes its settings now; settings of its
+    // add-ons that are kept across runs go into the same file at this moment.
+    void savingSettings();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -135,6 +148,7 @@ private:
     void markStale();
     void markFresh();
     void describeStaleReadouts();
+    void colourValueReadouts();
 
     void exampleTick();
     void stepExampleWalk();
@@ -152,8 +166,8 @@ private:
     // Since the last accepted reading, or the start of listening.
     QElapsedTimer m_sinceReading;
     bool m_stale = false;
-    // What the value readouts say of themselves, and their colour, while fresh.
+    // What the value readouts say of themselves while fresh.
     QHash<QWidget *, QString> m_freshDescriptions;
-    QHash<QWidget *, QColor> m_freshColours;
+    ColourScheme m_colourScheme = ColourScheme::Day;
     bool m_settingsSaved = false;
 };

@@ -66,6 +66,13 @@ void WindWindow::showWind(const WindDisplay &shown)
     }
 }
 
+void WindWindow::showAlarms(CompassWidget::Ring ring, const QString &description)
+{
+    m_controls.compassGauge->setRing(ring);
+    if (m_controls.compassGauge->accessibleDescription() != description)
+        m_controls.compassGauge->setAccessibleDescription(description);
+}
+
 void WindWindow::clearSpeedReadouts()
 {
     for (QLabel *readout : {m_controls.mphReadout, m_controls.kmhReadout,

@@ -14,13 +14,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
 const QColor WindowBackground(0xC0C0FF);
 const QColor BarRed(0xFF0000);
 const QColor AngleHeading(0xC00000);
+const QColor StaleText(0x80, 0x80, 0x80);
+
+// Night colours of the controls above: black where the window is pale, the
+// bars a red that stands apart from the text and the bands.
+const QColor NightBar(0xA00000);
+const QColor NightHeading(NightRed::Mid);
 
 QFont readoutFont() // 27.75 pt bold
 {
@@ -138,6 +147,63 @@ const ScaleRow ScaleRows[] = {
 // drawn with.
 const ScaleRow HiddenRow = {"Label4_24", -480, 135, 0x000040, NoText, RowKind::Band, ""};
 
+// The bands at night, dark (storm) to light (calm) as by day: shades of red
+// a step apart, all dark enough for the red text rows to read on them.
+const std::pair<QRgb, QRgb> NightBands[] = {
+    {0x000000, 0x000000}, {0x000040, 0x140000}, {0x000080, 0x1E0000}, {0x0000C0, 0x280000},
+    {0x0000FF, 0x320000}, {0x8080FF, 0x3C0000}, {0xC0C0FF, 0x460000}, {0xC0FFFF, 0x500000},
+    {0xFFFFC0, 0x5A0000}, {0xFFFFFF, 0x640000},
+};
+
+QColor bandColour(const ScaleRow &row, ColourScheme scheme)
+{
+    if (scheme == ColourScheme::Day)
+        return QColor(QRgb(row.background));
+    for (const auto &[day, night] : NightBands) {
+        if (day == row.background)
+            return QColor(QRgb(night));
+    }
+    return QColor(NightRed::Black);
+}
+
+QColor rowTextColour(const ScaleRow &row, ColourScheme scheme)
+{
+    if (scheme == ColourScheme::Night)
+        return QColor(NightRed::Bright);
+    // The day palette's, whatever the application shows now.
+    return row.textColour == HighlightText
+        ? QApplication::style()->standardPalette().color(QPalette::HighlightedText)
+        : QColor(QRgb(row.textColour));
+}
+
+void colourScaleRow(QLabel *label, const ScaleRow &row, ColourScheme scheme)
+{
+    QPalette palette = label->palette();
+    palette.setColor(label->backgroundRole(), bandColour(row, scheme));
+    palette.setColor(QPalette::WindowText, rowTextColour(row, scheme));
+    label->setPalette(palette);
+}
+
+// The scale's rows in the order the layout made them, each with its row of
+// the table.
+void forEachScaleRow(const WindWindowControls &c,
+                     const std::function<void(QLabel *, const ScaleRow &)> &visit)
+{
+    visit(c.hiddenScaleRow, HiddenRow);
+    const std::pair<RowKind, const QList<QLabel *> *> kinds[] = {
+        {RowKind::Band, &c.scaleBands},
+        {RowKind::Dash, &c.scaleDashRows},
+        {RowKind::Text, &c.scaleTextRows},
+    };
+    for (const auto &[kind, rows] : kinds) {
+        qsizetype index = 0;
+        for (const ScaleRow &row : ScaleRows) {
+            if (row.kind == kind)
+                visit(rows->at(index++), row);
+        }
+    }
+}
+
 // Every wind readout and condition box says what it shows, so a screen reader
 // announces "Wind speed in km/h" rather than a bare "3.6". A label's
 // accessible name stays the text it shows.
@@ -168,6 +234,57 @@ void describeReadouts(const WindWindowControls &c)
 }
 
 } // namespace
+
+QColor valueReadoutColour(ColourScheme scheme, bool stale)
+{
+    if (scheme == ColourScheme::Night)
+        return QColor(stale ? NightRed::Dark : NightRed::Bright);
+    return stale ? StaleText : QApplication::style()->standardPalette().color(QPalette::WindowText);
+}
+
+void colourWindWindow(const WindWindowControls &c, ColourScheme scheme)
+{
+    const bool night = scheme == ColourScheme::Night;
+    const QColor background = night ? QColor(NightRed::Black) : WindowBackground;
+    QWidget *const window = c.listenButton->window();
+    QWidget *const onBackground[] = {
+        window,        c.directionBox,     c.kmhBox,         c.mphBox,     c.knotsBox,
+        c.beaufortBox, c.directionHeading, c.degreesReadout, c.degreeSign, c.compassPointReadout,
+        c.kmhReadout,  c.kmhUnit,          c.mphReadout,     c.mphUnit,    c.knotsReadout,
+        c.knotsUnit,   c.beaufortReadout,  c.beaufortUnit,
+    };
+    for (QWidget *widget : onBackground)
+        paintBackground(widget, background);
+    paintBackground(c.scaleFrame,
+                    night ? QColor(NightRed::Black)
+                          : QApplication::style()->standardPalette().color(QPalette::Window));
+
+    const auto setColour = [](QWidget *widget, QPalette::ColorRole role, const QColor &colour) {
+        QPalette palette = widget->palette();
+        palette.setColor(role, colour);
+        widget->setPalette(palette);
+    };
+    setColour(c.directionHeading, QPalette::WindowText, night ? NightHeading : AngleHeading);
+    for (QPushButton *button : {c.listenButton, c.hiddenButton, c.exampleModeButton, c.portButton})
+        setColour(button, QPalette::Button, night ? QColor(NightRed::Faint) : QColor(Qt::white));
+    for (QLineEdit *box : {c.descriptionBox, c.seaBox, c.landBox})
+        setColour(box, QPalette::Base, background);
+    for (BarLabel *bar : c.speedBars)
+        paintBackground(bar, night ? NightBar : BarRed);
+    forEachScaleRow(
+        c, [scheme](QLabel *label, const ScaleRow &row) { colourScaleRow(label, row, scheme); });
+
+    const std::pair<QLabel *, const char *> pictures[] = {
+        {c.banner, ":/banner.png"},
+        {c.warningSign, ":/warning.png"},
+    };
+    for (const auto &[label, resource] : pictures) {
+        const QPixmap day = loadPngPicture(QString::fromLatin1(resource));
+        label->setPixmap(night ? QPixmap::fromImage(nightPicture(day.toImage())) : day);
+    }
+    c.compassGauge->setColourScheme(scheme);
+    c.clockGauge->setColourScheme(scheme);
+}
 
 WindWindowControls buildWindWindowLayout(QWidget *window)
 {

@@ -22,7 +22,6 @@
 #include <utility>
 
 namespace {
-const QColor StaleText(0x80, 0x80, 0x80);
 
 // The link health's words for an input that failed: the cause, without the
 // advice that follows it in the message box.
@@ -135,20 +134,17 @@ void WindWindow::halt(const AppError &error)
         0, this, [this, text] { showMessage(this, applicationTitle(), text, MessageIcon::Error); });
 }
 
-// The value readouts turn grey and say how old they are; the bars and the
-// condition texts stay as they were, as they do for a rejected frame.
+// The value readouts dim (grey, or dark red at night) and say how old they
+// are; the bars and the condition texts stay as they were, as they do for a
+// rejected frame.
 void WindWindow::markStale()
 {
     if (m_stale || !m_state.listening)
         return;
     m_stale = true;
-    for (QLabel *readout : m_controls.valueReadouts()) {
+    for (QLabel *readout : m_controls.valueReadouts())
         m_freshDescriptions.insert(readout, readout->accessibleDescription());
-        QPalette palette = readout->palette();
-        m_freshColours.insert(readout, palette.color(QPalette::WindowText));
-        palette.setColor(QPalette::WindowText, StaleText);
-        readout->setPalette(palette);
-    }
+    colourValueReadouts();
     describeStaleReadouts();
     emit readingsStaleChanged(true);
 }
@@ -171,11 +167,18 @@ void WindWindow::markFresh()
 {
     if (!std::exchange(m_stale, false))
         return;
-    for (QLabel *readout : m_controls.valueReadouts()) {
+    for (QLabel *readout : m_controls.valueReadouts())
         readout->setAccessibleDescription(m_freshDescriptions.value(readout));
+    colourValueReadouts();
+    emit readingsStaleChanged(false);
+}
+
+void WindWindow::colourValueReadouts()
+{
+    const QColor colour = valueReadoutColour(m_colourScheme, m_stale);
+    for (QLabel *readout : m_controls.valueReadouts()) {
         QPalette palette = readout->palette();
-        palette.setColor(QPalette::WindowText, m_freshColours.value(readout));
+        palette.setColor(QPalette::WindowText, colour);
         readout->setPalette(palette);
     }
-    emit readingsStaleChanged(false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/colourscheme.h"
+
 #include <QList>
 
 #include <array>
@@ -80,6 +82,13 @@ struct WindWindowControls
 
 // Builds the window's fixed layout on window, from the back to the front.
 WindWindowControls buildWindWindowLayout(QWidget *window);
+
+// Gives every control whose colours the layout sets itself the colours of
+// the scheme: backgrounds, the bars, the scale's bands and rows, the banner.
+// What the window's palette gives the rest is the application's to switch.
+void colourWindWindow(const WindWindowControls &controls, ColourScheme scheme);
+// The colour of a value readout's text, fresh or marked as old.
+QColor valueReadoutColour(ColourScheme scheme, bool stale);
 
 // Gives every control the name a form designer gave it, so a
 // widget inspector or a log still finds "Label1_13".

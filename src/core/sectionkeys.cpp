@@ -13,11 +13,15 @@ void checkSectionKeys(const SettingsFile &file, const QString &section, const QS
         const auto known = std::find_if(keys.begin(), keys.end(), [&written](const QString &key) {
             return key.compare(written, Qt::CaseInsensitive) == 0;
         });
+        // The value is named too: with it the user finds the very line,
+        // and often sees which key was meant.
         if (known == keys.end())
             throw AppError(AppError::Kind::InvalidArgument,
-                           QStringLiteral("The key \"%1\" in section [%2] of the settings file %3 "
-                                          "is not one of that section's keys, which are %4.")
-                               .arg(written, section, path, keys.join(QStringLiteral(", "))));
+                           QStringLiteral("The key \"%1\" (set to \"%2\") in section [%3] of the "
+                                          "settings file %4 is not one of that section's keys, "
+                                          "which are %5.")
+                               .arg(written, file.readKey(section, written), section, path,
+                                    keys.join(QStringLiteral(", "))));
         // The first entry of a key is the one the readers use.
         if (file.readKey(section, *known).trimmed().isEmpty())
             throw AppError(AppError::Kind::InvalidArgument,

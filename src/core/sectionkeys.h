@@ -18,7 +18,7 @@ class SettingsFile;
 // Looks at the first section of that name, as the reader does; keys match
 // without regard to letter case. Throws AppError (InvalidArgument) for the
 // first entry whose key is not one of keys, naming that key as the file
-// spells it, the section, the keys it may hold and the file; or for the
+// spells it, its value, the section, the keys it may hold and the file; or for the
 // first entry of one of keys whose value is empty, naming the key, the empty
 // value and the file. The description is meant for the user; the caller may
 // add what stays off. Nothing happens when the section is missing. Throws

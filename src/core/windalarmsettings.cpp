@@ -2,6 +2,7 @@
 #include "core/windalarmsettings.h"
 
 #include "core/apperror.h"
+#include "core/sectionkeys.h"
 #include "core/settingsfile.h"
 #include "core/windspeed.h"
 
@@ -89,6 +90,19 @@ public:
         : m_path(QDir::toNativeSeparators(file.path()))
         , m_settings(settings)
     {
+        std::optional<QString> keyProblem;
+        try {
+            checkSectionKeys(file, section(), SectionKeys);
+        } catch (const AppError &error) {
+            if (error.kind() != AppError::Kind::InvalidArgument)
+                throw;
+            keyProblem = error.description();
+        }
+        // The shared check names the first entry it cannot use. A key the
+        // section does not have turns no alarm off, so its message stands
+        // alone and the other alarms are read; an empty value is left to
+        // text() below, which says which alarm it turns off.
+        bool firstProblemSeen = false;
         const Entries entries = sectionEntries(readSettingsBytes(file), section());
         for (const auto &[key, value] : entries) {
             const auto known = std::find_if(SectionKeys.begin(), SectionKeys.end(),
@@ -96,15 +110,16 @@ public:
                                                 return name.compare(key, Qt::CaseInsensitive) == 0;
                                             });
             if (known == SectionKeys.end()) {
-                report(key, value,
-                       QStringLiteral("is not a setting of this section, which knows %1")
-                           .arg(SectionKeys.join(QStringLiteral(", "))),
-                       QString());
+                if (keyProblem && !std::exchange(firstProblemSeen, true))
+                    m_settings.problems.append(*keyProblem);
                 continue;
             }
             // The first entry counts, as for every other section.
-            if (!m_values.contains(*known))
-                m_values.insert(*known, value);
+            if (m_values.contains(*known))
+                continue;
+            m_values.insert(*known, value);
+            if (value.isEmpty())
+                firstProblemSeen = true;
         }
     }
 

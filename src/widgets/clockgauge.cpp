@@ -7,10 +7,23 @@
 
 namespace {
 
-constexpr QRgb TickColour = 0xff1c2a5a;
-constexpr QRgb NumeralColour = 0xff1c2a5a;
-constexpr QRgb HandColour = 0xff1c2a5a;
-constexpr QRgb SecondHandColour = 0xffc81e1e;
+struct ClockColours
+{
+    QRgb tick;
+    QRgb numeral;
+    QRgb hand;
+    QRgb secondHand;
+};
+
+constexpr ClockColours DayClock = {0xff1c2a5a, 0xff1c2a5a, 0xff1c2a5a, 0xffc81e1e};
+// The second hand stands apart from the others by its shade, as it does by
+// its colour by day.
+constexpr ClockColours NightClock = {NightRed::Mid, 0xffa00000, 0xffa00000, NightRed::Bright};
+
+const ClockColours &clockColours(ColourScheme scheme)
+{
+    return scheme == ColourScheme::Night ? NightClock : DayClock;
+}
 
 constexpr qreal TickOuter = 86;
 constexpr qreal NumeralRadius = 64;
@@ -26,7 +39,7 @@ ClockGauge::ClockGauge()
 
 void ClockGauge::drawMarkers(QPainter &painter) const
 {
-    QPen pen{QColor(TickColour)};
+    QPen pen{QColor(clockColours(colourScheme()).tick)};
     pen.setCapStyle(Qt::FlatCap);
     for (int minute = 0; minute < 60; ++minute) {
         const bool hour = minute % 5 == 0;
@@ -42,7 +55,7 @@ void ClockGauge::drawLabels(QPainter &painter) const
     // Only the quarters: on a dial this small, twelve numerals crowd out the
     // hands.
     painter.setFont(m_numeralFont);
-    painter.setPen(QColor(NumeralColour));
+    painter.setPen(QColor(clockColours(colourScheme()).numeral));
     for (int hour : {12, 3, 6, 9}) {
         const qreal radians = qDegreesToRadians(hour * 30.0);
         const QPointF centre(NumeralRadius * std::sin(radians), -NumeralRadius * std::cos(radians));
@@ -56,9 +69,10 @@ void ClockGauge::drawData(QPainter &painter) const
     const int hours = m_time.hour() % 12;
     const int minutes = m_time.minute();
     const int seconds = m_time.second();
+    const ClockColours &colours = clockColours(colourScheme());
 
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(HandColour));
+    painter.setBrush(QColor(colours.hand));
 
     painter.save();
     painter.rotate(30.0 * (hours + minutes / 60.0));
@@ -84,13 +98,13 @@ void ClockGauge::drawData(QPainter &painter) const
 
     painter.save();
     painter.rotate(6.0 * seconds);
-    QPen second{QColor(SecondHandColour)};
+    QPen second{QColor(colours.secondHand)};
     second.setWidthF(1.8);
     second.setCapStyle(Qt::RoundCap);
     painter.setPen(second);
     painter.drawLine(QPointF(0, 20), QPointF(0, -80));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(SecondHandColour));
+    painter.setBrush(QColor(colours.secondHand));
     painter.drawEllipse(QPointF(0, 0), 5, 5);
     painter.restore();
 

@@ -21,6 +21,12 @@ ClockWidget::ClockWidget(QWidget *parent)
 
 ClockWidget::~ClockWidget() = default;
 
+void ClockWidget::setColourScheme(ColourScheme scheme)
+{
+    m_clock.setColourScheme(scheme);
+    update();
+}
+
 void ClockWidget::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);

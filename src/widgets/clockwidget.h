@@ -16,6 +16,8 @@ public:
     explicit ClockWidget(QWidget *parent = nullptr);
     ~ClockWidget() override;
 
+    void setColourScheme(ColourScheme scheme);
+
 signals:
     // The second hand moved: once a second while the clock is shown. Others
     // may do their once-a-second work here instead of waking the process

@@ -13,15 +13,31 @@
 
 namespace {
 
-constexpr QRgb TickColour = 0xff1c2a5a;
-constexpr QRgb LabelColour = 0xff1c2a5a;
-constexpr QRgb NorthColour = 0xffa01010;
-constexpr QRgb RoseLight = 0xffd3dbed;
-constexpr QRgb RoseShade = 0xffb2bfdc;
-constexpr QRgb ArrowHeadLight = 0xffff8a2a;
-constexpr QRgb ArrowHeadDark = 0xffe0501a;
-constexpr QRgb ArrowOutline = 0xff7a2408;
-constexpr QRgb ShaftColour = 0xff1c2a5a;
+struct CompassColours
+{
+    QRgb tick;
+    QRgb label;
+    QRgb north;
+    QRgb roseLight;
+    QRgb roseShade;
+    QRgb arrowHeadLight;
+    QRgb arrowHeadDark;
+    QRgb arrowOutline;
+    QRgb shaft;
+};
+
+constexpr CompassColours DayCompass = {0xff1c2a5a, 0xff1c2a5a, 0xffa01010, 0xffd3dbed, 0xffb2bfdc,
+                                       0xffff8a2a, 0xffe0501a, 0xff7a2408, 0xff1c2a5a};
+// North and the arrow's head stay the brightest marks, as their colours make
+// them by day; the rose is barely lighter than the face.
+constexpr CompassColours NightCompass
+    = {NightRed::Mid,    0xffa00000, NightRed::Bright, 0xff240000, 0xff1a0000,
+       NightRed::Bright, 0xff900000, NightRed::Dark,   0xff700000};
+
+const CompassColours &compassColours(ColourScheme scheme)
+{
+    return scheme == ColourScheme::Night ? NightCompass : DayCompass;
+}
 
 constexpr qreal TickOuter = 86;
 constexpr qreal CardinalRadius = 66;
@@ -99,7 +115,7 @@ double CompassGauge::shortestTurn(double from, double to)
 
 void CompassGauge::drawMarkers(QPainter &painter) const
 {
-    QPen pen{QColor(TickColour)};
+    QPen pen{QColor(compassColours(colourScheme()).tick)};
     pen.setCapStyle(Qt::FlatCap);
     for (int degree = 0; degree < 360; degree += 5) {
         qreal length = 4;
@@ -122,25 +138,27 @@ void CompassGauge::drawMarkers(QPainter &painter) const
 // bearings, short ones between, each point shaded on one side.
 void CompassGauge::drawRose(QPainter &painter) const
 {
+    const CompassColours &colours = compassColours(colourScheme());
     painter.setPen(Qt::NoPen);
     for (const Point &point : CompassPoints) {
         const bool cardinal = point.bearing % 90 == 0;
         const qreal tip = cardinal ? 52 : 34;
         const qreal waist = cardinal ? 9 : 7;
         const QPointF outer = polar(tip, point.bearing);
-        painter.setBrush(QColor(RoseLight));
+        painter.setBrush(QColor(colours.roseLight));
         painter.drawPolygon(QPolygonF{{QPointF(0, 0), outer, polar(waist, point.bearing - 45)}});
-        painter.setBrush(QColor(RoseShade));
+        painter.setBrush(QColor(colours.roseShade));
         painter.drawPolygon(QPolygonF{{QPointF(0, 0), outer, polar(waist, point.bearing + 45)}});
     }
 }
 
 void CompassGauge::drawLabels(QPainter &painter) const
 {
+    const CompassColours &colours = compassColours(colourScheme());
     for (const Point &point : CompassPoints) {
         const bool cardinal = point.bearing % 90 == 0;
         painter.setFont(cardinal ? m_cardinalFont : m_intercardinalFont);
-        painter.setPen(QColor(point.bearing == 0 ? NorthColour : LabelColour));
+        painter.setPen(QColor(point.bearing == 0 ? colours.north : colours.label));
         const QPointF centre
             = polar(cardinal ? CardinalRadius : IntercardinalRadius, point.bearing);
         painter.drawText(QRectF(centre.x() - 16, centre.y() - 12, 32, 24), Qt::AlignCenter,
@@ -150,13 +168,14 @@ void CompassGauge::drawLabels(QPainter &painter) const
 
 void CompassGauge::drawData(QPainter &painter) const
 {
+    const CompassColours &colours = compassColours(colourScheme());
     painter.rotate(m_bearing);
 
     // Drawn pointing up; the rotation above turns it to the bearing. It stays
     // inside the ring of labels so that none is ever hidden, and only the head
     // is coloured, so the arrow's direction reads at a glance.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(ShaftColour));
+    painter.setBrush(QColor(colours.shaft));
     painter.drawRect(QRectF(-2.5, -34, 5, 80));
     for (qreal side : {-1.0, 1.0}) {
         painter.drawPolygon(QPolygonF{{
@@ -170,12 +189,12 @@ void CompassGauge::drawData(QPainter &painter) const
     // The head is drawn several times a second while the arrow turns: its
     // outline is filled as the shape the pen would stroke, worked out once.
     QLinearGradient head(-14, 0, 14, 0);
-    head.setColorAt(0, QColor(ArrowHeadLight));
-    head.setColorAt(1, QColor(ArrowHeadDark));
+    head.setColorAt(0, QColor(colours.arrowHeadLight));
+    head.setColorAt(1, QColor(colours.arrowHeadDark));
     painter.setBrush(head);
     const QPolygonF headShape = arrowHead();
     drawInBands(painter, headShape.boundingRect(), [&] { painter.drawPolygon(headShape); });
-    painter.setBrush(QColor(ArrowOutline));
+    painter.setBrush(QColor(colours.arrowOutline));
     painter.drawPath(m_headOutline);
 
     drawHub(painter, 7);

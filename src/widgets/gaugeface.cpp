@@ -10,13 +10,29 @@
 
 namespace {
 
-constexpr QRgb RimLight = 0xff7d8cbc;
-constexpr QRgb RimDark = 0xff17214a;
-constexpr QRgb BezelLight = 0xffa9b5da;
-constexpr QRgb FaceCentre = 0xffffffff;
-constexpr QRgb FaceEdge = 0xffd9e0ef;
-constexpr QRgb HubLight = 0xff6f80b4;
-constexpr QRgb HubDark = 0xff111a3c;
+struct FaceColours
+{
+    QRgb rimLight;
+    QRgb rimDark;
+    QRgb bezelLight;
+    QRgb faceCentre;
+    QRgb faceEdge;
+    QRgb hubLight;
+    QRgb hubDark;
+    QRgb glass; // the reflection's colour where it is strongest
+};
+
+constexpr FaceColours DayFace = {0xff7d8cbc, 0xff17214a, 0xffa9b5da, 0xffffffff,
+                                 0xffd9e0ef, 0xff6f80b4, 0xff111a3c, 0x3cffffff};
+// At night the face is dark and the rim a little lighter, so that the
+// dial's marks and the hands, in brighter red, stand out as by day.
+constexpr FaceColours NightFace = {0xff4a0000,      0xff0c0000, 0xff380000, NightRed::Deep,
+                                   NightRed::Black, 0xff600000, 0xff180000, 0x18ff0000};
+
+const FaceColours &faceColours(ColourScheme scheme)
+{
+    return scheme == ColourScheme::Night ? NightFace : DayFace;
+}
 
 constexpr qreal OuterRadius = 98;
 constexpr qreal BezelRadius = 92;
@@ -103,6 +119,14 @@ void GaugeFace::paint(QPainter &painter, const QRectF &square, const QColor &bac
         painter.drawImage(origin + m_overOrigin, m_over);
 }
 
+void GaugeFace::setColourScheme(ColourScheme scheme)
+{
+    if (scheme == m_scheme)
+        return;
+    m_scheme = scheme;
+    m_layerSquare = QRectF();
+}
+
 QRect GaugeFace::dataPixels(const QRectF &square) const
 {
     // The transform of paintSteps(), and a pixel more on every side for the
@@ -148,25 +172,26 @@ void GaugeFace::paintSteps(QPainter &painter, const QRectF &square,
 
 void GaugeFace::drawFrame(QPainter &painter) const
 {
+    const FaceColours &colours = faceColours(m_scheme);
     painter.setPen(Qt::NoPen);
 
     // Light from the top left: the rim is lit there, the bezel inside it is
     // lit on the opposite side, which reads as a raised ring.
     QLinearGradient rim(-OuterRadius, -OuterRadius, OuterRadius, OuterRadius);
-    rim.setColorAt(0, QColor(RimLight));
-    rim.setColorAt(1, QColor(RimDark));
+    rim.setColorAt(0, QColor(colours.rimLight));
+    rim.setColorAt(1, QColor(colours.rimDark));
     painter.setBrush(rim);
     painter.drawEllipse(QPointF(0, 0), OuterRadius, OuterRadius);
 
     QLinearGradient bezel(-BezelRadius, -BezelRadius, BezelRadius, BezelRadius);
-    bezel.setColorAt(0, QColor(RimDark));
-    bezel.setColorAt(1, QColor(BezelLight));
+    bezel.setColorAt(0, QColor(colours.rimDark));
+    bezel.setColorAt(1, QColor(colours.bezelLight));
     painter.setBrush(bezel);
     painter.drawEllipse(QPointF(0, 0), BezelRadius, BezelRadius);
 
     QRadialGradient face(QPointF(-20, -25), FaceRadius * 1.3);
-    face.setColorAt(0, QColor(FaceCentre));
-    face.setColorAt(1, QColor(FaceEdge));
+    face.setColorAt(0, QColor(colours.faceCentre));
+    face.setColorAt(1, QColor(colours.faceEdge));
     painter.setBrush(face);
     painter.drawEllipse(QPointF(0, 0), FaceRadius, FaceRadius);
 }
@@ -175,19 +200,23 @@ void GaugeFace::drawForeground(QPainter &painter) const
 {
     // A faint reflection on the upper half of the glass.
     QLinearGradient glass(0, -FaceRadius, 0, 0);
-    glass.setColorAt(0, QColor(255, 255, 255, 60));
-    glass.setColorAt(1, QColor(255, 255, 255, 0));
+    const QColor strongest = QColor::fromRgba(faceColours(m_scheme).glass);
+    QColor clear = strongest;
+    clear.setAlpha(0);
+    glass.setColorAt(0, strongest);
+    glass.setColorAt(1, clear);
     painter.setPen(Qt::NoPen);
     painter.setBrush(glass);
     painter.drawEllipse(
         QRectF(-FaceRadius * 0.8, -FaceRadius * 0.95, FaceRadius * 1.6, FaceRadius * 0.9));
 }
 
-void GaugeFace::drawHub(QPainter &painter, qreal radius)
+void GaugeFace::drawHub(QPainter &painter, qreal radius) const
 {
+    const FaceColours &colours = faceColours(m_scheme);
     QRadialGradient hub(QPointF(-radius / 3, -radius / 3), radius * 1.4);
-    hub.setColorAt(0, QColor(HubLight));
-    hub.setColorAt(1, QColor(HubDark));
+    hub.setColorAt(0, QColor(colours.hubLight));
+    hub.setColorAt(1, QColor(colours.hubDark));
     painter.setPen(Qt::NoPen);
     painter.setBrush(hub);
     painter.drawEllipse(QPointF(0, 0), radius, radius);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "colourscheme.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPolygonF>
@@ -33,6 +35,11 @@ public:
     // colour; without one, only the dial is.
     void paint(QPainter &painter, const QRectF &square, const QColor &background = QColor()) const;
 
+    // The dial's colours; a change draws its kept layers anew at the next
+    // paint.
+    void setColourScheme(ColourScheme scheme);
+    ColourScheme colourScheme() const { return m_scheme; }
+
     // The pixels, in the coordinates the square is given in, that the data
     // step may touch as it is now: a widget that changes only its data
     // repaints these, before and after the change, and nothing else.
@@ -52,7 +59,7 @@ protected:
     // The radius of the dial's face inside the rim; markers stand on it.
     static constexpr qreal FaceRadius = 88;
     // A small domed cap that hides where the hands or the arrow meet.
-    static void drawHub(QPainter &painter, qreal radius);
+    void drawHub(QPainter &painter, qreal radius) const;
     // Runs draw, a fill with a gradient inside bounds (in the painter's
     // present coordinates), once for each band of a few pixel rows. Qt hands
     // a gradient fill of more than about a hundred spans, a dozen or so rows
@@ -76,6 +83,7 @@ private:
     // on, since every clear pixel would be blended for nothing. The part
     // under it stands on the background already, so that it is copied rather
     // than blended over a fill of that colour.
+    ColourScheme m_scheme = ColourScheme::Day;
     mutable QImage m_under;
     mutable QImage m_over;
     mutable QPoint m_overOrigin;

@@ -8,10 +8,21 @@
 #include <cmath>
 
 namespace {
-const QColor PlotBackground(Qt::white);
-const QColor GridColour(0xE0E0E0);
-const QColor AxisTextColour(0x404040);
-const QColor FrameColour(0x808080);
+struct PlotColours
+{
+    QRgb background;
+    QRgb grid;
+    QRgb axisText;
+    QRgb frame;
+};
+
+constexpr PlotColours DayPlot = {0xffffffff, 0xffe0e0e0, 0xff404040, 0xff808080};
+constexpr PlotColours NightPlot = {NightRed::Black, NightRed::Faint, 0xffa00000, NightRed::Dark};
+
+const PlotColours &plotColours(ColourScheme scheme)
+{
+    return scheme == ColourScheme::Night ? NightPlot : DayPlot;
+}
 
 constexpr qint64 MinuteMs = 60 * 1000;
 // At most this many labelled times under the plot.
@@ -66,6 +77,15 @@ void TimePlot::setValueAxis(double minimum, double maximum, const QList<Tick> &t
     m_maximum = maximum;
     m_ticks = ticks;
     computeMetrics();
+    update();
+}
+
+void TimePlot::setColourScheme(ColourScheme scheme)
+{
+    if (scheme == m_scheme)
+        return;
+    m_scheme = scheme;
+    m_background = QPixmap();
     update();
 }
 
@@ -215,8 +235,9 @@ void TimePlot::paintEvent(QPaintEvent *)
 
 void TimePlot::paintFrame(QPainter &painter) const
 {
-    painter.fillRect(m_plotArea, PlotBackground);
-    painter.setPen(FrameColour);
+    const PlotColours &colours = plotColours(m_scheme);
+    painter.fillRect(m_plotArea, QColor(colours.background));
+    painter.setPen(QColor(colours.frame));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(m_plotArea);
 }
@@ -227,9 +248,9 @@ void TimePlot::paintValueAxis(QPainter &painter) const
         if (tick.value < m_minimum || tick.value > m_maximum)
             continue;
         const double y = yFor(tick.value);
-        painter.setPen(GridColour);
+        painter.setPen(QColor(plotColours(m_scheme).grid));
         painter.drawLine(QPointF(m_plotArea.left() + 1, y), QPointF(m_plotArea.right() - 1, y));
-        painter.setPen(AxisTextColour);
+        painter.setPen(QColor(plotColours(m_scheme).axisText));
         const QRectF label(0, y - m_lineHeight / 2.0, m_plotArea.left() - Gap, m_lineHeight);
         painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, tick.label);
     }
@@ -242,14 +263,14 @@ void TimePlot::paintTimeAxis(QPainter &painter) const
     for (qint64 back = 0; back <= m_spanMs; back += step) {
         const double x = m_plotArea.right() - double(back) / double(m_spanMs) * m_plotArea.width();
         if (back > 0 && back < m_spanMs) {
-            painter.setPen(GridColour);
+            painter.setPen(QColor(plotColours(m_scheme).grid));
             painter.drawLine(QPointF(x, m_plotArea.top() + 1), QPointF(x, m_plotArea.bottom() - 1));
         }
         const QString text
             = back == 0 ? QStringLiteral("now") : QStringLiteral("−%1 min").arg(back / MinuteMs);
         const double textWidth = metrics.horizontalAdvance(text);
         const double left = std::clamp(x - textWidth / 2, 0.0, width() - textWidth);
-        painter.setPen(AxisTextColour);
+        painter.setPen(QColor(plotColours(m_scheme).axisText));
         painter.drawText(QRectF(left, m_plotArea.bottom() + Gap, textWidth, m_lineHeight),
                          Qt::AlignCenter, text);
     }
@@ -258,7 +279,7 @@ void TimePlot::paintTimeAxis(QPainter &painter) const
 void TimePlot::paintData(QPainter &painter) const
 {
     if (!m_hasPoints) {
-        painter.setPen(AxisTextColour);
+        painter.setPen(QColor(plotColours(m_scheme).axisText));
         painter.drawText(m_plotArea, Qt::AlignCenter, m_emptyText);
         return;
     }
@@ -364,7 +385,7 @@ void TimePlot::paintLegend(QPainter &painter) const
             painter.drawPoint(QPointF(x + sampleWidth / 2, y));
         }
         x += sampleWidth + Gap;
-        painter.setPen(AxisTextColour);
+        painter.setPen(QColor(plotColours(m_scheme).axisText));
         const double textWidth = metrics.horizontalAdvance(data.series.name);
         painter.drawText(QRectF(x, Gap, textWidth, m_lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          data.series.name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "colourscheme.h"
+
 #include <QColor>
 #include <QList>
 #include <QPixmap>
@@ -73,6 +75,10 @@ public:
     // Shows the new picture.
     void endData();
 
+    // The colours of the frame, grid and labels; the series keep the
+    // colours setSeries() gave them.
+    void setColourScheme(ColourScheme scheme);
+
     qint64 spanMs() const { return m_spanMs; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -114,6 +120,7 @@ private:
     void paintPoints(QPainter &painter, const SeriesData &data) const;
     void paintLegend(QPainter &painter) const;
 
+    ColourScheme m_scheme = ColourScheme::Day;
     std::vector<SeriesData> m_data;
     double m_minimum = 0;
     double m_maximum = 1;

@@ -17,7 +17,8 @@ private slots:
     void init();
     void answersOnTheConsole_data();
     void answersOnTheConsole();
-    void qtOptionsPassToTheWindow();
+    void windowStartsAndCloses_data();
+    void windowStartsAndCloses();
 
 private:
     void start(QProcess &app, const QStringList &arguments);
@@ -54,7 +55,7 @@ void tst_CommandLine::answersOnTheConsole_data()
 
     const QString settingsLine = QStringLiteral("Settings file: FOLDER/Application.ini\n");
     QTest::newRow("--help names every option")
-        << QStringList{"--help"} << 0 << "--version[\\s\\S]*--list-ports"
+        << QStringList{"--help"} << 0 << "--version[\\s\\S]*--list-ports[\\s\\S]*--night"
         << "";
     QTest::newRow("-h is --help") << QStringList{"-h"} << 0 << "--list-ports"
                                   << "";
@@ -97,18 +98,33 @@ void tst_CommandLine::answersOnTheConsole()
     QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("Application.ini"))));
 }
 
-// The window starts with Qt's own option, which the command line lets
-// through, and closes on a signal as it does without it.
-void tst_CommandLine::qtOptionsPassToTheWindow()
+void tst_CommandLine::windowStartsAndCloses_data()
 {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("night"); // kept in the settings file at close
+
+    QTest::newRow("Qt's own option passes through") << QStringList() << false;
+    QTest::newRow("--night starts with night colours, kept at close")
+        << QStringList{"--night"} << true;
+}
+
+// The window starts with Qt's own option, which the command line lets
+// through, and closes on a signal as it does without it, writing its
+// settings.
+void tst_CommandLine::windowStartsAndCloses()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, night);
     QProcess app;
-    start(app, {"-platform", "offscreen"});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_folder->filePath(QStringLiteral("Application.ini"))),
-                             10000);
+    start(app, QStringList{"-platform", "offscreen"} + arguments);
+    QFile settings(m_folder->filePath(QStringLiteral("Application.ini")));
+    QTRY_VERIFY_WITH_TIMEOUT(settings.exists(), 10000);
     ::kill(pid_t(app.processId()), SIGTERM);
     QVERIFY(app.waitForFinished(10000));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(settings.readAll().contains("[VIEW]\r\nNight=True"), night);
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

@@ -172,13 +172,13 @@ void tst_History::logHoldsAcceptedFramesOnly()
     fixture.window->start();
 
     fixture.listenWhile({
-                    [&] { fixture.line->feed(sensorFrame("A,10.5,3.25")); },
-                    [&] { fixture.line->feed(sensorFrame("A,20.0,9.99", "00")); },
-                    [&] { fixture.line->feed(sensorFrame("A,300.0,4.5")); },
-                    [&] { fixture.line->feed(sensorFrame("A,40.0,8.0", "7F")); },
-                    [&] { fixture.line->feed(sensorFrame("A,355.25,0")); },
-                    [&] { fixture.controls().listenButton->click(); },
-                });
+        [&] { fixture.line->feed(sensorFrame("A,10.5,3.25")); },
+        [&] { fixture.line->feed(sensorFrame("A,20.0,9.99", "00")); },
+        [&] { fixture.line->feed(sensorFrame("A,300.0,4.5")); },
+        [&] { fixture.line->feed(sensorFrame("A,40.0,8.0", "7F")); },
+        [&] { fixture.line->feed(sensorFrame("A,355.25,0")); },
+        [&] { fixture.controls().listenButton->click(); },
+    });
 
     QVERIFY2(fixture.messages.isEmpty(), qPrintable(fixture.messageTexts().join(u'\n')));
     int malformed = 0;
@@ -267,8 +267,8 @@ void tst_History::logProblemIsShownOnceAndTheDisplayGoesOn_data()
         << QStringList{QStringLiteral("Application.ini"), QStringLiteral("does not exist")};
     QTest::newRow("a key the section does not have")
         << QByteArray("[LOG]\r\nFolder=.\r\nKeepDay=3\r\n")
-        << QStringList{QStringLiteral("\"KeepDay\""), QStringLiteral("Folder, KeepDays"),
-                       QStringLiteral("log is off")};
+        << QStringList{QStringLiteral("\"KeepDay\" (set to \"3\")"),
+                       QStringLiteral("Folder, KeepDays"), QStringLiteral("log is off")};
     QTest::newRow("a Folder left empty")
         << QByteArray("[LOG]\r\nFolder=\r\n")
         << QStringList{QStringLiteral("\"Folder\""), QStringLiteral("empty"),

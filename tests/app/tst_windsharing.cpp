@@ -115,7 +115,8 @@ void tst_WindSharing::sectionThatCannotBeUsedIsToldOnce_data()
         << QByteArray("TcpPort=10110\r\nSentences=MWV,XDR\r\n") << "Sentences";
     QTest::newRow("address that does not parse")
         << QByteArray("UdpTarget=boat.local:10110\r\n") << "UdpTarget";
-    QTest::newRow("mistyped key") << QByteArray("TcpPrt=10110\r\n") << "\"TcpPrt\"";
+    QTest::newRow("mistyped key") << QByteArray("TcpPrt=10110\r\n")
+                                  << "\"TcpPrt\" (set to \"10110\")";
     QTest::newRow("port left empty") << QByteArray("TcpPort=\r\n") << "\"TcpPort\"";
     QTest::newRow("no section") << QByteArray() << QString();
 }

@@ -27,7 +27,7 @@ void tst_SectionKeys::refusesWhatReadsAsAbsent_data()
         << QByteArray("[S]\r\nalpha=1\r\n BETA = two \r\n") << QStringList();
     QTest::newRow("mistyped key, named with the keys there are")
         << QByteArray("[S]\r\nAlpha=1\r\nAlpah=2\r\n")
-        << QStringList{"\"Alpah\"", "[S]", "Alpha, Beta"};
+        << QStringList{"\"Alpah\" (set to \"2\")", "[S]", "Alpha, Beta"};
     QTest::newRow("key with an empty value")
         << QByteArray("[S]\r\nAlpha=1\r\nbeta=  \r\n") << QStringList{"\"beta\"", "[S]", "(\"\")"};
     QTest::newRow("empty value of a repeat the readers never reach")

@@ -36,6 +36,10 @@ private slots:
     void bandsMatchOnePiece();
     void animationDriverPacesTicks();
     void clockTicksOnlyWhileShown();
+
+    void ringRepaintsTheDialAlone_data();
+    void ringRepaintsTheDialAlone();
+    void ringBlinksCalmlyWhileShown();
 };
 
 void tst_Gauges::normalizedBearing_data()
@@ -315,6 +319,78 @@ void tst_Gauges::clockTicksOnlyWhileShown()
 
     gauge.hide();
     QVERIFY(!tick->isActive());
+}
+
+namespace {
+struct PaintRecorder : QObject
+{
+    QRegion painted;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
+} // namespace
+
+void tst_Gauges::ringRepaintsTheDialAlone_data()
+{
+    QTest::addColumn<CompassWidget::Ring>("from");
+    QTest::addColumn<CompassWidget::Ring>("to");
+    QTest::newRow("raised") << CompassWidget::Ring::Off << CompassWidget::Ring::Blinking;
+    QTest::newRow("acknowledged") << CompassWidget::Ring::Blinking << CompassWidget::Ring::Steady;
+    QTest::newRow("cleared") << CompassWidget::Ring::Steady << CompassWidget::Ring::Off;
+}
+
+// The ring comes and goes without repainting the window around the dial,
+// and leaves no trace when it goes.
+void tst_Gauges::ringRepaintsTheDialAlone()
+{
+    QFETCH(CompassWidget::Ring, from);
+    QFETCH(CompassWidget::Ring, to);
+    CompassWidget gauge;
+    QVERIFY(showCompass(gauge));
+    gauge.setRing(from);
+    QTest::qWait(50);
+    PaintRecorder recorder;
+    gauge.installEventFilter(&recorder);
+    gauge.setRing(to);
+    QTRY_VERIFY(!recorder.painted.isEmpty());
+
+    const QPoint centre = gauge.rect().center();
+    const int rim = int(95 * gauge.height() / GaugeFace::LogicalSize);
+    QVERIFY(recorder.painted.contains(centre - QPoint(0, rim)));
+    QVERIFY(!recorder.painted.contains(QPoint(0, 0)));
+    const QImage shown = gauge.screen()->grabWindow(gauge.winId()).toImage();
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), render(gauge));
+    const QColor atRim = shown.pixelColor(centre - QPoint(0, rim));
+    QVERIFY2((atRim.red() > 200 && atRim.green() < 40) == (to != CompassWidget::Ring::Off),
+             qPrintable(atRim.name()));
+}
+
+void tst_Gauges::ringBlinksCalmlyWhileShown()
+{
+    CompassWidget gauge;
+    QVERIFY(showCompass(gauge));
+    auto *blink = gauge.findChild<QTimer *>();
+    QVERIFY(blink);
+    QVERIFY(!blink->isActive());
+    gauge.setRing(CompassWidget::Ring::Blinking);
+    QVERIFY(gauge.isRingLit());
+    QElapsedTimer lit;
+    lit.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!gauge.isRingLit(), 2000);
+    // Well below three flashes a second, the rate that may set off a seizure.
+    QVERIFY2(lit.elapsed() >= 500, qPrintable(QString::number(lit.elapsed())));
+
+    gauge.hide();
+    QVERIFY(!blink->isActive());
+    gauge.show();
+    QVERIFY(blink->isActive());
+    gauge.setRing(CompassWidget::Ring::Steady);
+    QVERIFY(!blink->isActive());
+    QVERIFY(gauge.isRingLit());
 }
 
 QTEST_MAIN(tst_Gauges)
