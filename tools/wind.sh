@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for the project, builds it and then either
-# starts the application (run), runs every test (test), runs every test built
+# starts the application (run), runs every test (test), runs the window tests
+# again on a virtual X server (x11), runs every test built
 # with AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), runs each
 # fuzz target for a while (fuzz [seconds]), runs the benchmark (bench), builds
 # the Debian package into dist/ (package) or builds and checks it
@@ -14,6 +15,7 @@ packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libmosquitto-dev
 # the benchmark start a broker of their own, read it with mosquitto_sub and
 # make their TLS certificates with openssl.
 test_packages=(dbus-daemon mosquitto mosquitto-clients openssl)
+x_packages=(xvfb xauth)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
 package_packages=(dpkg-dev file)
@@ -89,6 +91,19 @@ fuzz() {
     done
 }
 
+# The tests that show windows, again on a real X server (Xvfb): the offscreen
+# platform hides what a window manager's absence, real fonts and sending the
+# pixels to the server change.
+x_tests() {
+    local failed=0 test
+    for test in build/tests/app/tst_* build/tests/widgets/tst_*; do
+        [[ -x "$test" && ! -d "$test" ]] || continue
+        echo "== $test under X"
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$test" || failed=1
+    done
+    return "$failed"
+}
+
 # Built as Debian builds its own packages: its hardened compiler and linker
 # flags, installed under /usr, and the settings file in the user's
 # configuration folder. CPack strips the executables and asks dpkg-shlibdeps
@@ -120,6 +135,11 @@ test)
     cd build
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
     ;;
+x11)
+    install_missing "${test_packages[@]}" "${x_packages[@]}"
+    build
+    x_tests
+    ;;
 sanitize)
     install_missing "${test_packages[@]}"
     sanitize
@@ -143,7 +163,7 @@ package-check)
     bash tools/check-package.sh dist/wind-condition_*.deb
     ;;
 *)
-    echo "usage: $0 run|test|sanitize|fuzz [seconds per target]|bench|package|package-check" >&2
+    echo "usage: $0 run|test|x11|sanitize|fuzz [seconds per target]|bench|package|package-check" >&2
     exit 2
     ;;
 esac

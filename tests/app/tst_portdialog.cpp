@@ -185,6 +185,9 @@ void tst_PortDialog::enterActsOnTheFocusedButtonOnly()
     WindowFixture::loadPortNumber(dialog);
     WindowFixture::portNumberEdit(dialog)->setText(QStringLiteral("6"));
     dialog.show();
+    // Without a window manager (a bare X server) nothing activates a new
+    // window; key events go to the active one.
+    dialog.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QWidget *target = focus < 0 ? static_cast<QWidget *>(WindowFixture::portNumberEdit(dialog))
         : focus == 0            ? WindowFixture::okButton(dialog)
