@@ -9,7 +9,8 @@
 void checkSectionKeys(const SettingsFile &file, const QString &section, const QStringList &keys)
 {
     const QString path = QDir::toNativeSeparators(file.path());
-    for (const auto &[written, value] : file.readSection(section)) {
+    for (const auto &entry : file.readSection(section)) {
+        const QString &written = entry.first;
         const auto known = std::find_if(keys.begin(), keys.end(), [&written](const QString &key) {
             return key.compare(written, Qt::CaseInsensitive) == 0;
         });
