@@ -7,6 +7,8 @@
 
 // CPU time of every thread of the process, in seconds.
 double processCpuSeconds();
+// The same for another process, read from /proc; negative when unknown.
+double processCpuSeconds(qint64 pid);
 
 // Sets the peak resident size back to the present one, so that the next
 // reading covers only what follows. False when the kernel does not allow it;

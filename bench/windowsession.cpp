@@ -101,9 +101,10 @@ void runEventsFor(std::chrono::milliseconds duration)
     loop.exec();
 }
 
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+SessionFigures measureListening(const LineFeeder::Schedule &schedule,
                                 const HistoryScenario *history, HistoryFigures *historyFigures,
-                                const std::function<void()> &atStart)
+                                const std::function<void()> &atStart,
+                                const std::function<void()> &atEnd)
 {
     SessionFigures figures;
     LineFeeder feeder;
@@ -142,9 +143,6 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
                 std::chrono::duration<double, std::micro>(Clock::now() - recordingStarted).count());
         });
     }
-    if (yield != ListeningYieldKind::Waiting)
-        throw std::runtime_error("listening reads on the port's signal; it no longer spins");
-
     std::vector<Refresh> refreshes;
     refreshes.reserve(LineFeeder::MaxFrames + 1);
     bool recording = false;
@@ -162,6 +160,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
         cpuAfter = processCpuSeconds();
         wallAfter = Clock::now();
         ended = true;
+        if (atEnd)
+            atEnd();
     };
 
     figures.peakSinceProcessStart = !resetPeakResident();
