@@ -12,6 +12,9 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev fonts-liberation)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
+# Scenario 7 of the benchmark also runs under X servers of its own, with a
+# private session bus as a desktop has.
+bench_packages=(xvfb dbus-daemon)
 package_packages=(dpkg-dev file)
 package_check_packages=(lintian desktop-file-utils appstream man-db)
 
@@ -119,7 +122,7 @@ fuzz)
     fuzz "${2:-60}"
     ;;
 bench)
-    install_missing
+    install_missing "${bench_packages[@]}"
     build ON
     QT_QPA_PLATFORM=offscreen ./build/wind-bench
     ;;
