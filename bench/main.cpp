@@ -6,6 +6,7 @@
 
 #include "historymemory.h"
 #include "linefeeder.h"
+#include "painttrace.h"
 #include "processfigures.h"
 #include "sidebyside.h"
 #include "startupprobe.h"
@@ -706,6 +707,9 @@ int main(int argc, char *argv[])
          QStringLiteral("Time another build of wind-condition in scenario 6 as well, in turn "
                         "with this one and the empty window."),
          QStringLiteral("PROGRAM")},
+        {QStringLiteral("paint-trace"),
+         QStringLiteral("Instead of the table: what the window repaints, pass by pass and control "
+                        "by control, listening at 1 frame/s for 20 s (--quick: 5 s).")},
         {QStringLiteral("rounds"),
          QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
                         "same time (default 3)."),
@@ -730,6 +734,10 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "wind-bench: --rounds must be 1 or more\n");
             return 2;
         }
+    }
+    if (parser.isSet(QStringLiteral("paint-trace"))) {
+        printPaintTrace(parser.isSet(QStringLiteral("quick")) ? 5s : 20s);
+        return 0;
     }
     const auto wanted = [only](int scenario) {
         return only == 0 || only == scenario;
