@@ -230,6 +230,7 @@ QStringList cells(const Row &row)
     const SessionFigures &f = row.figures;
     const QString none = QStringLiteral("-");
     const QString cpu = row.hasCpu ? percent(f.cpuShare) : none;
+    const QString wakeUps = row.hasCpu ? number(f.wakeUpsPerSecond, 1) : none;
     QString p50 = none, p99 = none, max = none, written = none, shown = none, order = none,
             buffer = none;
     if (row.startup) {
@@ -261,8 +262,8 @@ QStringList cells(const Row &row)
             resident = std::max(resident, run.residentKiB);
     }
     const QString memory = resident > 0 ? number(double(resident) / 1024, 1) : none;
-    return {row.id, row.what,        cpu,         p50, p99, max, written, shown, order, buffer,
-            memory, targetText(row), verdict(row)};
+    return {row.id, row.what, cpu,    wakeUps,         p50,         p99, max, written, shown,
+            order,  buffer,   memory, targetText(row), verdict(row)};
 }
 
 void printTable(const std::vector<Row> &rows)
@@ -270,6 +271,7 @@ void printTable(const std::vector<Row> &rows)
     const QStringList header = {QStringLiteral("#"),
                                 QStringLiteral("scenario"),
                                 QStringLiteral("CPU % of a core"),
+                                QStringLiteral("wake-ups/s"),
                                 QStringLiteral("p50 ms"),
                                 QStringLiteral("p99 ms"),
                                 QStringLiteral("max ms"),
@@ -292,7 +294,7 @@ void printTable(const std::vector<Row> &rows)
         QString text = QStringLiteral("|");
         for (qsizetype i = 0; i < line.size(); ++i) {
             // Numbers are right-aligned so that their points line up.
-            const bool numeric = i >= 2 && i <= 10;
+            const bool numeric = i >= 2 && i <= 11;
             text += u' '
                 + (numeric ? line[i].rightJustified(widths[i]) : line[i].leftJustified(widths[i]))
                 + QStringLiteral(" |");
@@ -302,7 +304,7 @@ void printTable(const std::vector<Row> &rows)
     print(lines.front());
     QString rule = QStringLiteral("|");
     for (qsizetype i = 0; i < qsizetype(header.size()); ++i) {
-        const bool numeric = i >= 2 && i <= 10;
+        const bool numeric = i >= 2 && i <= 11;
         rule += QString(widths[i] + 1, u'-')
             + (numeric ? QStringLiteral(":|") : QStringLiteral("-|"));
     }
@@ -775,6 +777,8 @@ int main(int argc, char *argv[])
     std::printf(
         "\nCPU: the process's CPU time per second of wall time, less the feeding thread's; "
         "100 is one core.\n"
+        "wake-ups/s: how often a thread of the process woke from a wait (its voluntary context "
+        "switches), per second, the feeding thread's left out.\n"
         "p50/p99/max: from the write that completed a frame (its last checksum digit) to the "
         "end of the refresh that showed it (scenario 6: spawn to first paint, median "
         "and slowest run).\n"

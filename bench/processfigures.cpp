@@ -1,5 +1,6 @@
 #include "processfigures.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -39,6 +40,15 @@ double processCpuSeconds(qint64 pid)
     if (::clock_getcpuclockid(pid_t(pid), &clock) != 0 || ::clock_gettime(clock, &cpu) != 0)
         return -1;
     return static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
+}
+
+qint64 processWakeUps()
+{
+    qint64 wakeUps = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        wakeUps += statusField(QStringLiteral("self/task/") + task, "voluntary_ctxt_switches");
+    return wakeUps;
 }
 
 bool resetPeakResident()

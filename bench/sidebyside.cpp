@@ -25,6 +25,7 @@ QByteArray serialized(const SessionFigures &figures)
     };
     line("cpu", QByteArray::number(figures.cpuShare, 'g', 10));
     line("seconds", QByteArray::number(figures.seconds, 'g', 10));
+    line("wakeups", QByteArray::number(figures.wakeUpsPerSecond, 'g', 10));
     line("showing", QByteArray::number(figures.showingSeconds, 'g', 10));
     line("written", QByteArray::number(figures.written));
     line("shown", QByteArray::number(figures.shown));
@@ -49,6 +50,8 @@ SessionFigures parsed(const QByteArray &text)
         const QByteArray value = line.mid(space + 1);
         if (name == "cpu")
             figures.cpuShare = value.toDouble();
+        else if (name == "wakeups")
+            figures.wakeUpsPerSecond = value.toDouble();
         else if (name == "seconds")
             figures.seconds = value.toDouble();
         else if (name == "showing")

@@ -154,10 +154,13 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     Clock::time_point wallBefore, wallAfter;
     double cpuBefore = 0;
     double cpuAfter = 0;
+    qint64 wakeUpsBefore = 0;
+    qint64 wakeUpsAfter = 0;
     bool ended = false;
     const auto endMeasurement = [&] {
         feeder.stop();
         cpuAfter = processCpuSeconds();
+        wakeUpsAfter = processWakeUps();
         wallAfter = Clock::now();
         ended = true;
         if (atEnd)
@@ -185,6 +188,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
         recording = true;
         wallBefore = Clock::now();
         cpuBefore = processCpuSeconds();
+        wakeUpsBefore = processWakeUps();
         feeder.start(schedule);
         QTimer::singleShot(schedule.duration, Qt::PreciseTimer, context, [&, context] {
             endMeasurement();
@@ -220,6 +224,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     figures.cpuShare = figures.seconds > 0
         ? (cpuAfter - cpuBefore - feeder.threadCpuSeconds()) / figures.seconds
         : 0;
+    figures.wakeUpsPerSecond
+        = figures.seconds > 0 ? double(wakeUpsAfter - wakeUpsBefore) / figures.seconds : 0;
     figures.written = feeder.framesWritten();
     figures.shown = int(refreshes.size());
     figures.largestReceiveBuffer = largestBuffer;
@@ -257,10 +263,13 @@ SessionFigures measureExampleMode(std::chrono::milliseconds duration)
     figures.peakSinceProcessStart = !resetPeakResident();
     const Clock::time_point wallBefore = Clock::now();
     const double cpuBefore = processCpuSeconds();
+    const qint64 wakeUpsBefore = processWakeUps();
     runEventsFor(duration);
     const double cpuAfter = processCpuSeconds();
+    const qint64 wakeUpsAfter = processWakeUps();
     figures.seconds = secondsBetween(wallBefore, Clock::now());
     figures.cpuShare = (cpuAfter - cpuBefore) / figures.seconds;
+    figures.wakeUpsPerSecond = double(wakeUpsAfter - wakeUpsBefore) / figures.seconds;
     figures.peakResidentKiB = peakResidentKiB();
     return figures;
 }

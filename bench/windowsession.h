@@ -21,6 +21,8 @@ struct SessionFigures
     // CPU time of the application per second of wall time: 1 is one core.
     // The feeding thread's own CPU time is not counted.
     double cpuShare = 0;
+    // Wake-ups of the application's threads per second of wall time.
+    double wakeUpsPerSecond = 0;
     double seconds = 0; // the measured span: while the line was fed
     double showingSeconds = 0; // from the start to the last refresh that showed a frame
     // From the write that completed a frame to the end of the refresh that
