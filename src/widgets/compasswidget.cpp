@@ -22,6 +22,11 @@ constexpr double FinishingTurn = 2;
 constexpr qint64 TurnFrameInterval = 25; // ms
 // Where a turn starts: its first frame is drawn at once.
 constexpr int FirstTurnFrame = 30; // ms
+// Degrees; the tip moves about eight pixels. A smaller turn would take two
+// or three frames of a few pixels each, each on a wake-up of its own, which
+// shows no more than a step does; a sensor's steady wind turns the arrow by
+// a few degrees every second.
+constexpr double SmallestGlide = 8;
 
 } // namespace
 
@@ -76,7 +81,7 @@ void CompassWidget::turnTo(double bearing)
     m_turn->stop();
     const double from = m_compass.bearing();
     const double turn = CompassGauge::shortestTurn(from, m_targetBearing);
-    if (!isVisible() || turn == 0) {
+    if (!isVisible() || std::abs(turn) < SmallestGlide) {
         finishTurn(ArrowPaint::Later);
         return;
     }

@@ -33,6 +33,8 @@ private slots:
     void turnTakesShortArcAndStops();
     void turnsLeaveNoTrace();
     void turnsPaintOnTheirTicks();
+    void turnStartsWithTheNextRepaint_data();
+    void turnStartsWithTheNextRepaint();
     void bandsMatchOnePiece();
     void animationDriverPacesTicks();
     void clockTicksOnlyWhileShown();
@@ -169,7 +171,7 @@ void tst_Gauges::turnTakesShortArcAndStops()
 {
     CompassWidget gauge;
     gauge.resize(249, 209);
-    gauge.setWindDirection(177);
+    gauge.setWindDirection(175);
     gauge.show();
     QVERIFY(QTest::qWaitForWindowExposed(&gauge));
 
@@ -177,10 +179,10 @@ void tst_Gauges::turnTakesShortArcAndStops()
     QVERIFY(turn);
     QCOMPARE(turn->state(), QAbstractAnimation::Stopped);
 
-    gauge.setWindDirection(183);
+    gauge.setWindDirection(185);
     QCOMPARE(turn->state(), QAbstractAnimation::Running);
-    QCOMPARE(turn->endValue().toDouble() - turn->startValue().toDouble(), 6.0);
-    QCOMPARE(gauge.arrowBearing(), 3.0);
+    QCOMPARE(turn->endValue().toDouble() - turn->startValue().toDouble(), 10.0);
+    QCOMPARE(gauge.arrowBearing(), 5.0);
     // Nothing keeps running once the arrow has arrived.
     QTRY_COMPARE_WITH_TIMEOUT(turn->state(), QAbstractAnimation::Stopped, 1000);
 
@@ -233,8 +235,8 @@ void tst_Gauges::turnsLeaveNoTrace()
     }
 }
 
-// Setting up a turn paints nothing, least of all the arrow at its
-// destination; directions that come faster than its frames still move it.
+// Setting up a turn paints nothing there and then; directions that come
+// faster than its frames still move it.
 void tst_Gauges::turnsPaintOnTheirTicks()
 {
     CompassWidget gauge;
@@ -253,6 +255,47 @@ void tst_Gauges::turnsPaintOnTheirTicks()
         QTest::qWait(10);
     }
     QVERIFY(counter.paints >= 3);
+}
+
+void tst_Gauges::turnStartsWithTheNextRepaint_data()
+{
+    QTest::addColumn<double>("wind");
+    QTest::addColumn<bool>("glides");
+
+    // Every row starts from a wind of 100 degrees.
+    QTest::newRow("7 degrees: one step") << 107.0 << false;
+    QTest::newRow("7 degrees back across the start: one step") << 93.0 << false;
+    QTest::newRow("45 degrees: glides") << 145.0 << true;
+    QTest::newRow("170 degrees the short way: glides") << 290.0 << true;
+}
+
+// The turn's first frame is painted with whatever else the window repaints
+// next, the readouts of the same reading, not on a tick of its own; a small
+// turn needs no other frame, a large one glides on to its end.
+void tst_Gauges::turnStartsWithTheNextRepaint()
+{
+    QFETCH(double, wind);
+    QFETCH(bool, glides);
+
+    CompassWidget gauge;
+    gauge.setWindDirection(100);
+    QVariantAnimation *turn = showCompass(gauge);
+    QVERIFY(turn);
+    PaintCounter counter;
+    gauge.installEventFilter(&counter);
+    // Longer than a frame of the turn since the gauge was made: a frame
+    // follows the last one at 30 a second at most.
+    QTest::qWait(50);
+
+    gauge.setWindDirection(wind);
+    // Posted events only: no timer of the turn can have fired yet.
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 1);
+    QCOMPARE(turn->state() == QAbstractAnimation::Running, glides);
+    QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
+    QCoreApplication::processEvents();
+    QVERIFY2(glides ? counter.paints >= 3 : counter.paints == 1,
+             qPrintable(QString::number(counter.paints)));
 }
 
 // A gradient shape drawn band by band leaves the pixels one piece leaves.
