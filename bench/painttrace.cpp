@@ -97,34 +97,51 @@ void printPaintTrace(std::chrono::milliseconds duration)
         [&] { qApp->removeEventFilter(&recorder); });
     const double seconds = figures.seconds > 0 ? figures.seconds : 1;
 
-    // A pass that paints nothing flushes nothing.
-    QMap<QString, std::vector<qint64>> kinds;
+    // Passes by what woke them: a reading repaints the readouts and starts
+    // the compass's turn, a tick of the clock repaints the clock, a step of
+    // a turn the compass alone. A pass that paints nothing flushes nothing.
+    struct Kind
+    {
+        std::vector<qint64> pixels;
+        QStringList controls;
+    };
+    QMap<QString, Kind> kinds;
     for (const Pass &pass : recorder.passes) {
         if (pass.controls.isEmpty())
             continue;
-        QStringList controls = pass.controls;
-        controls.removeDuplicates();
-        controls.sort();
-        kinds[controls.join(QStringLiteral(", "))].push_back(area(pass.painted));
+        const bool clock
+            = pass.controls.filter(QStringLiteral("ClockWidget")).size() == pass.controls.size();
+        const bool compass
+            = pass.controls.filter(QStringLiteral("CompassWidget")).size() == pass.controls.size();
+        const bool reading = !pass.controls.filter(QStringLiteral("QLabel")).isEmpty();
+        Kind &kind = kinds[clock         ? QStringLiteral("clock tick")
+                               : compass ? QStringLiteral("step of a turn")
+                               : reading ? QStringLiteral("reading")
+                                         : QStringLiteral("other")];
+        kind.pixels.push_back(area(pass.painted));
+        kind.controls << pass.controls;
     }
     std::printf("Platform \"%s\": %d frames in %.1f s; 4 bytes a pixel.\n\n",
                 qPrintable(QGuiApplication::platformName()), figures.written, seconds);
-    std::printf("| passes/s | pixels a pass (mean) | KB/s sent | controls painted in the pass |\n"
-                "|---:|---:|---:|---|\n");
+    std::printf("| pass | passes/s | pixels a pass (mean) | KB/s sent | controls painted |\n"
+                "|---|---:|---:|---:|---|\n");
     double passesPerSecond = 0;
     double bytesPerSecond = 0;
-    for (auto kind = kinds.cbegin(); kind != kinds.cend(); ++kind) {
+    for (auto kind = kinds.begin(); kind != kinds.end(); ++kind) {
         qint64 pixels = 0;
-        for (qint64 pass : kind.value())
+        for (qint64 pass : kind->pixels)
             pixels += pass;
-        const double perSecond = double(kind.value().size()) / seconds;
+        const double perSecond = double(kind->pixels.size()) / seconds;
         passesPerSecond += perSecond;
         bytesPerSecond += 4.0 * double(pixels) / seconds;
-        std::printf("| %.2f | %.0f | %.1f | %s |\n", perSecond,
-                    double(pixels) / double(kind.value().size()),
-                    4.0 * double(pixels) / seconds / 1000, qPrintable(kind.key()));
+        kind->controls.removeDuplicates();
+        kind->controls.sort();
+        std::printf("| %s | %.2f | %.0f | %.1f | %s |\n", qPrintable(kind.key()), perSecond,
+                    double(pixels) / double(kind->pixels.size()),
+                    4.0 * double(pixels) / seconds / 1000,
+                    qPrintable(kind->controls.join(QStringLiteral(", "))));
     }
-    std::printf("| %.2f | | %.1f | all passes |\n\n", passesPerSecond, bytesPerSecond / 1000);
+    std::printf("| all | %.2f | | %.1f | |\n\n", passesPerSecond, bytesPerSecond / 1000);
     std::printf("| control | paints/s | pixels painted/s | moves/s |\n|---|---:|---:|---:|\n");
     for (auto control = recorder.controls.cbegin(); control != recorder.controls.cend();
          ++control) {
