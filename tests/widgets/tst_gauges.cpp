@@ -1,4 +1,5 @@
 #include "widgets/animationdriver.h"
+#include "widgets/clockgauge.h"
 #include "widgets/clockwidget.h"
 #include "widgets/compassgauge.h"
 #include "widgets/compasswidget.h"
@@ -38,6 +39,8 @@ private slots:
     void bandsMatchOnePiece();
     void animationDriverPacesTicks();
     void clockTicksOnlyWhileShown();
+    void tickRepaintsOnlyTheHands_data();
+    void tickRepaintsOnlyTheHands();
 };
 
 void tst_Gauges::normalizedBearing_data()
@@ -358,6 +361,58 @@ void tst_Gauges::clockTicksOnlyWhileShown()
 
     gauge.hide();
     QVERIFY(!tick->isActive());
+}
+
+void tst_Gauges::tickRepaintsOnlyTheHands_data()
+{
+    QTest::addColumn<QTime>("before");
+    QTest::addColumn<QTime>("after");
+
+    QTest::newRow("a second") << QTime(10, 10, 10) << QTime(10, 10, 11);
+    QTest::newRow("the minute hand moves on") << QTime(3, 15, 59) << QTime(3, 16, 0);
+    QTest::newRow("the hour hand moves on") << QTime(9, 59, 59) << QTime(10, 0, 0);
+    QTest::newRow("all hands on twelve") << QTime(11, 59, 59) << QTime(0, 0, 0);
+}
+
+// Every pixel a tick changes lies where the hands were or are, and that is
+// a small part of the face, or the tick leaves a trace or sends the whole
+// face again.
+void tst_Gauges::tickRepaintsOnlyTheHands()
+{
+    QFETCH(QTime, before);
+    QFETCH(QTime, after);
+
+    // The window's clock face, between pixels as a widget's may lie.
+    const QRectF square(3.5, 2, 97, 97);
+    ClockGauge clock;
+    const auto face = [&](const QTime &time) {
+        QImage image(105, 101, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        clock.setTime(time);
+        clock.paint(painter, square, Qt::white);
+        return image;
+    };
+    const QImage first = face(before);
+    const QRegion hands = clock.handPixels(square);
+    const QImage second = face(after);
+    const QRegion repainted = hands + clock.handPixels(square);
+
+    int changed = 0;
+    for (int y = 0; y < first.height(); ++y) {
+        for (int x = 0; x < first.width(); ++x) {
+            if (first.pixel(x, y) == second.pixel(x, y))
+                continue;
+            ++changed;
+            QVERIFY2(repainted.contains(QPoint(x, y)),
+                     qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+    }
+    QVERIFY(changed > 0);
+    qint64 area = 0;
+    for (const QRect &rect : repainted)
+        area += qint64(rect.width()) * rect.height();
+    QVERIFY2(area * 3 < 97 * 97, qPrintable(QString::number(area)));
 }
 
 QTEST_MAIN(tst_Gauges)
