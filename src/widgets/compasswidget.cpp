@@ -13,7 +13,7 @@ constexpr int TurnDuration = 150;
 // Degrees; at the arrow's tip about half a pixel on the window's compass.
 constexpr double MinimumVisibleTurn = 0.5;
 // Degrees; at the arrow's tip about two pixels. The end of an eased turn
-// creeps: a 7 degree turn spends its last 60 ms on its last 1.5 degrees.
+// creeps: a 20 degree turn spends its last 60 ms on its last 1.3 degrees.
 constexpr double FinishingTurn = 2;
 // The turn is drawn at about 30 frames a second. A frame is due 25 ms after
 // the last one rather than 30, so that every tick of an animation driver
