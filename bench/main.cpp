@@ -6,6 +6,7 @@
 
 #include "historymemory.h"
 #include "linefeeder.h"
+#include "painttrace.h"
 #include "processfigures.h"
 #include "sidebyside.h"
 #include "startupprobe.h"
@@ -41,6 +42,8 @@ constexpr qint64 StartupResidentLimitKiB = 60 * 1024;
 // What the application may cost beside its yardstick, measured in the same run.
 constexpr double StartupYardstickLimit = 1.2;
 constexpr double ListeningYardstickLimit = 2.0;
+// Under X, as users run it, where both also send their pixels to the server.
+constexpr double XListeningYardstickLimit = 1.5;
 // The wind history: recording with its window closed, the window open, and
 // an hour of samples at 40 a second.
 constexpr double RecordingCpuLimit = 0.0005;
@@ -93,7 +96,6 @@ struct Row
 {
     QString id;
     QString what;
-    QString yield = QStringLiteral("-");
     SessionFigures figures;
     bool hasCpu = true;
     bool hasFrames = true;
@@ -123,11 +125,6 @@ QString number(double value, int decimals)
 QString percent(double share)
 {
     return number(share * 100, share < 0.1 ? 2 : 1);
-}
-
-QString yieldName(ListeningYieldKind yield)
-{
-    return yield == ListeningYieldKind::Waiting ? QStringLiteral("wait") : QStringLiteral("spin");
 }
 
 QString secondsText(std::chrono::milliseconds duration)
@@ -233,6 +230,7 @@ QStringList cells(const Row &row)
     const SessionFigures &f = row.figures;
     const QString none = QStringLiteral("-");
     const QString cpu = row.hasCpu ? percent(f.cpuShare) : none;
+    const QString wakeUps = row.hasCpu ? number(f.wakeUpsPerSecond, 1) : none;
     QString p50 = none, p99 = none, max = none, written = none, shown = none, order = none,
             buffer = none;
     if (row.startup) {
@@ -264,19 +262,26 @@ QStringList cells(const Row &row)
             resident = std::max(resident, run.residentKiB);
     }
     const QString memory = resident > 0 ? number(double(resident) / 1024, 1) : none;
-    return {row.id, row.what, row.yield,       cpu,         p50, p99, max, written, shown, order,
-            buffer, memory,   targetText(row), verdict(row)};
+    return {row.id, row.what, cpu,    wakeUps,         p50,         p99, max, written, shown,
+            order,  buffer,   memory, targetText(row), verdict(row)};
 }
 
 void printTable(const std::vector<Row> &rows)
 {
-    const QStringList header = {QStringLiteral("#"),          QStringLiteral("scenario"),
-                                QStringLiteral("yield"),      QStringLiteral("CPU % of a core"),
-                                QStringLiteral("p50 ms"),     QStringLiteral("p99 ms"),
-                                QStringLiteral("max ms"),     QStringLiteral("written"),
-                                QStringLiteral("shown"),      QStringLiteral("in order"),
-                                QStringLiteral("buffer max"), QStringLiteral("peak RSS MB"),
-                                QStringLiteral("target"),     QStringLiteral("verdict")};
+    const QStringList header = {QStringLiteral("#"),
+                                QStringLiteral("scenario"),
+                                QStringLiteral("CPU % of a core"),
+                                QStringLiteral("wake-ups/s"),
+                                QStringLiteral("p50 ms"),
+                                QStringLiteral("p99 ms"),
+                                QStringLiteral("max ms"),
+                                QStringLiteral("written"),
+                                QStringLiteral("shown"),
+                                QStringLiteral("in order"),
+                                QStringLiteral("buffer max"),
+                                QStringLiteral("peak RSS MB"),
+                                QStringLiteral("target"),
+                                QStringLiteral("verdict")};
     std::vector<QStringList> lines{header};
     for (const Row &row : rows)
         lines.push_back(cells(row));
@@ -289,7 +294,7 @@ void printTable(const std::vector<Row> &rows)
         QString text = QStringLiteral("|");
         for (qsizetype i = 0; i < line.size(); ++i) {
             // Numbers are right-aligned so that their points line up.
-            const bool numeric = i >= 3 && i <= 11;
+            const bool numeric = i >= 2 && i <= 11;
             text += u' '
                 + (numeric ? line[i].rightJustified(widths[i]) : line[i].leftJustified(widths[i]))
                 + QStringLiteral(" |");
@@ -299,7 +304,7 @@ void printTable(const std::vector<Row> &rows)
     print(lines.front());
     QString rule = QStringLiteral("|");
     for (qsizetype i = 0; i < qsizetype(header.size()); ++i) {
-        const bool numeric = i >= 3 && i <= 11;
+        const bool numeric = i >= 2 && i <= 11;
         rule += QString(widths[i] + 1, u'-')
             + (numeric ? QStringLiteral(":|") : QStringLiteral("-|"));
     }
@@ -313,16 +318,14 @@ void progress(const QString &text)
     std::fprintf(stderr, "wind-bench: %s\n", qPrintable(text));
 }
 
-Row listeningRow(const QString &id, const QString &what, const LineFeeder::Schedule &schedule,
-                 ListeningYieldKind yield)
+Row listeningRow(const QString &id, const QString &what, const LineFeeder::Schedule &schedule)
 {
-    progress(QStringLiteral("%1 %2 (%3)").arg(id, what, yieldName(yield)));
+    progress(QStringLiteral("%1 %2").arg(id, what));
     Row row;
     row.id = id;
     row.what = what;
-    row.yield = yieldName(yield);
     try {
-        row.figures = measureListening(schedule, yield);
+        row.figures = measureListening(schedule);
     } catch (const std::exception &error) {
         row.figures.problems << QString::fromLocal8Bit(error.what());
     }
@@ -335,57 +338,45 @@ LineFeeder::Schedule paced(double framesPerSecond, std::chrono::milliseconds dur
     return {pacing, framesPerSecond, duration};
 }
 
-// Scenarios 1 to 3 run with the port read on its signal. The table once
-// showed a spinning read loop beside it; its column stays for comparison
-// with earlier runs.
+// Scenarios 1 to 3: the port read on its signal, as the application reads it.
 void lineScenario(int scenario, const Durations &d, std::vector<Row> &rows)
 {
-    for (ListeningYieldKind yield : {ListeningYieldKind::Waiting}) {
-        const bool waiting = yield == ListeningYieldKind::Waiting;
-        const auto add = [&](Row row, std::vector<Check> checks, double cpuLimit = 0) {
-            // Spinning costs a core by construction; only its latency is judged.
-            if (cpuLimit > 0 && waiting) {
-                checks.insert(checks.begin(), Check::Cpu);
-                row.cpuLimit = cpuLimit;
-            }
-            row.checks = checks;
-            if (!waiting)
-                row.note = QStringLiteral("spinning: 100 %");
-            rows.push_back(row);
-        };
-        if (scenario == 1) {
-            Row row = listeningRow(QStringLiteral("1"),
-                                   QStringLiteral("quiet line, %1").arg(secondsText(d.quiet)),
-                                   paced(0, d.quiet), yield);
-            row.hasFrames = false;
-            add(row, {}, QuietCpuLimit);
-        } else if (scenario == 2) {
-            for (double rate : {1.0, 4.0}) {
-                add(listeningRow(
-                        QStringLiteral("2"),
-                        QStringLiteral("%1 frame/s, %2").arg(rate).arg(secondsText(d.slow)),
-                        paced(rate, d.slow), yield),
-                    {Check::Latency, Check::Delivery}, rate == 1.0 ? QuietCpuLimit : 0);
-            }
-        } else {
-            add(listeningRow(QStringLiteral("3"),
-                             QStringLiteral("%1 frame/s back to back, %2")
-                                 .arg(LineFramesPerSecond)
-                                 .arg(secondsText(d.line)),
-                             paced(LineFramesPerSecond, d.line), yield),
-                {Check::Latency, Check::Delivery});
-            // A UART without a FIFO, or with a low trigger level, hands over
-            // each byte on its own: the most wake-ups the line can cause.
-            if (waiting) {
-                add(listeningRow(QStringLiteral("3"),
-                                 QStringLiteral("%1 frame/s byte by byte, %2")
-                                     .arg(LineFramesPerSecond)
-                                     .arg(secondsText(d.line)),
-                                 paced(LineFramesPerSecond, d.line, LineFeeder::Pacing::ByteByByte),
-                                 yield),
-                    {Check::Latency, Check::Delivery});
-            }
+    const auto add = [&](Row row, std::vector<Check> checks, double cpuLimit = 0) {
+        if (cpuLimit > 0) {
+            checks.insert(checks.begin(), Check::Cpu);
+            row.cpuLimit = cpuLimit;
         }
+        row.checks = checks;
+        rows.push_back(row);
+    };
+    if (scenario == 1) {
+        Row row = listeningRow(QStringLiteral("1"),
+                               QStringLiteral("quiet line, %1").arg(secondsText(d.quiet)),
+                               paced(0, d.quiet));
+        row.hasFrames = false;
+        add(row, {}, QuietCpuLimit);
+    } else if (scenario == 2) {
+        for (double rate : {1.0, 4.0}) {
+            add(listeningRow(QStringLiteral("2"),
+                             QStringLiteral("%1 frame/s, %2").arg(rate).arg(secondsText(d.slow)),
+                             paced(rate, d.slow)),
+                {Check::Latency, Check::Delivery}, rate == 1.0 ? QuietCpuLimit : 0);
+        }
+    } else {
+        add(listeningRow(QStringLiteral("3"),
+                         QStringLiteral("%1 frame/s back to back, %2")
+                             .arg(LineFramesPerSecond)
+                             .arg(secondsText(d.line)),
+                         paced(LineFramesPerSecond, d.line)),
+            {Check::Latency, Check::Delivery});
+        // A UART without a FIFO, or with a low trigger level, hands over
+        // each byte on its own: the most wake-ups the line can cause.
+        add(listeningRow(QStringLiteral("3"),
+                         QStringLiteral("%1 frame/s byte by byte, %2")
+                             .arg(LineFramesPerSecond)
+                             .arg(secondsText(d.line)),
+                         paced(LineFramesPerSecond, d.line, LineFeeder::Pacing::ByteByByte)),
+            {Check::Latency, Check::Delivery});
     }
 }
 
@@ -406,7 +397,7 @@ RampResult rateRamp(const Durations &d, std::vector<Row> &rows)
         Row row
             = listeningRow(QStringLiteral("4"),
                            QStringLiteral("%1 frame/s, %2").arg(rate).arg(secondsText(d.rampStep)),
-                           paced(rate, d.rampStep), ListeningYieldKind::Waiting);
+                           paced(rate, d.rampStep));
         const SessionFigures &f = row.figures;
         const bool queued = f.largestReceiveBuffer > ReceiveBufferLimit || f.shown != f.written
             || !f.inOrder || !f.problems.isEmpty();
@@ -418,9 +409,9 @@ RampResult rateRamp(const Durations &d, std::vector<Row> &rows)
         }
         result.queueFree = rate;
     }
-    Row row = listeningRow(
-        QStringLiteral("4"), QStringLiteral("flat out, %1").arg(secondsText(d.flatOut)),
-        {LineFeeder::Pacing::FlatOut, 0, d.flatOut}, ListeningYieldKind::Waiting);
+    Row row = listeningRow(QStringLiteral("4"),
+                           QStringLiteral("flat out, %1").arg(secondsText(d.flatOut)),
+                           {LineFeeder::Pacing::FlatOut, 0, d.flatOut});
     if (row.figures.showingSeconds > 0)
         result.flatOutShown = row.figures.shown / row.figures.showingSeconds;
     row.note = QStringLiteral("%1 frame/s shown").arg(number(result.flatOutShown, 0));
@@ -513,69 +504,108 @@ SessionFigures medianRound(std::vector<SessionFigures> rounds)
     return median;
 }
 
-// The application's window and the minimal display listen at 1 frame a
-// second at the same time, the display in a child process, round after
-// round; each row shows its median round.
-std::vector<Row> besideYardstickRows(const Durations &d)
+// One pair of rows of scenario 7: the window and the minimal display, each
+// row showing its median round, on the platform named where.
+std::vector<Row> sideBySideRows(const std::vector<SideBySideFigures> &rounds, const QString &where,
+                                double limit, const Durations &d, const QString &problem)
 {
-    const LineFeeder::Schedule schedule = paced(1, d.besideYardstick);
-    std::vector<SessionFigures> window, minimal;
-    for (int round = 0; round < d.yardstickRounds; ++round) {
-        progress(QStringLiteral("7 round %1 of %2: the window beside the minimal display")
-                     .arg(round + 1)
-                     .arg(d.yardstickRounds));
-        SideBySideFigures figures;
-        try {
-            figures = measureSideBySide(schedule);
-        } catch (const std::exception &error) {
-            figures.window.problems << QString::fromLocal8Bit(error.what());
-        }
-        window.push_back(figures.window);
-        minimal.push_back(figures.minimalDisplay);
-    }
-    const auto what = [&d](const QString &subject) {
-        return QStringLiteral("1 frame/s, %1, median of %2 × %3")
-            .arg(subject)
+    const auto what = [&](const QString &subject) {
+        return QStringLiteral("1 frame/s, %1, %2, median of %3 × %4")
+            .arg(subject, where)
             .arg(d.yardstickRounds)
             .arg(secondsText(d.besideYardstick));
     };
     Row application;
     application.id = QStringLiteral("7");
     application.what = what(QStringLiteral("window"));
-    application.yield = yieldName(ListeningYieldKind::Waiting);
-    application.figures = medianRound(window);
     Row yardstick;
     yardstick.id = QStringLiteral("7");
     yardstick.what = what(QStringLiteral("yardstick: minimal Qt display"));
+    if (rounds.empty()) {
+        application.figures.problems << problem;
+        application.hasCpu = application.hasFrames = yardstick.hasCpu = yardstick.hasFrames = false;
+        return {application, yardstick};
+    }
+    std::vector<SessionFigures> window, minimal;
+    for (const SideBySideFigures &round : rounds) {
+        window.push_back(round.window);
+        minimal.push_back(round.minimalDisplay);
+    }
+    application.figures = medianRound(window);
     yardstick.figures = medianRound(minimal);
     yardstick.checks = {Check::Delivery};
     application.checks = {Check::Delivery, Check::Yardstick};
-    application.yardstickLimit = ListeningYardstickLimit;
+    application.yardstickLimit = limit;
     // Each round's pair met the machine in the same state, so the ratio is
     // taken round by round.
     std::vector<double> ratios;
-    QStringList rounds;
-    for (size_t i = 0; i < window.size(); ++i) {
-        if (minimal[i].cpuShare > 0)
-            ratios.push_back(window[i].cpuShare / minimal[i].cpuShare);
-        rounds << QStringLiteral("%1/%2").arg(percent(window[i].cpuShare),
-                                              percent(minimal[i].cpuShare));
+    QStringList shares, servers;
+    for (const SideBySideFigures &round : rounds) {
+        if (round.minimalDisplay.cpuShare > 0)
+            ratios.push_back(round.window.cpuShare / round.minimalDisplay.cpuShare);
+        shares << QStringLiteral("%1/%2").arg(percent(round.window.cpuShare),
+                                              percent(round.minimalDisplay.cpuShare));
+        if (round.windowServerCpuShare >= 0)
+            servers << QStringLiteral("%1/%2").arg(percent(round.windowServerCpuShare),
+                                                   percent(round.displayServerCpuShare));
     }
     std::sort(ratios.begin(), ratios.end());
     if (!ratios.empty())
         application.yardstickRatio = ratios[(ratios.size() - 1) / 2];
-    if (d.yardstickRounds > 1)
-        application.note = QStringLiteral("median ratio of the rounds (window/display %: %1)")
-                               .arg(rounds.join(QStringLiteral(", ")));
+    QStringList notes;
+    if (rounds.size() > 1)
+        notes << QStringLiteral("median ratio of the rounds (window/display %: %1)")
+                     .arg(shares.join(QStringLiteral(", ")));
+    if (!servers.isEmpty())
+        notes << QStringLiteral("not counted: the X servers' own CPU, window's/display's %: %1")
+                     .arg(servers.join(QStringLiteral(", ")));
+    application.note = notes.join(QStringLiteral("; "));
     application.summary
-        = QStringLiteral("Listening at 1 frame/s, %1 rounds side by side: %2 % of a core against "
-                         "%3 % for a minimal Qt display (median rounds), %4 × (median of the "
-                         "rounds' ratios; target ≤ %5 ×).")
-              .arg(d.yardstickRounds)
+        = QStringLiteral("Listening at 1 frame/s, %1, %2 rounds side by side: %3 % of a core "
+                         "against %4 % for a minimal Qt display (median rounds), %5 × (median of "
+                         "the rounds' ratios; target ≤ %6 ×).")
+              .arg(where)
+              .arg(rounds.size())
               .arg(percent(application.figures.cpuShare), percent(yardstick.figures.cpuShare),
                    number(application.yardstickRatio, 2))
-              .arg(ListeningYardstickLimit);
+              .arg(limit);
     return {application, yardstick};
+}
+
+// The application's window and the minimal display listen at 1 frame a
+// second at the same time, the display in a child process, round after
+// round: on the bench's own platform, then each on an X server of its own,
+// where the pixels they repaint travel to a display server as on a desktop.
+std::vector<Row> besideYardstickRows(const Durations &d)
+{
+    const LineFeeder::Schedule schedule = paced(1, d.besideYardstick);
+    std::vector<SideBySideFigures> here;
+    for (int round = 0; round < d.yardstickRounds; ++round) {
+        progress(QStringLiteral("7 round %1 of %2: the window beside the minimal display")
+                     .arg(round + 1)
+                     .arg(d.yardstickRounds));
+        try {
+            here.push_back(measureSideBySide(schedule));
+        } catch (const std::exception &error) {
+            SideBySideFigures failed;
+            failed.window.problems << QString::fromLocal8Bit(error.what());
+            here.push_back(failed);
+        }
+    }
+    const QString platform = QGuiApplication::platformName();
+    std::vector<Row> rows = sideBySideRows(
+        here, platform,
+        platform == QLatin1String("xcb") ? XListeningYardstickLimit : ListeningYardstickLimit, d,
+        QString());
+    if (platform != QLatin1String("xcb")) {
+        QString problem;
+        const std::vector<SideBySideFigures> onX
+            = measureSideBySideOnX(schedule, d.yardstickRounds, problem);
+        for (const Row &row : sideBySideRows(onX, QStringLiteral("X server (Xvfb)"),
+                                             XListeningYardstickLimit, d, problem))
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 // Scenario 8: the main window listening at 4 frames a second with the wind
@@ -592,10 +622,8 @@ void historyScenario(const Durations &d, std::vector<Row> &rows)
               Row row;
               row.id = QStringLiteral("8");
               row.what = what;
-              row.yield = yieldName(ListeningYieldKind::Waiting);
               try {
-                  row.figures = measureListening(schedule, ListeningYieldKind::Waiting, history,
-                                                 historyFigures);
+                  row.figures = measureListening(schedule, history, historyFigures);
               } catch (const std::exception &error) {
                   row.figures.problems << QString::fromLocal8Bit(error.what());
               }
@@ -681,6 +709,9 @@ int main(int argc, char *argv[])
          QStringLiteral("Time another build of wind-condition in scenario 6 as well, in turn "
                         "with this one and the empty window."),
          QStringLiteral("PROGRAM")},
+        {QStringLiteral("paint-trace"),
+         QStringLiteral("Instead of the table: what the window repaints, pass by pass and control "
+                        "by control, listening at 1 frame/s for 20 s (--quick: 5 s).")},
         {QStringLiteral("rounds"),
          QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
                         "same time (default 3)."),
@@ -705,6 +736,10 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "wind-bench: --rounds must be 1 or more\n");
             return 2;
         }
+    }
+    if (parser.isSet(QStringLiteral("paint-trace"))) {
+        printPaintTrace(parser.isSet(QStringLiteral("quick")) ? 5s : 20s);
+        return 0;
     }
     const auto wanted = [only](int scenario) {
         return only == 0 || only == scenario;
@@ -740,10 +775,10 @@ int main(int argc, char *argv[])
 
     printTable(rows);
     std::printf(
-        "\nyield: wait = the application's own (a pass with nothing to do waits for the "
-        "next event), spin = processEvents() on every pass.\n"
-        "CPU: the process's CPU time per second of wall time, less the feeding thread's; "
+        "\nCPU: the process's CPU time per second of wall time, less the feeding thread's; "
         "100 is one core.\n"
+        "wake-ups/s: how often a thread of the process woke from a wait (its voluntary context "
+        "switches), per second, the feeding thread's left out.\n"
         "p50/p99/max: from the write that completed a frame (its last checksum digit) to the "
         "end of the refresh that showed it (scenario 6: spawn to first paint, median "
         "and slowest run).\n"
@@ -753,7 +788,8 @@ int main(int argc, char *argv[])
         "yardsticks: scenario 6 starts the application and an empty 873 × 713 window of the "
         "same style in turn; scenario 7 feeds the window and a minimal Qt display (a "
         "readyRead handler that sets six labels and repaints one 250 × 210 antialiased "
-        "dial, in a child process) at the same time, each from a line of its own.\n");
+        "dial, in a child process) at the same time, each from a line of its own, on the "
+        "bench's platform and then each on an Xvfb server of its own.\n");
     if (ramp) {
         std::printf("\nFrames start to queue in the receive buffer at %s frame/s (queue-free "
                     "at %s frame/s); the line itself carries %s frame/s.\n",
@@ -778,8 +814,8 @@ int main(int argc, char *argv[])
             if (!anyProblem)
                 std::printf("\nProblems:\n");
             anyProblem = true;
-            std::printf("  %s %s (%s): %s\n", qPrintable(row.id), qPrintable(row.what),
-                        qPrintable(row.yield), qPrintable(problem));
+            std::printf("  %s %s: %s\n", qPrintable(row.id), qPrintable(row.what),
+                        qPrintable(problem));
         }
     }
     if (std::any_of(rows.begin(), rows.end(),

@@ -171,10 +171,12 @@ SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule,
     recording = true;
     const Clock::time_point wallBefore = Clock::now();
     const double cpuBefore = processCpuSeconds();
+    const qint64 wakeUpsBefore = processWakeUps();
     feeder.start(schedule);
     runEventsFor(schedule.duration);
     feeder.stop();
     const double cpuAfter = processCpuSeconds();
+    const qint64 wakeUpsAfter = processWakeUps();
     const Clock::time_point wallAfter = Clock::now();
     const Clock::time_point quiet = Clock::now();
     while (int(shown.size()) < feeder.framesWritten() && Clock::now() - quiet < SessionDrain)
@@ -186,6 +188,7 @@ SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule,
         figures.showingSeconds
             = std::chrono::duration<double>(shown.back().at - wallBefore).count();
     figures.cpuShare = (cpuAfter - cpuBefore - feeder.threadCpuSeconds()) / figures.seconds;
+    figures.wakeUpsPerSecond = double(wakeUpsAfter - wakeUpsBefore) / figures.seconds;
     figures.written = feeder.framesWritten();
     figures.shown = int(shown.size());
     figures.peakResidentKiB = peakResidentKiB();

@@ -1,5 +1,6 @@
 #include "processfigures.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -27,6 +28,27 @@ double processCpuSeconds()
     timespec cpu{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
     return static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
+}
+
+double processCpuSeconds(qint64 pid)
+{
+    // The process's own CPU clock counts in nanoseconds; /proc's figures
+    // count in ticks of 10 ms, too coarse for a server that works a few
+    // milliseconds a second.
+    clockid_t clock{};
+    timespec cpu{};
+    if (::clock_getcpuclockid(pid_t(pid), &clock) != 0 || ::clock_gettime(clock, &cpu) != 0)
+        return -1;
+    return static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
+}
+
+qint64 processWakeUps()
+{
+    qint64 wakeUps = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        wakeUps += statusField(QStringLiteral("self/task/") + task, "voluntary_ctxt_switches");
+    return wakeUps;
 }
 
 bool resetPeakResident()

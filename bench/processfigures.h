@@ -7,6 +7,13 @@
 
 // CPU time of every thread of the process, in seconds.
 double processCpuSeconds();
+// The same for another process; negative when unknown.
+double processCpuSeconds(qint64 pid);
+// How many times the threads of this process that run now have woken from
+// a wait (their voluntary context switches): each is a poll, a futex or a
+// sleep that ended. A thread that started and ended between two readings,
+// as the line feeder's does, is in neither.
+qint64 processWakeUps();
 
 // Sets the peak resident size back to the present one, so that the next
 // reading covers only what follows. False when the kernel does not allow it;

@@ -101,9 +101,10 @@ void runEventsFor(std::chrono::milliseconds duration)
     loop.exec();
 }
 
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+SessionFigures measureListening(const LineFeeder::Schedule &schedule,
                                 const HistoryScenario *history, HistoryFigures *historyFigures,
-                                const std::function<void()> &atStart)
+                                const std::function<void()> &atStart,
+                                const std::function<void()> &atEnd)
 {
     SessionFigures figures;
     LineFeeder feeder;
@@ -142,9 +143,6 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
                 std::chrono::duration<double, std::micro>(Clock::now() - recordingStarted).count());
         });
     }
-    if (yield != ListeningYieldKind::Waiting)
-        throw std::runtime_error("listening reads on the port's signal; it no longer spins");
-
     std::vector<Refresh> refreshes;
     refreshes.reserve(LineFeeder::MaxFrames + 1);
     bool recording = false;
@@ -156,12 +154,17 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     Clock::time_point wallBefore, wallAfter;
     double cpuBefore = 0;
     double cpuAfter = 0;
+    qint64 wakeUpsBefore = 0;
+    qint64 wakeUpsAfter = 0;
     bool ended = false;
     const auto endMeasurement = [&] {
         feeder.stop();
         cpuAfter = processCpuSeconds();
+        wakeUpsAfter = processWakeUps();
         wallAfter = Clock::now();
         ended = true;
+        if (atEnd)
+            atEnd();
     };
 
     figures.peakSinceProcessStart = !resetPeakResident();
@@ -185,6 +188,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
         recording = true;
         wallBefore = Clock::now();
         cpuBefore = processCpuSeconds();
+        wakeUpsBefore = processWakeUps();
         feeder.start(schedule);
         QTimer::singleShot(schedule.duration, Qt::PreciseTimer, context, [&, context] {
             endMeasurement();
@@ -220,6 +224,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningY
     figures.cpuShare = figures.seconds > 0
         ? (cpuAfter - cpuBefore - feeder.threadCpuSeconds()) / figures.seconds
         : 0;
+    figures.wakeUpsPerSecond
+        = figures.seconds > 0 ? double(wakeUpsAfter - wakeUpsBefore) / figures.seconds : 0;
     figures.written = feeder.framesWritten();
     figures.shown = int(refreshes.size());
     figures.largestReceiveBuffer = largestBuffer;
@@ -257,10 +263,13 @@ SessionFigures measureExampleMode(std::chrono::milliseconds duration)
     figures.peakSinceProcessStart = !resetPeakResident();
     const Clock::time_point wallBefore = Clock::now();
     const double cpuBefore = processCpuSeconds();
+    const qint64 wakeUpsBefore = processWakeUps();
     runEventsFor(duration);
     const double cpuAfter = processCpuSeconds();
+    const qint64 wakeUpsAfter = processWakeUps();
     figures.seconds = secondsBetween(wallBefore, Clock::now());
     figures.cpuShare = (cpuAfter - cpuBefore) / figures.seconds;
+    figures.wakeUpsPerSecond = double(wakeUpsAfter - wakeUpsBefore) / figures.seconds;
     figures.peakResidentKiB = peakResidentKiB();
     return figures;
 }

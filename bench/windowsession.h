@@ -16,16 +16,13 @@ class WindLink;
 // folder of its own, either listening to a pseudo-terminal through the real
 // serial control or in example mode.
 
-enum class ListeningYieldKind {
-    Waiting, // the application's own: a pass with nothing to do waits for the next event
-    Spinning, // every pass processes events and goes straight on
-};
-
 struct SessionFigures
 {
     // CPU time of the application per second of wall time: 1 is one core.
     // The feeding thread's own CPU time is not counted.
     double cpuShare = 0;
+    // Wake-ups of the application's threads per second of wall time.
+    double wakeUpsPerSecond = 0;
     double seconds = 0; // the measured span: while the line was fed
     double showingSeconds = 0; // from the start to the last refresh that showed a frame
     // From the write that completed a frame to the end of the refresh that
@@ -57,11 +54,12 @@ struct HistoryFigures
 
 // With history given, the wind history is attached and its figures go to
 // historyFigures. atStart, when given, runs right before the line starts to
-// carry frames.
-SessionFigures measureListening(const LineFeeder::Schedule &schedule, ListeningYieldKind yield,
+// carry frames, and atEnd right after the measured span.
+SessionFigures measureListening(const LineFeeder::Schedule &schedule,
                                 const HistoryScenario *history = nullptr,
                                 HistoryFigures *historyFigures = nullptr,
-                                const std::function<void()> &atStart = {});
+                                const std::function<void()> &atStart = {},
+                                const std::function<void()> &atEnd = {});
 SessionFigures measureExampleMode(std::chrono::milliseconds duration);
 
 // How long a freshly shown window is left alone before a measurement starts:

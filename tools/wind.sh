@@ -18,6 +18,8 @@ test_packages=(dbus-daemon mosquitto mosquitto-clients openssl)
 x_packages=(xvfb xauth)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
+# Scenario 7 of the benchmark also runs under X servers of its own, with a
+# private session bus as a desktop has.
 package_packages=(dpkg-dev file)
 package_check_packages=(lintian desktop-file-utils appstream man-db)
 
@@ -149,7 +151,7 @@ fuzz)
     fuzz "${2:-60}"
     ;;
 bench)
-    install_missing "${test_packages[@]}"
+    install_missing "${test_packages[@]}" "${x_packages[@]}"
     build ON
     QT_QPA_PLATFORM=offscreen ./build/wind-bench
     ;;

@@ -424,6 +424,10 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
         QPalette palette = box->palette();
         palette.setColor(QPalette::Base, WindowBackground);
         box->setPalette(palette);
+        // The box fills its corners, outside its rounded frame, in the
+        // window's colour: a new text then repaints the box alone, not the
+        // window behind it as well.
+        box->setAutoFillBackground(true);
         return box;
     };
     c.descriptionBox = conditionBox(twipRect(240, 3480, 3615, 375));

@@ -2,7 +2,9 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,6 +29,49 @@ const ClockColours &clockColours(ColourScheme scheme)
 
 constexpr qreal TickOuter = 86;
 constexpr qreal NumeralRadius = 64;
+
+constexpr qreal SecondHandLength = 80;
+constexpr qreal SecondHandTail = 20;
+constexpr qreal SecondHandWidth = 1.8;
+constexpr qreal SecondHandDisc = 5;
+
+// The hands drawn pointing at twelve, turned by their angles below.
+QPolygonF hourHand()
+{
+    return QPolygonF{{
+        QPointF(-5, 10),
+        QPointF(5, 10),
+        QPointF(3, -46),
+        QPointF(0, -52),
+        QPointF(-3, -46),
+    }};
+}
+
+QPolygonF minuteHand()
+{
+    return QPolygonF{{
+        QPointF(-4, 12),
+        QPointF(4, 12),
+        QPointF(2, -72),
+        QPointF(0, -78),
+        QPointF(-2, -72),
+    }};
+}
+
+qreal hourAngle(const QTime &time)
+{
+    return 30.0 * (time.hour() % 12 + time.minute() / 60.0);
+}
+
+qreal minuteAngle(const QTime &time)
+{
+    return 6.0 * (time.minute() + time.second() / 60.0);
+}
+
+qreal secondAngle(const QTime &time)
+{
+    return 6.0 * time.second();
+}
 
 } // namespace
 
@@ -66,47 +111,50 @@ void ClockGauge::drawLabels(QPainter &painter) const
 
 void ClockGauge::drawData(QPainter &painter) const
 {
-    const int hours = m_time.hour() % 12;
-    const int minutes = m_time.minute();
-    const int seconds = m_time.second();
     const ClockColours &colours = clockColours(colourScheme());
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(colours.hand));
 
     painter.save();
-    painter.rotate(30.0 * (hours + minutes / 60.0));
-    painter.drawConvexPolygon(QPolygonF{{
-        QPointF(-5, 10),
-        QPointF(5, 10),
-        QPointF(3, -46),
-        QPointF(0, -52),
-        QPointF(-3, -46),
-    }});
+    painter.rotate(hourAngle(m_time));
+    painter.drawConvexPolygon(hourHand());
     painter.restore();
 
     painter.save();
-    painter.rotate(6.0 * (minutes + seconds / 60.0));
-    painter.drawConvexPolygon(QPolygonF{{
-        QPointF(-4, 12),
-        QPointF(4, 12),
-        QPointF(2, -72),
-        QPointF(0, -78),
-        QPointF(-2, -72),
-    }});
+    painter.rotate(minuteAngle(m_time));
+    painter.drawConvexPolygon(minuteHand());
     painter.restore();
 
     painter.save();
-    painter.rotate(6.0 * seconds);
+    painter.rotate(secondAngle(m_time));
     QPen second{QColor(colours.secondHand)};
-    second.setWidthF(1.8);
+    second.setWidthF(SecondHandWidth);
     second.setCapStyle(Qt::RoundCap);
     painter.setPen(second);
-    painter.drawLine(QPointF(0, 20), QPointF(0, -80));
+    painter.drawLine(QPointF(0, SecondHandTail), QPointF(0, -SecondHandLength));
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(colours.secondHand));
-    painter.drawEllipse(QPointF(0, 0), 5, 5);
+    painter.drawEllipse(QPointF(0, 0), SecondHandDisc, SecondHandDisc);
     painter.restore();
 
     drawHub(painter, 2.5);
+}
+
+QRegion ClockGauge::handPixels(const QRectF &square) const
+{
+    // The second hand's line, its round caps and the disc at its centre,
+    // which also covers the hub.
+    const qreal reach = std::max(SecondHandDisc, SecondHandWidth / 2);
+    const QPolygonF secondHand(QRectF(-reach, -SecondHandLength - reach, 2 * reach,
+                                      SecondHandLength + SecondHandTail + 2 * reach));
+    const std::pair<QPolygonF, qreal> hands[] = {
+        {hourHand(), hourAngle(m_time)},
+        {minuteHand(), minuteAngle(m_time)},
+        {secondHand, secondAngle(m_time)},
+    };
+    QRegion region;
+    for (const auto &[shape, angle] : hands)
+        region += pixelsHolding(QTransform().rotate(angle).map(shape), square);
+    return region;
 }

@@ -3,6 +3,7 @@
 #include "gaugeface.h"
 
 #include <QFont>
+#include <QRegion>
 #include <QTime>
 
 // An analog clock face with hour, minute and second hands.
@@ -13,6 +14,11 @@ public:
 
     void setTime(const QTime &time) { m_time = time; }
     QTime time() const { return m_time; }
+
+    // The pixels, in the coordinates the square is given in, that the hands
+    // may touch at the time set: a tick repaints these before and after it,
+    // and the rest of the face stays as it is.
+    QRegion handPixels(const QRectF &square) const;
 
 protected:
     void drawMarkers(QPainter &painter) const override;

@@ -5,16 +5,32 @@
 #include <QPainter>
 #include <QTimer>
 
+namespace {
+// The clock shows whole seconds.
+QTime wholeSecondNow()
+{
+    const QTime now = QTime::currentTime();
+    return QTime(now.hour(), now.minute(), now.second());
+}
+} // namespace
+
 ClockWidget::ClockWidget(QWidget *parent)
     : GaugeWidget(parent)
     , m_tickTimer(new QTimer(this))
 {
     m_tickTimer->setInterval(1000);
-    // The clock is drawn inside its face square; the widget around it shows
-    // only the background. Painted at once: the tick is what woke the event
-    // loop, and a posted repaint would take the loop round once more.
+    // Only the hands move: a tick repaints the pixels they covered and the
+    // ones they cover now, and the rest of the face stays as it was sent to
+    // the display. Painted at once: the tick is what woke the event loop,
+    // and a posted repaint would take the loop round once more.
     connect(m_tickTimer, &QTimer::timeout, this, [this] {
-        repaint(faceSquare().toAlignedRect());
+        const QTime now = wholeSecondNow();
+        if (now != m_clock.time()) {
+            QRegion hands = m_clock.handPixels(faceSquare());
+            m_clock.setTime(now);
+            hands += m_clock.handPixels(faceSquare());
+            repaint(hands);
+        }
         emit secondTicked();
     });
 }
@@ -29,15 +45,17 @@ void ClockWidget::setColourScheme(ColourScheme scheme)
 
 void ClockWidget::paintEvent(QPaintEvent *event)
 {
+    // Every paint shows the time of the last tick, so that a part of the
+    // face painted again on its own matches the rest.
     QPainter painter(this);
     paintAround(painter, event->region());
-    m_clock.setTime(QTime::currentTime());
     m_clock.paint(painter, faceSquare(), background());
 }
 
 void ClockWidget::showEvent(QShowEvent *event)
 {
     GaugeWidget::showEvent(event);
+    m_clock.setTime(wholeSecondNow());
     m_tickTimer->start();
 }
 

@@ -13,11 +13,21 @@ namespace {
 constexpr int TurnDuration = 150;
 // Degrees; at the arrow's tip about half a pixel on the window's compass.
 constexpr double MinimumVisibleTurn = 0.5;
+// Degrees; at the arrow's tip about two pixels. The end of an eased turn
+// creeps: a 20 degree turn spends its last 60 ms on its last 1.3 degrees.
+constexpr double FinishingTurn = 2;
 // The turn is drawn at about 30 frames a second. A frame is due 25 ms after
 // the last one rather than 30, so that every tick of an animation driver
 // that ticks every 30 ms gets through, and every other tick of Qt's own,
 // which ticks every 16 ms.
 constexpr qint64 TurnFrameInterval = 25; // ms
+// Where a turn starts: its first frame is drawn at once.
+constexpr int FirstTurnFrame = 30; // ms
+// Degrees; the tip moves about eight pixels. A smaller turn would take two
+// or three frames of a few pixels each, each on a wake-up of its own, which
+// shows no more than a step does; a sensor's steady wind turns the arrow by
+// a few degrees every second.
+constexpr double SmallestGlide = 8;
 
 // The ring lies over the dial's rim, in the dial's logical units, so the
 // window's layout stays as it is.
@@ -46,11 +56,12 @@ CompassWidget::CompassWidget(QWidget *parent)
         if (m_turn->state() != QAbstractAnimation::Running)
             return;
         const double bearing = value.toDouble();
-        // Once the rest of the turn would move the tip by less than half a
-        // pixel, the arrow goes the rest of the way at once: nobody could see
-        // the remaining steps, and each would wake the event loop.
-        if (std::abs(m_turn->endValue().toDouble() - bearing) < MinimumVisibleTurn) {
-            finishTurn(ArrowPaint::Now);
+        // Once the rest of the turn would move the tip by less than two
+        // pixels, the arrow goes the rest of the way at once: the remaining
+        // steps would hardly show, and each would wake the process and send
+        // the arrow's pixels to the display again.
+        if (std::abs(m_turn->endValue().toDouble() - bearing) < FinishingTurn) {
+            finishTurn(m_stepPaint);
             return;
         }
         // The turn is drawn at about 30 frames a second, and steps that move
@@ -61,7 +72,7 @@ CompassWidget::CompassWidget(QWidget *parent)
             && m_sinceRepaint.elapsed() >= TurnFrameInterval) {
             m_repaintedBearing = bearing;
             m_sinceRepaint.start();
-            updateArrow(ArrowPaint::Now);
+            updateArrow(m_stepPaint);
         }
     });
     connect(m_turn, &QVariantAnimation::finished, this, [this] { finishTurn(ArrowPaint::Now); });
@@ -115,7 +126,7 @@ void CompassWidget::turnTo(double bearing)
     m_turn->stop();
     const double from = m_compass.bearing();
     const double turn = CompassGauge::shortestTurn(from, m_targetBearing);
-    if (!isVisible() || turn == 0) {
+    if (!isVisible() || std::abs(turn) < SmallestGlide) {
         finishTurn(ArrowPaint::Later);
         return;
     }
@@ -128,6 +139,12 @@ void CompassWidget::turnTo(double bearing)
     m_turn->setStartValue(from);
     m_turn->setEndValue(from + turn);
     m_turn->start();
+    // The turn's first frame goes to the screen with whatever else asked for
+    // the turn, the readouts of the same reading, in one repaint, instead of
+    // a frame interval later on a wake-up of its own.
+    m_stepPaint = ArrowPaint::Later;
+    m_turn->setCurrentTime(FirstTurnFrame);
+    m_stepPaint = ArrowPaint::Now;
 }
 
 void CompassWidget::finishTurn(ArrowPaint when)

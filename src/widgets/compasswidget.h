@@ -63,6 +63,10 @@ private:
     double m_targetBearing = 0;
     double m_repaintedBearing = 0;
     QElapsedTimer m_sinceRepaint;
+    // How a step of the turn is painted: at once on the animation's ticks,
+    // with the next repaint of the window for the step taken with the turn's
+    // start.
+    ArrowPaint m_stepPaint = ArrowPaint::Now;
     // Where the arrow may show on screen: every bearing painted since the
     // arrow was last painted whole lies inside it.
     QRect m_arrowShown;

@@ -129,12 +129,17 @@ void GaugeFace::setColourScheme(ColourScheme scheme)
 
 QRect GaugeFace::dataPixels(const QRectF &square) const
 {
+    return pixelsHolding(dataOutline(), square);
+}
+
+QRect GaugeFace::pixelsHolding(const QPolygonF &outline, const QRectF &square)
+{
     // The transform of paintSteps(), and a pixel more on every side for the
     // antialiased edge.
     QTransform toSquare;
     toSquare.translate(square.center().x(), square.center().y());
     toSquare.scale(square.width() / LogicalSize, square.height() / LogicalSize);
-    return toSquare.map(dataOutline()).boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+    return toSquare.map(outline).boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 QPolygonF GaugeFace::dataOutline() const

@@ -56,6 +56,11 @@ protected:
     // otherwise.
     virtual QPolygonF dataOutline() const;
 
+    // The pixels, in the coordinates the square is given in, that a shape
+    // drawn in the dial's logical coordinates may touch, its antialiased
+    // edge included.
+    static QRect pixelsHolding(const QPolygonF &outline, const QRectF &square);
+
     // The radius of the dial's face inside the rim; markers stand on it.
     static constexpr qreal FaceRadius = 88;
     // A small domed cap that hides where the hands or the arrow meet.

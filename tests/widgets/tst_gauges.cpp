@@ -1,4 +1,5 @@
 #include "widgets/animationdriver.h"
+#include "widgets/clockgauge.h"
 #include "widgets/clockwidget.h"
 #include "widgets/compassgauge.h"
 #include "widgets/compasswidget.h"
@@ -33,6 +34,8 @@ private slots:
     void turnTakesShortArcAndStops();
     void turnsLeaveNoTrace();
     void turnsPaintOnTheirTicks();
+    void turnStartsWithTheNextRepaint_data();
+    void turnStartsWithTheNextRepaint();
     void bandsMatchOnePiece();
     void animationDriverPacesTicks();
     void clockTicksOnlyWhileShown();
@@ -40,6 +43,8 @@ private slots:
     void ringRepaintsTheDialAlone_data();
     void ringRepaintsTheDialAlone();
     void ringBlinksCalmlyWhileShown();
+    void tickRepaintsOnlyTheHands_data();
+    void tickRepaintsOnlyTheHands();
 };
 
 void tst_Gauges::normalizedBearing_data()
@@ -173,7 +178,7 @@ void tst_Gauges::turnTakesShortArcAndStops()
 {
     CompassWidget gauge;
     gauge.resize(249, 209);
-    gauge.setWindDirection(177);
+    gauge.setWindDirection(175);
     gauge.show();
     QVERIFY(QTest::qWaitForWindowExposed(&gauge));
 
@@ -181,10 +186,10 @@ void tst_Gauges::turnTakesShortArcAndStops()
     QVERIFY(turn);
     QCOMPARE(turn->state(), QAbstractAnimation::Stopped);
 
-    gauge.setWindDirection(183);
+    gauge.setWindDirection(185);
     QCOMPARE(turn->state(), QAbstractAnimation::Running);
-    QCOMPARE(turn->endValue().toDouble() - turn->startValue().toDouble(), 6.0);
-    QCOMPARE(gauge.arrowBearing(), 3.0);
+    QCOMPARE(turn->endValue().toDouble() - turn->startValue().toDouble(), 10.0);
+    QCOMPARE(gauge.arrowBearing(), 5.0);
     // Nothing keeps running once the arrow has arrived.
     QTRY_COMPARE_WITH_TIMEOUT(turn->state(), QAbstractAnimation::Stopped, 1000);
 
@@ -237,8 +242,8 @@ void tst_Gauges::turnsLeaveNoTrace()
     }
 }
 
-// Setting up a turn paints nothing, least of all the arrow at its
-// destination; directions that come faster than its frames still move it.
+// Setting up a turn paints nothing there and then; directions that come
+// faster than its frames still move it.
 void tst_Gauges::turnsPaintOnTheirTicks()
 {
     CompassWidget gauge;
@@ -257,6 +262,44 @@ void tst_Gauges::turnsPaintOnTheirTicks()
         QTest::qWait(10);
     }
     QVERIFY(counter.paints >= 3);
+}
+
+void tst_Gauges::turnStartsWithTheNextRepaint_data()
+{
+    QTest::addColumn<double>("wind");
+    QTest::addColumn<bool>("glides");
+
+    // Every row starts from a wind of 100 degrees.
+    QTest::newRow("7 degrees: one step") << 107.0 << false;
+    QTest::newRow("7 degrees back across the start: one step") << 93.0 << false;
+    QTest::newRow("45 degrees: glides") << 145.0 << true;
+}
+
+// The turn's first frame is painted with whatever else the window repaints
+// next, the readouts of the same reading, not on a tick of its own; a small
+// turn needs no other frame, a large one glides on to its end.
+void tst_Gauges::turnStartsWithTheNextRepaint()
+{
+    QFETCH(double, wind);
+    QFETCH(bool, glides);
+
+    CompassWidget gauge;
+    gauge.setWindDirection(100);
+    QVariantAnimation *turn = showCompass(gauge);
+    QVERIFY(turn);
+    PaintCounter counter;
+    gauge.installEventFilter(&counter);
+    QTest::qWait(50); // frames of a turn follow each other 25 ms apart at least
+
+    gauge.setWindDirection(wind);
+    // Posted events only: no timer of the turn can have fired yet.
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 1);
+    QCOMPARE(turn->state() == QAbstractAnimation::Running, glides);
+    QTRY_COMPARE(turn->state(), QAbstractAnimation::Stopped);
+    QCoreApplication::processEvents();
+    QVERIFY2(glides ? counter.paints >= 3 : counter.paints == 1,
+             qPrintable(QString::number(counter.paints)));
 }
 
 // A gradient shape drawn band by band leaves the pixels one piece leaves.
@@ -391,6 +434,56 @@ void tst_Gauges::ringBlinksCalmlyWhileShown()
     gauge.setRing(CompassWidget::Ring::Steady);
     QVERIFY(!blink->isActive());
     QVERIFY(gauge.isRingLit());
+}
+
+void tst_Gauges::tickRepaintsOnlyTheHands_data()
+{
+    QTest::addColumn<QTime>("before");
+    QTest::addColumn<QTime>("after");
+
+    QTest::newRow("a second") << QTime(10, 10, 10) << QTime(10, 10, 11);
+    QTest::newRow("the minute hand moves on") << QTime(3, 15, 59) << QTime(3, 16, 0);
+    QTest::newRow("the hour hand moves on") << QTime(2, 59, 59) << QTime(3, 0, 0);
+}
+
+// Every pixel a tick changes lies where the hands were or are, and that is
+// a small part of the face, or the tick leaves a trace or sends the whole
+// face again.
+void tst_Gauges::tickRepaintsOnlyTheHands()
+{
+    QFETCH(QTime, before);
+    QFETCH(QTime, after);
+
+    // The window's clock face, between pixels as a widget's may lie.
+    const QRectF square(3.5, 2, 97, 97);
+    ClockGauge clock;
+    const auto face = [&](const QTime &time) {
+        QImage image(105, 101, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        clock.setTime(time);
+        clock.paint(painter, square, Qt::white);
+        return image;
+    };
+    const QImage first = face(before);
+    const QRegion hands = clock.handPixels(square);
+    const QImage second = face(after);
+    const QRegion repainted = hands + clock.handPixels(square);
+
+    int changed = 0, outside = 0;
+    for (int y = 0; y < first.height(); ++y) {
+        for (int x = 0; x < first.width(); ++x) {
+            const bool differs = first.pixel(x, y) != second.pixel(x, y);
+            changed += differs;
+            outside += differs && !repainted.contains(QPoint(x, y));
+        }
+    }
+    QVERIFY(changed > 0);
+    QCOMPARE(outside, 0);
+    qint64 area = 0;
+    for (const QRect &rect : repainted)
+        area += qint64(rect.width()) * rect.height();
+    QVERIFY2(area * 3 < 97 * 97, qPrintable(QString::number(area)));
 }
 
 QTEST_MAIN(tst_Gauges)
