@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start-up yardstick: the least a Qt Widgets program does to put a window
 // of the main window's size on the screen, in the same style. wind-bench
 // times it from spawn to first paint beside the application, so the figure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "historymemory.h"
 
 #include "app/historywindow.h"

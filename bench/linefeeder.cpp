@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "linefeeder.h"
 
 #include "core/sensorframe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wind-bench: measures the real main window, its listening loop and its
 // serial control on a pseudo-terminal against what a 9600 baud sensor line
 // asks of them, plus example mode and start-up, and prints one table. Two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "minimaldisplay.h"
 
 #include "processfigures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sidebyside.h"
 
 #include "minimaldisplay.h"

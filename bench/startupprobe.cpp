@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startupprobe.h"
 
 #include "processfigures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windowsession.h"
 
 #include "processfigures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bytes from the serial line, cut into reads where the input says, handled
 // the way the listening loop handles its receive buffer: each read is
 // appended; once both markers are there the first complete frame is taken,

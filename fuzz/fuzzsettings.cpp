@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A settings file of any content through what start-up and closing do with
 // it: the four settings and a few other entries are read and converted, the
 // four settings are written back, and the file is read again. What was

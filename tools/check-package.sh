@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks a built Debian package of the application (bash tools/wind.sh
 # package-check builds it and runs this): its desktop entry and AppStream
 # metadata validate, lintian finds nothing to object to, and the application,

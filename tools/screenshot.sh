@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes docs/main-window.png: the application under a virtual X server, with
 # a settings file that shows 1 m/s from the north-east quarter.
 # Needs xvfb, x11-utils and imagemagick (installed when missing).

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up a Debian 12 machine for the project, builds it and then either
 # starts the application (run), runs every test (test), runs the window tests
-# again on a virtual X server (x11), runs every test built
+# again on a virtual X server (x11), checks every C++ file against
+# .clang-format (format-check), runs every test built
 # with AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), runs each
 # fuzz target for a while (fuzz [seconds]), runs the benchmark (bench), builds
 # the Debian package into dist/ (package) or builds and checks it
@@ -16,6 +18,7 @@ packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libmosquitto-dev
 # make their TLS certificates with openssl.
 test_packages=(dbus-daemon mosquitto mosquitto-clients openssl)
 x_packages=(xvfb xauth)
+format_packages=(clang-format)
 fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(fuzz-sensorframes fuzz-settings fuzz-nmeawind)
 # Scenario 7 of the benchmark also runs under X servers of its own, with a
@@ -106,6 +109,12 @@ x_tests() {
     return "$failed"
 }
 
+# Every C++ file of the project as the checked-in .clang-format writes it.
+format_check() {
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+    echo "== $(git ls-files '*.cpp' '*.h' | wc -l) C++ files formatted"
+}
+
 # Built as Debian builds its own packages: its hardened compiler and linker
 # flags, installed under /usr, and the settings file in the user's
 # configuration folder. CPack strips the executables and asks dpkg-shlibdeps
@@ -142,6 +151,10 @@ x11)
     build
     x_tests
     ;;
+format-check)
+    install_missing "${format_packages[@]}"
+    format_check
+    ;;
 sanitize)
     install_missing "${test_packages[@]}"
     sanitize
@@ -165,7 +178,7 @@ package-check)
     bash tools/check-package.sh dist/wind-condition_*.deb
     ;;
 *)
-    echo "usage: $0 run|test|x11|sanitize|fuzz [seconds per target]|bench|package|package-check" >&2
+    echo "usage: $0 run|test|x11|format-check|sanitize|fuzz [seconds per target]|bench|package|package-check" >&2
     exit 2
     ;;
 esac

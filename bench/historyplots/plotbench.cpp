@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // history-plot-bench: what the history window's two plots cost, painted by
 // TimePlot or drawn by Qt Charts, with an hour of history behind them, four
 // new samples a second and a refresh once a second, the window shown. Prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nmea-bench: the cost of sharing the wind. The real window listens to a
 // pseudo-terminal fed at 40 frames a second, once with sharing off and once
 // with a TCP server that 32 local programs read (and once more with one of
@@ -13,9 +14,9 @@
 #include "app/messages.h"
 #include "app/windsharing.h"
 #include "app/windwindow.h"
+#include "core/sensorframereader.h"
 #include "core/settingsfile.h"
 #include "platform/nmeaserver.h"
-#include "core/sensorframereader.h"
 #include "platform/serialtransport.h"
 #include "platform/windlink.h"
 #include "widgets/windowfont.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stats-bench: what recording samples costs. Prints the statistics engine's
 // time per sample and per snapshot at 4 and 40 samples a second, its heap
 // for an hour at 40 a second, and the data log's time per row with the cost

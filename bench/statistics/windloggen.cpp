@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wind-log-gen: writes a data log of generated samples to standard output:
 // a random walk of direction across north and of speed, at irregular
 // intervals around the rate, with gaps of up to a minute and calm spells.

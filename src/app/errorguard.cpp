@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "errorguard.h"
 
 #include "messages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "historyaddon.h"
 
 #include "historymenu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "historymenu.h"
 
 #include "historywindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The history window: the mean wind and the gust of the last 2 and 10

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The statistics and the link's health as the history window's texts. Every
 // figure's accessible name carries its value in words, so a screen reader
 // reads the same figure the label shows.

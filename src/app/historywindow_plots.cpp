@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recorded history drawn into the speed and direction plots, with a
 // description of each for a screen reader.
 

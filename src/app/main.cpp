@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "alarmaddon.h"
 #include "commandline.h"
 #include "errorguard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nmeaoutput.h"
 
 #include "core/nmeasentence.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portdialog.h"
 
 #include "errorguard.h"

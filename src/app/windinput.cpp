@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windinput.h"
 
 #include "windrecorder.h"

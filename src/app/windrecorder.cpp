@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windrecorder.h"
 
 #include "windwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windsharing.h"
 
 #include "nmeaoutput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windwindow.h"
 
 #include "errorguard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display: what core worked out for the wind state, handed to the
 // compass, the readouts, the bars and the condition texts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Example mode: a random walk of the direction and the speed, four steps a
 // second, for a window without a sensor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's fixed layout, in twips as the window was designed.
 
 #include "windwindowcontrols.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Live input: the link is opened when listening starts and read when its
 // bytes arrive; each reading it delivers is shown and announced. Nothing
 // here loops or waits, so no other handler can run in the middle of one of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/atomicfile.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/datalogsettings.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/gusttracker.h"
 
 #include "core/windperiodstatistics.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/nmeasentence.h"
 
 #include "core/winddirection.h"

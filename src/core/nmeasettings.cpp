@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/nmeasettings.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/openfailureadvice.h"
 
 #include <QDir>

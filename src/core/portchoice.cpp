@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/portchoice.h"
 
 #include "core/apperror.h"

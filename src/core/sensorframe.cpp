@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/sensorframe.h"
 
 #include "core/apperror.h"

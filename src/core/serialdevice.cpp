@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/serialdevice.h"
 
 #include "core/apperror.h"

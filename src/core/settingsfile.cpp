@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/settingsfile.h"
 
 #include "core/apperror.h"

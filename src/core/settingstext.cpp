@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/settingstext.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/slidingsums.h"
 
 void SlidingSums::push(const WindTerms &terms)

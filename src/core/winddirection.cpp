@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/winddirection.h"
 
 #include "core/apperror.h"

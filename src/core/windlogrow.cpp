@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windlogrow.h"
 
 #include "core/apperror.h"

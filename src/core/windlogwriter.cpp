@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windlogwriter.h"
 
 #include "core/apperror.h"

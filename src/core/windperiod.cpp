@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windperiod.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windsample.h"
 
 #include <chrono>

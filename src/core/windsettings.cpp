@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windsettings.h"
 
 #include "core/apperror.h"

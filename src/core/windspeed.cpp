@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windspeed.h"
 
 #include "core/apperror.h"

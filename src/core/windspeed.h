@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Speed conversions of the display. Each throws AppError (Overflow,

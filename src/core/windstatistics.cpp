@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windstatistics.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/windstatisticstext.h"
 
 #include "core/beaufort.h"

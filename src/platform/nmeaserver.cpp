@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nmeaserver.h"
 
 #include "core/apperror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portdevice.h"
 
 #include "openfailure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "animationdriver.h"
 
 AnimationDriver::AnimationDriver(std::chrono::milliseconds interval, QObject *parent)

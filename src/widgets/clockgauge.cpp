@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "clockgauge.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compassgauge.h"
 
 #include "core/winddirection.h"

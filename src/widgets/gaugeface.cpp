@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gaugeface.h"
 
 #include <QLinearGradient>

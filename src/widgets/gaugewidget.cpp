@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gaugewidget.h"
 
 #include "gaugeface.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pngpicture.h"
 
 #include <QImageReader>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "timeplot.h"
 
 #include <QEvent>

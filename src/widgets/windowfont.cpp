@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windowfont.h"
 
 #include <QString>

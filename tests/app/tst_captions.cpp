@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every caption of both windows must fit its control in the font the control
 // really uses; a clipped "Serial Port Numbe" is easy to miss by eye.
 

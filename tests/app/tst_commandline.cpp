@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QDir>
 #include <QFile>
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Example mode left running for a whole day: the walk must never leave the
 // ranges the display can show, however far it drifts.
 

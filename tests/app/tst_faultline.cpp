@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults on the serial line, end to end through QSerialPort: a
 // pseudo-terminal stands in for the sensor's cable.
 

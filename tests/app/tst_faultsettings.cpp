@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults around the settings file: hand-edited files at start-up, a file
 // that cannot be replaced at close, and a writer killed mid-way.
 

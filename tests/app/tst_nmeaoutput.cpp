@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/nmeaoutput.h"
 #include "core/windsample.h"
 

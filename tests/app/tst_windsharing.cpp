@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wind shared from the running window: a pseudo-terminal feeds the
 // window, and real TCP and UDP readers get what it accepted, in order.
 

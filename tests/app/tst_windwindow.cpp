@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windowfixture.h"
 
 #include "widgets/clockwidget.h"
@@ -256,9 +257,9 @@ void tst_WindWindow::inspectorNamesOfSingleControls()
 {
     WindowFixture fixture;
     const QStringList names = {
-        "Command1", "Command2", "Command3",        "Command4",        "Timer1",
-        "Frame2",   "Frame3",          "Frame4",          "Frame5",
-        "Image1",   "Image2",   "SerialPortTimer", "ShockwaveFlash1", "ShockwaveFlash2",
+        "Command1", "Command2",        "Command3",        "Command4",        "Timer1",
+        "Frame2",   "Frame3",          "Frame4",          "Frame5",          "Image1",
+        "Image2",   "SerialPortTimer", "ShockwaveFlash1", "ShockwaveFlash2",
     };
     for (const QString &name : names)
         QCOMPARE(fixture.window->findChildren<QObject *>(name).size(), 1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A main window on a temporary settings folder and a fake serial line (or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "samplewalk.h"
 
 #include <QRandomGenerator>

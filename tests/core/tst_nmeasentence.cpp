@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/nmeasentence.h"
 
 #include <QRegularExpression>
@@ -126,8 +127,7 @@ void tst_NmeaSentence::voidMwvCarriesTheUnit_data()
 
     QTest::newRow("knots") << SpeedUnit::Knots << QByteArray("$WIMWV,,R,,N,V*34\r\n");
     QTest::newRow("m/s") << SpeedUnit::MetresPerSecond << QByteArray("$WIMWV,,R,,M,V*37\r\n");
-    QTest::newRow("km/h") << SpeedUnit::KilometresPerHour
-                          << QByteArray("$WIMWV,,R,,K,V*31\r\n");
+    QTest::newRow("km/h") << SpeedUnit::KilometresPerHour << QByteArray("$WIMWV,,R,,K,V*31\r\n");
 }
 
 void tst_NmeaSentence::voidMwvCarriesTheUnit()

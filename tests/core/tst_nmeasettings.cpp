@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/apperror.h"
 #include "core/nmeasettings.h"
 
@@ -75,9 +76,8 @@ void tst_NmeaSettings::readsValues_data()
                                                      << " mwd , mwv " << true << true << n << false;
     QTest::newRow("repeated sentence counts once") << "Sentences"
                                                    << "MWV,MWV" << true << false << n << false;
-    QTest::newRow("m/s, lower case")
-        << "SpeedUnit"
-        << "m" << true << false << SpeedUnit::MetresPerSecond << false;
+    QTest::newRow("m/s, lower case") << "SpeedUnit"
+                                     << "m" << true << false << SpeedUnit::MetresPerSecond << false;
     QTest::newRow("example mode switched on, any case") << "SendExampleMode"
                                                         << "TRUE" << true << false << n << true;
     QTest::newRow("example mode explicitly off") << "SendExampleMode"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/randomwalk.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/apperror.h"
 #include "core/settingstext.h"
 

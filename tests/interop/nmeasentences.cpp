@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints the sentence the core library builds for the given input, exactly
 // as it would go out (CR LF included), so that an independent parser can
 // read it. An input that no sentence can state prints nothing.

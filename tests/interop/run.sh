@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Reads the sentences that the built nmea-sentences program prints with an
 # independent NMEA 0183 parser and fails on any mismatch. Installs Node.js
 # and npm when they are missing. The parser is installed, exactly as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens port 4 as the application does, through the settings file's [PORTS]
 // section, and prints what the serial port reported. The serial port tests
 // run it as another user, since neither a device's permissions nor its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sentence server with real sockets on the loopback interface: what
 // readers receive, and what misbehaving clients cannot do to it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/serialdevices.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "../core/referencestatistics.h"
 #include "../core/samplewalk.h"
 #include "core/beaufort.h"

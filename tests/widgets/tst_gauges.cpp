@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/animationdriver.h"
 #include "widgets/clockgauge.h"
 #include "widgets/clockwidget.h"

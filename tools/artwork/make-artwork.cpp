@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints the application's pictures and writes them as PNG files, and the
 // icon also as SVG, into the folder given on the command line. Run it again only to change the
 // artwork; the pictures it wrote are checked in, so a normal build needs no fonts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wind-sensor-sim: writes wind sensor frames to a serial line, so that the
 // application can be tried without the sensor, including the faults a real
 // line produces.

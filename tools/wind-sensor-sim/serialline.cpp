@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "serialline.h"
 
 #include <cerrno>
@@ -20,7 +21,7 @@ namespace {
 
 void makeRaw(int fd)
 {
-    termios settings {};
+    termios settings{};
     if (tcgetattr(fd, &settings) != 0)
         failWithErrno(QStringLiteral("cannot read the line settings"));
     cfmakeraw(&settings);
@@ -94,7 +95,7 @@ SerialLine SerialLine::createPseudoTerminal()
 bool SerialLine::write(const QByteArray &data)
 {
     if (m_pseudoTerminal) {
-        pollfd state {m_fd, POLLOUT, 0};
+        pollfd state{m_fd, POLLOUT, 0};
         if (poll(&state, 1, 0) < 0 || (state.revents & POLLHUP))
             return false;
     }

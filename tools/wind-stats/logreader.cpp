@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "logreader.h"
 
 #include "loginput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wind-stats: the wind statistics of data log files, one row per period.
 
 #include "core/apperror.h"

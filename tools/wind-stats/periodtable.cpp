@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "periodtable.h"
 
 #include "core/beaufort.h"
