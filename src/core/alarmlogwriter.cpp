@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/alarmlogwriter.h"
 
+#include "core/dayfiles.h"
+
 #include "core/apperror.h"
 #include "core/utctime.h"
 
@@ -32,24 +34,6 @@ QByteArray alarmFigureText(double value)
         = std::to_chars(digits, digits + sizeof digits, rounded, std::chars_format::fixed);
     return QByteArray(digits, result.ptr - digits);
 }
-
-namespace {
-
-std::optional<qint64> utcDayOfFileName(const QString &name)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^alarms-(\\d{4})-(\\d{2})-(\\d{2})\\.csv$"));
-    const QRegularExpressionMatch match = pattern.match(name);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QDate date(match.capturedView(1).toInt(), match.capturedView(2).toInt(),
-                     match.capturedView(3).toInt());
-    if (!date.isValid())
-        return std::nullopt;
-    return utcDayNumberOf(date);
-}
-
-} // namespace
 
 QByteArray formatAlarmLogRow(const AlarmLogRow &row)
 {
@@ -120,28 +104,15 @@ void AlarmLogWriter::removeExpiredFiles(qint64 nowUtcMs)
 {
     if (!m_keepDays)
         return;
-    const qint64 oldestKept = utcDayNumber(nowUtcMs) - *m_keepDays;
-    QDir dir(m_folder);
-    const QStringList names
-        = dir.entryList({QStringLiteral("alarms-*.csv")}, QDir::Files | QDir::Hidden);
-    for (const QString &name : names) {
-        const std::optional<qint64> day = utcDayOfFileName(name);
-        if (!day || *day >= oldestKept)
-            continue;
-        QFile file(dir.filePath(name));
-        if (!file.remove()) {
-            // Once a pass: one stuck file would otherwise speak for every other.
-            emit failed(tr("The old alarm log %1 cannot be deleted: %2")
-                            .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
-            return;
-        }
-    }
+    if (const auto refusal = removeDayFilesBefore(m_folder, QStringLiteral("alarms"),
+                                                  utcDayNumber(nowUtcMs) - *m_keepDays))
+        emit failed(
+            tr("The old alarm log %1 cannot be deleted: %2").arg(refusal->path, refusal->reason));
 }
 
 QString AlarmLogWriter::fileNameForDay(qint64 utcDay)
 {
-    const QDate date = utcDate(utcDay * utcDayMs);
-    return QStringLiteral("alarms-%1.csv").arg(date.toString(QStringLiteral("yyyy-MM-dd")));
+    return dayFileName(QStringLiteral("alarms"), utcDay);
 }
 
 void AlarmLogWriter::reportWriteFailure(const QString &reason)

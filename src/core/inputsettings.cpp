@@ -21,17 +21,12 @@ constexpr qint32 SensorBaud = 9600;
 
 [[noreturn]] void raise(const QString &description)
 {
-    throw AppError(AppError::Kind::InvalidArgument,
-                   QStringLiteral("[%1] %2").arg(QLatin1String(InputSectionName), description));
+    raiseSectionError(QLatin1String(InputSectionName), description);
 }
 
 [[noreturn]] void raiseBadValue(const QString &key, const QString &value, const QString &expected)
 {
-    // A settings value may be long; the message box needs only its start.
-    constexpr int MaxShown = 40;
-    const QString shown
-        = value.size() > MaxShown ? value.left(MaxShown) + QStringLiteral("...") : value;
-    raise(QStringLiteral("%1=%2: %3").arg(key, shown, expected));
+    raiseBadSectionValue(QLatin1String(InputSectionName), key, value, expected);
 }
 
 bool matches(const QString &text, const char *word)

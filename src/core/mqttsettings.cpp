@@ -3,6 +3,7 @@
 
 #include "core/apperror.h"
 #include "core/ipliteral.h"
+#include "core/sectionkeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,17 +28,12 @@ const QString SendExampleModeKey = QStringLiteral("SendExampleMode");
 
 [[noreturn]] void raise(const QString &description)
 {
-    throw AppError(AppError::Kind::InvalidArgument,
-                   QStringLiteral("[%1] %2").arg(QLatin1String(MqttSectionName), description));
+    raiseSectionError(QLatin1String(MqttSectionName), description);
 }
 
 [[noreturn]] void raiseBadValue(const QString &key, const QString &value, const QString &expected)
 {
-    // A settings value may be long; the message box needs only its start.
-    constexpr int MaxShown = 60;
-    const QString shown
-        = value.size() > MaxShown ? value.left(MaxShown) + QStringLiteral("...") : value;
-    raise(QStringLiteral("%1=%2: %3").arg(key, shown, expected));
+    raiseBadSectionValue(QLatin1String(MqttSectionName), key, value, expected);
 }
 
 // Plain digits only: a sign or a point would leave the reader guessing.

@@ -19,17 +19,12 @@ const QString SendExampleModeKey = QStringLiteral("SendExampleMode");
 
 [[noreturn]] void raise(const QString &description)
 {
-    throw AppError(AppError::Kind::InvalidArgument,
-                   QStringLiteral("[%1] %2").arg(QLatin1String(NmeaSectionName), description));
+    raiseSectionError(QLatin1String(NmeaSectionName), description);
 }
 
 [[noreturn]] void raiseBadValue(const QString &key, const QString &value, const QString &expected)
 {
-    // A settings value may be long; the message box needs only its start.
-    constexpr int MaxShown = 40;
-    const QString shown
-        = value.size() > MaxShown ? value.left(MaxShown) + QStringLiteral("...") : value;
-    raise(QStringLiteral("%1=%2: %3").arg(key, shown, expected));
+    raiseBadSectionValue(QLatin1String(NmeaSectionName), key, value, expected);
 }
 
 quint16 readPort(const QString &key, const QString &text)

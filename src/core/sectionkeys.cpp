@@ -32,3 +32,19 @@ void checkSectionKeys(const SettingsFile &file, const QString &section, const QS
                                .arg(written, section, path));
     }
 }
+
+void raiseSectionError(const QString &section, const QString &description)
+{
+    throw AppError(AppError::Kind::InvalidArgument,
+                   QStringLiteral("[%1] %2").arg(section, description));
+}
+
+void raiseBadSectionValue(const QString &section, const QString &key, const QString &value,
+                          const QString &expected)
+{
+    // A settings value may be long; the message box needs only its start.
+    constexpr int MaxShown = 60;
+    const QString shown
+        = value.size() > MaxShown ? value.left(MaxShown) + QStringLiteral("...") : value;
+    raiseSectionError(section, QStringLiteral("%1=%2: %3").arg(key, shown, expected));
+}

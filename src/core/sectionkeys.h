@@ -27,3 +27,11 @@ class SettingsFile;
 // Not for a section whose keys are open-ended, such as [PORTS] (COM1, COM2,
 // ...).
 void checkSectionKeys(const SettingsFile &file, const QString &section, const QStringList &keys);
+
+// The error of a value that a read-only section cannot use: "[NMEA] ..."
+// with the description, or "[NMEA] TcpPort=abc: expected ..." with the key,
+// the value (only its start when it is long) and what was expected. The
+// caller adds the file. Both throw AppError (InvalidArgument).
+[[noreturn]] void raiseSectionError(const QString &section, const QString &description);
+[[noreturn]] void raiseBadSectionValue(const QString &section, const QString &key,
+                                       const QString &value, const QString &expected);

@@ -2,6 +2,7 @@
 #include "core/windlogwriter.h"
 
 #include "core/apperror.h"
+#include "core/dayfiles.h"
 #include "core/filecalls.h"
 #include "core/logcategories.h"
 #include "core/utctime.h"
@@ -21,32 +22,6 @@ namespace {
 // holds even when the clock is set back.
 constexpr qint64 pendingSpanMs = 3600 * 1000;
 constexpr std::size_t maxPendingRows = 3600 * 40;
-
-// The last byte of the file, or nothing when it cannot be read.
-std::optional<char> lastByteOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
-        return std::nullopt;
-    char byte = 0;
-    if (file.read(&byte, 1) != 1)
-        return std::nullopt;
-    return byte;
-}
-
-std::optional<qint64> utcDayOfFileName(const QString &name)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^wind-(\\d{4})-(\\d{2})-(\\d{2})\\.csv$"));
-    const QRegularExpressionMatch match = pattern.match(name);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QDate date(match.capturedView(1).toInt(), match.capturedView(2).toInt(),
-                     match.capturedView(3).toInt());
-    if (!date.isValid())
-        return std::nullopt;
-    return utcDayNumberOf(date);
-}
 
 } // namespace
 
@@ -127,29 +102,15 @@ bool WindLogWriter::fileIsStillAtItsPath() const
 
 void WindLogWriter::removeExpiredFiles(qint64 nowUtcMs)
 {
-    const qint64 oldestKept = utcDayNumber(nowUtcMs) - m_keepDays;
-    QDir dir(m_folder);
-    const QStringList names
-        = dir.entryList({QStringLiteral("wind-*.csv")}, QDir::Files | QDir::Hidden);
-    for (const QString &name : names) {
-        const std::optional<qint64> day = utcDayOfFileName(name);
-        if (!day || *day >= oldestKept)
-            continue;
-        QFile file(dir.filePath(name));
-        if (!file.remove()) {
-            // Reported once a pass: one stuck file would otherwise speak for
-            // every other.
-            emit failed(tr("The old wind log %1 cannot be deleted: %2")
-                            .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
-            return;
-        }
-    }
+    if (const auto refusal = removeDayFilesBefore(m_folder, QStringLiteral("wind"),
+                                                  utcDayNumber(nowUtcMs) - m_keepDays))
+        emit failed(
+            tr("The old wind log %1 cannot be deleted: %2").arg(refusal->path, refusal->reason));
 }
 
 QString WindLogWriter::fileNameForDay(qint64 utcDay)
 {
-    const QDate date = utcDate(utcDay * utcDayMs);
-    return QStringLiteral("wind-%1.csv").arg(date.toString(QStringLiteral("yyyy-MM-dd")));
+    return dayFileName(QStringLiteral("wind"), utcDay);
 }
 
 bool WindLogWriter::openFileForDay(qint64 utcDay)
@@ -160,7 +121,7 @@ bool WindLogWriter::openFileForDay(qint64 utcDay)
         return false;
     }
     const QString path = dir.filePath(fileNameForDay(utcDay));
-    const std::optional<char> lastByte = lastByteOf(path);
+    const std::optional<char> lastByte = lastByteOfFile(path);
 
     // Unbuffered: each row goes to the file in a single write.
     m_file.setFileName(path);

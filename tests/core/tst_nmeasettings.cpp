@@ -221,7 +221,7 @@ void tst_NmeaSettings::badValueNamesItsKey_data()
         << Section{{"TcpPort", "1"}, {"SendExampleMode", "1"}} << "SendExampleMode=1";
     QTest::newRow("long value shown cut")
         << Section{{"TcpPort", "1"}, {"SpeedUnit", QString(200, u'x')}}
-        << "SpeedUnit=" + QString(40, u'x') + "...:";
+        << "SpeedUnit=" + QString(60, u'x') + "...:";
     QTest::newRow("keys set but nowhere to send")
         << Section{{"Sentences", "MWD"}} << "neither TcpPort nor UdpTarget";
 }
