@@ -86,6 +86,7 @@ struct Options
     long long count = 0;
     long long badChecksumEvery = 0;
     bool noise = false;
+    long long burstEvery = 0;
     bool startInsideFrame = false;
     int delayChecksumMs = 0;
     bool lineEnd = true;
@@ -135,6 +136,10 @@ Options parseOptions(const QCoreApplication &app)
         {"count", "Write N frames, then exit; 0 writes until interrupted (default 0).", "N", "0"},
         {"bad-checksum-every", "Give every Nth frame a wrong checksum.", "N", "0"},
         {"noise", "Write a few random bytes (never STX or ETX) after each frame."},
+        {"burst-every",
+         "Write 30 random bytes of any value, frame markers included, after every "
+         "Nth frame.",
+         "N", "0"},
         {"start-inside-frame", "Begin the first write in the middle of a frame's payload."},
         {"delay-checksum",
          "Write each frame up to its ETX, wait MS milliseconds, then write "
@@ -159,6 +164,7 @@ Options parseOptions(const QCoreApplication &app)
     options.count = countOption(parser, "count");
     options.badChecksumEvery = countOption(parser, "bad-checksum-every");
     options.noise = parser.isSet("noise");
+    options.burstEvery = countOption(parser, "burst-every");
     options.startInsideFrame = parser.isSet("start-inside-frame");
     options.delayChecksumMs = static_cast<int>(numberOption(parser, "delay-checksum", 0, 60000));
     options.lineEnd = !parser.isSet("no-line-end");
@@ -217,6 +223,17 @@ FrameText sensorFrame(double direction, double speed, bool badChecksum, bool lin
     return frame;
 }
 
+// Line noise as a bad cable or a wrong baud rate gives it: any byte, so that
+// now and then a frame whose checksum matches by chance forms in it.
+QByteArray burst(std::mt19937 &random)
+{
+    std::uniform_int_distribution<int> byte(0, 255);
+    QByteArray bytes(30, Qt::Uninitialized);
+    for (char &value : bytes)
+        value = char(byte(random));
+    return bytes;
+}
+
 QByteArray noise(std::mt19937 &random)
 {
     std::uniform_int_distribution<int> length(1, 12);
@@ -246,6 +263,8 @@ int run(const Options &options)
     const double period = 1.0 / options.rate;
     timespec next = now();
     bool anyWritten = false;
+    long long framesWritten = 0;
+    long long wrongChecksumsWritten = 0;
     for (long long number = 1; options.count == 0 || number <= options.count; ++number) {
         if (options.walk && number > 1)
             wind.step();
@@ -254,18 +273,27 @@ int run(const Options &options)
         FrameText frame = sensorFrame(wind.direction(), wind.speed(), badChecksum, options.lineEnd);
         if (options.noise)
             frame.tail += noise(wind.random());
+        if (options.burstEvery > 0 && number % options.burstEvery == 0)
+            frame.tail += burst(wind.random());
         // Frames are dropped while no one reads, so the cut goes into the
         // first frame that actually reaches the line.
         if (options.startInsideFrame && !anyWritten)
             frame.head = frame.head.mid(frame.head.size() / 2);
 
+        bool written = false;
         if (options.delayChecksumMs > 0) {
-            anyWritten |= line.write(frame.head);
+            written = line.write(frame.head);
+            anyWritten |= written;
             if (!sleepUntil(later(now(), options.delayChecksumMs / 1000.0)))
                 break;
-            anyWritten |= line.write(frame.tail);
+            written = line.write(frame.tail) && written;
         } else {
-            anyWritten |= line.write(frame.head + frame.tail);
+            written = line.write(frame.head + frame.tail);
+        }
+        anyWritten |= written;
+        if (written) {
+            ++framesWritten;
+            wrongChecksumsWritten += badChecksum ? 1 : 0;
         }
 
         // Deadlines advance by whole periods so that the rate does not drift
@@ -274,6 +302,11 @@ int run(const Options &options)
         if (!sleepUntil(next))
             break;
     }
+    // What a reader of the line should have accepted, to compare with its log.
+    std::fprintf(
+        stderr,
+        "wind-sensor-sim: %lld frames reached the line, %lld of them with a wrong checksum\n",
+        framesWritten, wrongChecksumsWritten);
     return 0;
 }
 
