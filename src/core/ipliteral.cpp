@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/ipliteral.h"
 
+#include "core/settingstext.h"
+
 #include <QList>
 
 namespace {
@@ -96,17 +98,9 @@ bool isIpv6Literal(QStringView text)
 
 std::optional<quint16> parsePortNumber(QStringView text)
 {
-    if (text.isEmpty() || text.size() > 5)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value < 1 || value > 65535)
-        return std::nullopt;
-    return quint16(value);
+    if (const std::optional<int> value = plainWholeNumber(text, 1, 65535))
+        return quint16(*value);
+    return std::nullopt;
 }
 
 std::optional<IpEndpoint> parseIpEndpoint(QStringView text)

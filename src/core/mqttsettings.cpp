@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "mqttsettings.h"
+#include "core/mqttsettings.h"
 
 #include "core/apperror.h"
 #include "core/ipliteral.h"
 #include "core/sectionkeys.h"
+#include "core/settingstext.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,22 +35,6 @@ const QString SendExampleModeKey = QStringLiteral("SendExampleMode");
 [[noreturn]] void raiseBadValue(const QString &key, const QString &value, const QString &expected)
 {
     raiseBadSectionValue(QLatin1String(MqttSectionName), key, value, expected);
-}
-
-// Plain digits only: a sign or a point would leave the reader guessing.
-std::optional<int> wholeNumber(const QString &text, int lowest, int highest)
-{
-    if (text.isEmpty() || text.size() > 5)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value < lowest || value > highest)
-        return std::nullopt;
-    return value;
 }
 
 bool isHostName(QStringView text)
@@ -155,7 +140,7 @@ MqttConfig readMqttConfig(const QList<std::pair<QString, QString>> &entries,
         config.caFile = absolutePath(values.value(CaFileKey), settingsFolder);
     config.port = config.caFile.isEmpty() ? MqttDefaultPort : MqttDefaultTlsPort;
     if (const QString text = values.value(PortKey); !text.isEmpty()) {
-        const std::optional<int> port = wholeNumber(text, 1, 65535);
+        const std::optional<int> port = plainWholeNumber(text, 1, 65535);
         if (!port)
             raiseBadValue(PortKey, text,
                           QStringLiteral("the port must be a whole number from 1 to 65535."));
@@ -174,7 +159,7 @@ MqttConfig readMqttConfig(const QList<std::pair<QString, QString>> &entries,
     config.topic = values.value(TopicKey, defaultTopic(hostName));
     checkTopic(TopicKey, config.topic);
     if (const QString text = values.value(IntervalKey); !text.isEmpty()) {
-        const std::optional<int> seconds = wholeNumber(text, 0, MqttLongestIntervalSeconds);
+        const std::optional<int> seconds = plainWholeNumber(text, 0, MqttLongestIntervalSeconds);
         if (!seconds)
             raiseBadValue(IntervalKey, text,
                           QStringLiteral("expected a whole number of seconds from 0 (every "

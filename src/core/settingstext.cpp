@@ -116,3 +116,18 @@ qint16 settingToInt16(const QString &text, const QLocale &locale)
         raise(AppError::Kind::Overflow);
     return static_cast<qint16>(rounded);
 }
+
+std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}

@@ -3,6 +3,9 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 // Conversions between setting texts and values, in the given locale.
 
@@ -13,6 +16,12 @@
 // file's 8-bit characters. Throws AppError (Overflow or
 // InvalidFloatOperation) for a value that is not finite.
 QString generalNumberText(double value, const QLocale &locale = QLocale());
+
+// A whole number written in plain digits (at most nine, no sign, no point,
+// whatever the locale) from lowest to highest, or nothing: for the keys
+// that take counts and port numbers, where a sign or a point would leave the
+// reader guessing.
+std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest);
 
 // Each throws AppError: TypeMismatch when the text is not of the type,
 // Overflow when a number is out of the type's range.

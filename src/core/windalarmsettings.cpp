@@ -4,6 +4,7 @@
 #include "core/apperror.h"
 #include "core/sectionkeys.h"
 #include "core/settingsfile.h"
+#include "core/settingstext.h"
 #include "core/windspeed.h"
 
 #include <QDir>
@@ -172,17 +173,6 @@ std::optional<double> positiveNumber(const QString &text, double highest)
     return value;
 }
 
-std::optional<int> wholeNumber(const QString &text, int highest)
-{
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
-    if (!digits.match(text).hasMatch())
-        return std::nullopt;
-    const int value = text.toInt();
-    if (value < 1 || value > highest)
-        return std::nullopt;
-    return value;
-}
-
 double toMetresPerSecond(double value, SpeedUnit unit)
 {
     switch (unit) {
@@ -258,7 +248,7 @@ WindAlarmSettings readWindAlarmSettings(const SettingsFile &file)
         }
     }
     if (minutes) {
-        const std::optional<int> value = wholeNumber(*minutes, LongestShiftMinutes);
+        const std::optional<int> value = plainWholeNumber(*minutes, 1, LongestShiftMinutes);
         if (!value) {
             section.report(KeyShiftMinutes, *minutes,
                            QStringLiteral("is not a whole number of minutes from 1 to %1")
@@ -277,7 +267,7 @@ WindAlarmSettings readWindAlarmSettings(const SettingsFile &file)
 
     const QString noReadingOff = QStringLiteral("The no-reading alarm is off.");
     if (const auto text = section.text(KeyNoReadingSeconds, noReadingOff)) {
-        config.noReadingSeconds = wholeNumber(*text, LongestNoReadingSeconds);
+        config.noReadingSeconds = plainWholeNumber(*text, 1, LongestNoReadingSeconds);
         if (!config.noReadingSeconds)
             section.report(KeyNoReadingSeconds, *text,
                            QStringLiteral("is not a whole number of seconds from 1 to %1")
