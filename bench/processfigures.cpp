@@ -2,9 +2,12 @@
 #include "processfigures.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -90,4 +93,26 @@ QString machineDescription()
         .arg(::sysconf(_SC_NPROCESSORS_ONLN))
         .arg(QString::fromLatin1(system.sysname), QString::fromLatin1(system.release),
              QString::fromLatin1(system.machine));
+}
+
+double callingThreadCpuSeconds()
+{
+    timespec cpu{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+    return double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9;
+}
+
+double percentileOf(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(share * double(values.size())))];
+}
+
+void runEventsFor(std::chrono::milliseconds span)
+{
+    QEventLoop loop;
+    QTimer::singleShot(span, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }

@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <chrono>
+#include <vector>
+
 // What this process costs the machine, read from the kernel, and what the
 // machine is.
 
@@ -25,6 +28,15 @@ bool resetPeakResident();
 // in KiB; 0 when unknown.
 qint64 peakResidentKiB(const QString &pid = QStringLiteral("self"));
 qint64 residentKiB(const QString &pid = QStringLiteral("self"));
+
+// CPU time of the calling thread, in seconds.
+double callingThreadCpuSeconds();
+
+// The value at the share (0 to 1) of the values in rising order, 0 for none.
+double percentileOf(std::vector<double> values, double share);
+
+// Runs the calling thread's event loop for the span.
+void runEventsFor(std::chrono::milliseconds span);
 
 // CPU model, number of cores and kernel, on one line.
 QString machineDescription();

@@ -95,13 +95,6 @@ std::unique_ptr<WindLink> sensorLinkOn(const QString &device, int portNumber)
         std::make_unique<SensorFrameReader>());
 }
 
-void runEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 SessionFigures measureListening(const LineFeeder::Schedule &schedule,
                                 const HistoryScenario *history, HistoryFigures *historyFigures,
                                 const std::function<void()> &atStart,

@@ -70,9 +70,6 @@ inline constexpr std::chrono::milliseconds SessionSettle(400);
 // quiet again.
 inline constexpr std::chrono::milliseconds SessionDrain(1000);
 
-// Runs the event loop for the given time.
-void runEventsFor(std::chrono::milliseconds duration);
-
 // The sensor's frames on a serial port that opens device whatever its
 // number, as the window's input.
 std::unique_ptr<WindLink> sensorLinkOn(const QString &device, int portNumber);

@@ -59,21 +59,6 @@ constexpr double FramesPerSecond = 40;
 constexpr double AddedCpuLimitPercent = 1.0;
 constexpr double ReceiptP99LimitMs = 5.0;
 
-void runEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double percentile(std::vector<double> values, double share)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(share * double(values.size())))];
-}
-
 // CPU seconds of one thread of this process, from the kernel's tick counts.
 double threadCpuSeconds(const QString &tid)
 {
@@ -331,8 +316,8 @@ Row measure(const QString &name, Scenario scenario)
             display.push_back(
                 std::chrono::duration<double, std::milli>(at - feeder.completed(frame)).count());
     }
-    row.displayP50 = percentile(display, 0.50);
-    row.displayP99 = percentile(display, 0.99);
+    row.displayP50 = percentileOf(display, 0.50);
+    row.displayP99 = percentileOf(display, 0.99);
     if (subscriber) {
         subscriber->stop();
         // The subscriber's own work is the judge's, not the application's.
@@ -350,10 +335,10 @@ Row measure(const QString &name, Scenario scenario)
                 afterRefresh.push_back(
                     std::chrono::duration<double, std::milli>(arrival.at - at->second).count());
         }
-        row.afterRefreshP99 = percentile(afterRefresh, 0.99);
+        row.afterRefreshP99 = percentileOf(afterRefresh, 0.99);
         row.received = int(receipts.size());
-        row.receiptP50 = percentile(receipts, 0.50);
-        row.receiptP99 = percentile(receipts, 0.99);
+        row.receiptP50 = percentileOf(receipts, 0.50);
+        row.receiptP99 = percentileOf(receipts, 0.99);
         row.receiptMax = receipts.empty() ? 0 : *std::max_element(receipts.begin(), receipts.end());
     }
     setMessagePresenter({});
@@ -423,8 +408,8 @@ int main(int argc, char *argv[])
                 "<= %.1f %%); receipt p99 %.2f ms (target <= %.1f ms); display p99 %.2f ms off, "
                 "%.2f ms with the broker stopped; resident size growth over a run with the "
                 "broker stopped %.0f KiB.\n",
-                Rounds, percentile(added, 0.5), AddedCpuLimitPercent, percentile(receiptP99, 0.5),
-                ReceiptP99LimitMs, percentile(offDisplayP99, 0.5),
-                percentile(stoppedDisplayP99, 0.5), percentile(stoppedGrowthKiB, 0.5));
+                Rounds, percentileOf(added, 0.5), AddedCpuLimitPercent,
+                percentileOf(receiptP99, 0.5), ReceiptP99LimitMs, percentileOf(offDisplayP99, 0.5),
+                percentileOf(stoppedDisplayP99, 0.5), percentileOf(stoppedGrowthKiB, 0.5));
     return 0;
 }

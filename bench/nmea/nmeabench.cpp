@@ -39,13 +39,6 @@ using Clock = std::chrono::steady_clock;
 constexpr auto Duration = std::chrono::seconds(20);
 constexpr double FramesPerSecond = 40;
 
-void runEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 int openSockets()
 {
     int sockets = 0;
@@ -72,13 +65,6 @@ struct Row
     int sleepersDropped = 0;
     QStringList problems;
 };
-
-double percentile(const std::vector<double> &sorted, double share)
-{
-    if (sorted.empty())
-        return 0;
-    return sorted[std::min(sorted.size() - 1, size_t(share * double(sorted.size())))];
-}
 
 Row measure(const QString &name, int readers, int sleepers)
 {
@@ -163,8 +149,8 @@ Row measure(const QString &name, int readers, int sleepers)
         row.fewestReceived = std::min(row.fewestReceived, mwv);
     }
     std::sort(latencies.begin(), latencies.end());
-    row.p50 = percentile(latencies, 0.50);
-    row.p99 = percentile(latencies, 0.99);
+    row.p50 = percentileOf(latencies, 0.50);
+    row.p99 = percentileOf(latencies, 0.99);
     row.max = latencies.empty() ? 0 : latencies.back();
     row.sleepersDropped = load.sleepersClosed();
     setMessagePresenter({});

@@ -42,13 +42,6 @@ struct Scenario
     double othersPerSecond;
 };
 
-double threadCpuSeconds()
-{
-    timespec cpu{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
-    return double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9;
-}
-
 sockaddr_in loopback(quint16 port)
 {
     sockaddr_in address{};
@@ -155,13 +148,6 @@ struct Row
     qint64 peakKiB = 0;
 };
 
-double percentile(const std::vector<double> &sorted, double share)
-{
-    if (sorted.empty())
-        return 0;
-    return sorted[std::min(sorted.size() - 1, size_t(share * double(sorted.size())))];
-}
-
 Row measure(const Scenario &scenario, std::chrono::seconds duration)
 {
     resetPeakResident();
@@ -186,13 +172,13 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
     // The multiplexer starts 200 ms after the connection and may end late
     // on a busy machine; a coarse timer could fire 5 % early.
     const auto listening = duration + std::chrono::milliseconds(700);
-    const double cpuBefore = threadCpuSeconds();
+    const double cpuBefore = callingThreadCpuSeconds();
     QTimer::singleShot(listening, Qt::PreciseTimer, QCoreApplication::instance(),
                        QCoreApplication::quit);
     QCoreApplication::exec();
     Row row;
-    row.cpuPercent
-        = 100 * (threadCpuSeconds() - cpuBefore) / std::chrono::duration<double>(listening).count();
+    row.cpuPercent = 100 * (callingThreadCpuSeconds() - cpuBefore)
+        / std::chrono::duration<double>(listening).count();
     multiplexer.join();
     transport->close();
 
@@ -208,8 +194,8 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
                 .count());
     }
     std::sort(latencies.begin(), latencies.end());
-    row.p50 = percentile(latencies, 0.50);
-    row.p99 = percentile(latencies, 0.99);
+    row.p50 = percentileOf(latencies, 0.50);
+    row.p99 = percentileOf(latencies, 0.99);
     row.max = latencies.empty() ? 0 : latencies.back();
     row.peakKiB = peakResidentKiB();
     return row;

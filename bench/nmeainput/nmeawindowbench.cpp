@@ -66,13 +66,6 @@ constexpr std::chrono::milliseconds Settle(600);
 // After the last: what is on its way is shown.
 constexpr std::chrono::milliseconds Drain(500);
 
-double threadCpuSeconds()
-{
-    timespec cpu{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
-    return double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9;
-}
-
 sockaddr_in loopback(quint16 port)
 {
     sockaddr_in address{};
@@ -174,7 +167,7 @@ public:
 private:
     void run(std::chrono::seconds duration)
     {
-        const double cpuBefore = threadCpuSeconds();
+        const double cpuBefore = callingThreadCpuSeconds();
         int out = m_socket;
         if (m_scenario.line == Line::Tcp)
             out = ::accept(m_socket, nullptr, nullptr);
@@ -230,7 +223,7 @@ private:
         m_lastWrite = Clock::now();
         if (m_scenario.line == Line::Tcp)
             ::close(out);
-        m_cpuSeconds = threadCpuSeconds() - cpuBefore;
+        m_cpuSeconds = callingThreadCpuSeconds() - cpuBefore;
     }
 
     Scenario m_scenario;
@@ -254,21 +247,7 @@ struct Row
     QStringList problems;
 };
 
-double percentile(const std::vector<double> &sorted, double share)
-{
-    if (sorted.empty())
-        return 0;
-    return sorted[std::min(sorted.size() - 1, size_t(share * double(sorted.size())))];
-}
-
 // A loop of its own: QCoreApplication::quit() would close the window too.
-void runEventsFor(std::chrono::milliseconds span)
-{
-    QEventLoop loop;
-    QTimer::singleShot(span, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 Row measure(const Scenario &scenario, std::chrono::seconds duration)
 {
     Row row;
@@ -336,8 +315,8 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
             std::chrono::duration<double, std::milli>(*refreshed[i] - written[i]).count());
     }
     std::sort(latencies.begin(), latencies.end());
-    row.p50 = percentile(latencies, 0.50);
-    row.p99 = percentile(latencies, 0.99);
+    row.p50 = percentileOf(latencies, 0.50);
+    row.p99 = percentileOf(latencies, 0.99);
     row.max = latencies.empty() ? 0 : latencies.back();
     return row;
 }
