@@ -19,11 +19,6 @@ const QStringList InputKeys = {ProtocolKey, BaudKey, TcpKey, UdpKey, WindKey};
 constexpr qint32 NmeaBaud = 4800;
 constexpr qint32 SensorBaud = 9600;
 
-[[noreturn]] void raise(const QString &description)
-{
-    raiseSectionError(QLatin1String(InputSectionName), description);
-}
-
 [[noreturn]] void raiseBadValue(const QString &key, const QString &value, const QString &expected)
 {
     raiseBadSectionValue(QLatin1String(InputSectionName), key, value, expected);
