@@ -176,6 +176,9 @@ void tst_Alarms::gustEpisodesOnAPseudoTerminal()
     QVERIFY(send(20, 20, 250));
     QTRY_COMPARE(m_service.notified.size(), 2);
     QCOMPARE(m_service.notified[1].replacesId, 0u);
+    // The command runs detached: its raise is recorded before the stop's
+    // clear can start, or the two would race for the record.
+    QTRY_COMPARE(command.runs().size(), 3);
     // Nothing is watched once listening stops.
     app.fixture.controls().listenButton->click();
     QTRY_COMPARE(m_service.closed.size(), 2);
