@@ -22,6 +22,8 @@ bool isAlarmName(const QString &name)
     return letters.match(name).hasMatch();
 }
 
+const QString AlarmFilePrefix = QStringLiteral("alarms");
+
 } // namespace
 
 QByteArray alarmFigureText(double value)
@@ -73,25 +75,24 @@ void AlarmLogWriter::append(const AlarmLogRow &row)
         reportWriteFailure(tr("the folder does not exist"));
         return;
     }
-    if (writeRow(QDir(m_folder).filePath(fileNameForDay(day)), line))
+    if (writeRow(QDir(m_folder).filePath(dayFileName(AlarmFilePrefix, day)), line))
         m_failing = false;
 }
 
 bool AlarmLogWriter::writeRow(const QString &path, const QByteArray &line)
 {
+    const std::optional<char> lastByte = lastByteOfFile(path);
     QFile file(path);
     // Unbuffered: the row goes to the file in a single write.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         reportWriteFailure(file.errorString());
         return false;
     }
     QByteArray bytes = line;
     if (file.size() == 0) {
         bytes.prepend(QByteArray(alarmLogHeader) + '\n');
-    } else {
-        char last = 0;
-        if (file.seek(file.size() - 1) && file.read(&last, 1) == 1 && last != '\n')
-            bytes.prepend('\n');
+    } else if (lastByte != '\n') {
+        bytes.prepend('\n');
     }
     if (file.write(bytes) != bytes.size()) {
         reportWriteFailure(file.errorString());
@@ -104,15 +105,10 @@ void AlarmLogWriter::removeExpiredFiles(qint64 nowUtcMs)
 {
     if (!m_keepDays)
         return;
-    if (const auto refusal = removeDayFilesBefore(m_folder, QStringLiteral("alarms"),
-                                                  utcDayNumber(nowUtcMs) - *m_keepDays))
+    if (const auto refusal
+        = removeDayFilesBefore(m_folder, AlarmFilePrefix, utcDayNumber(nowUtcMs) - *m_keepDays))
         emit failed(
             tr("The old alarm log %1 cannot be deleted: %2").arg(refusal->path, refusal->reason));
-}
-
-QString AlarmLogWriter::fileNameForDay(qint64 utcDay)
-{
-    return dayFileName(QStringLiteral("alarms"), utcDay);
 }
 
 void AlarmLogWriter::reportWriteFailure(const QString &reason)

@@ -61,9 +61,6 @@ public:
     void append(const AlarmLogRow &row);
     void removeExpiredFiles(qint64 nowUtcMs);
 
-    // "alarms-2026-12-07.csv" for the UTC day number (0 is 1970-01-01).
-    static QString fileNameForDay(qint64 utcDay);
-
 signals:
     // Names the folder or file and the reason.
     void failed(const QString &message);

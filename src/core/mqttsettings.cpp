@@ -140,11 +140,11 @@ MqttConfig readMqttConfig(const QList<std::pair<QString, QString>> &entries,
         config.caFile = absolutePath(values.value(CaFileKey), settingsFolder);
     config.port = config.caFile.isEmpty() ? MqttDefaultPort : MqttDefaultTlsPort;
     if (const QString text = values.value(PortKey); !text.isEmpty()) {
-        const std::optional<int> port = plainWholeNumber(text, 1, 65535);
+        const std::optional<quint16> port = parsePortNumber(text);
         if (!port)
             raiseBadValue(PortKey, text,
                           QStringLiteral("the port must be a whole number from 1 to 65535."));
-        config.port = quint16(*port);
+        config.port = *port;
     }
 
     config.username = values.value(UsernameKey);

@@ -9,22 +9,27 @@
 void checkSectionKeys(const SettingsFile &file, const QString &section, const QStringList &keys)
 {
     const QString path = QDir::toNativeSeparators(file.path());
-    for (const auto &entry : file.readSection(section)) {
-        const QString &written = entry.first;
-        const auto known = std::find_if(keys.begin(), keys.end(), [&written](const QString &key) {
-            return key.compare(written, Qt::CaseInsensitive) == 0;
-        });
+    const auto entries = file.readSection(section);
+    for (const auto &[written, value] : entries) {
+        const auto known
+            = std::find_if(keys.begin(), keys.end(), [&written = written](const QString &key) {
+                  return key.compare(written, Qt::CaseInsensitive) == 0;
+              });
         // The value is named too: with it the user finds the very line,
         // and often sees which key was meant.
         if (known == keys.end())
-            throw AppError(AppError::Kind::InvalidArgument,
-                           QStringLiteral("The key \"%1\" (set to \"%2\") in section [%3] of the "
-                                          "settings file %4 is not one of that section's keys, "
-                                          "which are %5.")
-                               .arg(written, file.readKey(section, written), section, path,
-                                    keys.join(QStringLiteral(", "))));
+            throw AppError(
+                AppError::Kind::InvalidArgument,
+                QStringLiteral("The key \"%1\" (set to \"%2\") in section [%3] of the "
+                               "settings file %4 is not one of that section's keys, "
+                               "which are %5.")
+                    .arg(written, value, section, path, keys.join(QStringLiteral(", "))));
         // The first entry of a key is the one the readers use.
-        if (file.readKey(section, *known).trimmed().isEmpty())
+        const auto first
+            = std::find_if(entries.begin(), entries.end(), [&known](const auto &entry) {
+                  return entry.first.compare(*known, Qt::CaseInsensitive) == 0;
+              });
+        if (first->second.isEmpty())
             throw AppError(AppError::Kind::InvalidArgument,
                            QStringLiteral("The setting \"%1\" in section [%2] of the settings file "
                                           "%3 has an empty value (\"\"). Give it a value, or "

@@ -40,50 +40,6 @@ constexpr double HighestSpeedThreshold = 1000;
 constexpr int LongestShiftMinutes = 60;
 constexpr int LongestNoReadingSeconds = 24 * 60 * 60;
 
-using Entries = std::vector<std::pair<QString, QString>>;
-
-QByteArray readSettingsBytes(const SettingsFile &file)
-{
-    QFile settings(file.path());
-    if (!settings.exists())
-        return {};
-    if (!settings.open(QIODevice::ReadOnly))
-        throw AppError(AppError::Kind::FileError,
-                       QStringLiteral("Cannot read the file %1: %2")
-                           .arg(QDir::toNativeSeparators(file.path()), settings.errorString()));
-    return settings.readAll();
-}
-
-// The entries of the first section of that name, as the settings file's
-// reader sees them: names without regard to letter case, blanks trimmed,
-// comments and lines without '=' skipped.
-Entries sectionEntries(const QByteArray &bytes, const QString &section)
-{
-    Entries entries;
-    bool inSection = false;
-    bool seen = false;
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.startsWith("\xEF\xBB\xBF"))
-            line.remove(0, 3);
-        line = line.trimmed();
-        if (line.startsWith('[') && line.lastIndexOf(']') > 0) {
-            const QString name
-                = QString::fromLatin1(line.mid(1, line.lastIndexOf(']') - 1).trimmed());
-            if (inSection || seen)
-                inSection = false;
-            else if (name.compare(section, Qt::CaseInsensitive) == 0)
-                inSection = seen = true;
-            continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (!inSection || line.startsWith(';') || equals < 0)
-            continue;
-        entries.emplace_back(QString::fromLatin1(line.left(equals).trimmed()),
-                             QString::fromLatin1(line.mid(equals + 1).trimmed()));
-    }
-    return entries;
-}
-
 class SectionReader
 {
 public:
@@ -104,7 +60,7 @@ public:
         // alone and the other alarms are read; an empty value is left to
         // text() below, which says which alarm it turns off.
         bool firstProblemSeen = false;
-        const Entries entries = sectionEntries(readSettingsBytes(file), section());
+        const auto entries = file.readSection(section());
         for (const auto &[key, value] : entries) {
             const auto known = std::find_if(SectionKeys.begin(), SectionKeys.end(),
                                             [&key = key](const QString &name) {
