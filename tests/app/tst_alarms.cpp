@@ -166,18 +166,21 @@ void tst_Alarms::gustEpisodesOnAPseudoTerminal()
     QVERIFY2(compass->accessibleDescription().startsWith("Wind alarm: Gust above 15 m/s: "),
              qPrintable(compass->accessibleDescription()));
 
+    // The command runs detached: each run is recorded before the next can
+    // start, or two would race for the record.
+    QTRY_COMPARE(command.runs().size(), 1);
+
     // The gust is the highest of the last 10 minutes: it clears a minute after
     // the strong wind has left them.
     QVERIFY(send(5, 140, 5000));
     QTRY_COMPARE(m_service.closed, QList<uint>{m_service.notified[0].id});
     QCOMPARE(app.ring(), CompassWidget::Ring::Off);
     QCOMPARE(compass->accessibleDescription(), QString());
+    QTRY_COMPARE(command.runs().size(), 2);
 
     QVERIFY(send(20, 20, 250));
     QTRY_COMPARE(m_service.notified.size(), 2);
     QCOMPARE(m_service.notified[1].replacesId, 0u);
-    // The command runs detached: its raise is recorded before the stop's
-    // clear can start, or the two would race for the record.
     QTRY_COMPARE(command.runs().size(), 3);
     // Nothing is watched once listening stops.
     app.fixture.controls().listenButton->click();
