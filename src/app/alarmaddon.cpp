@@ -8,7 +8,6 @@
 
 #include "core/alarmlogwriter.h"
 #include "core/apperror.h"
-#include "core/datalogsettings.h"
 #include "core/logcategories.h"
 #include "core/windalarmtext.h"
 #include "platform/alarmcommand.h"
@@ -58,15 +57,8 @@ QStringList AlarmAddOn::start()
         m_command = new AlarmCommand(read.config.command, this);
         connect(m_command, &AlarmCommand::failed, this, tellUser);
     }
-    if (m_history.recorder().isLogging()) {
-        // The data log's section was read, and any problem with it told,
-        // when the log started.
-        std::optional<int> keepDays;
-        try {
-            if (const std::optional<DataLogSettings> log = readDataLogSettings(m_settings))
-                keepDays = log->keepDays;
-        } catch (const AppError &) { }
-        m_log = new AlarmLogWriter(m_history.recorder().logFolder(), keepDays, this);
+    if (const WindRecorder &recorder = m_history.recorder(); recorder.isLogging()) {
+        m_log = new AlarmLogWriter(recorder.logFolder(), recorder.logKeepDays(), this);
         connect(m_log, &AlarmLogWriter::failed, this, tellUser);
     }
 
@@ -207,6 +199,11 @@ void AlarmAddOn::acknowledgeAll()
 {
     if (!m_alarms)
         return;
-    for (int kind = 0; kind < windAlarmKindCount; ++kind)
-        acknowledge(WindAlarmKind(kind));
+    const std::vector<RaisedWindAlarm> raised = m_alarms->raisedAlarms();
+    if (raised.empty())
+        return;
+    for (const RaisedWindAlarm &alarm : raised)
+        m_notifier->close(int(alarm.kind));
+    m_alarms->acknowledgeAll();
+    showAlarms();
 }

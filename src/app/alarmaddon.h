@@ -53,8 +53,6 @@ public:
     // (FileError) only when the settings file cannot be read.
     QStringList start();
 
-    // Null until start() found an alarm to watch for.
-    const WindAlarms *alarms() const { return m_alarms.get(); }
     void acknowledge(WindAlarmKind kind);
     void acknowledgeAll();
 

@@ -65,7 +65,6 @@ void MqttPublisher::send(const Pending &state)
     try {
         message.tenMinutes = m_tenMinutes();
         m_sink(mqttStateMessage(message));
-        ++m_sent;
     } catch (const AppError &error) {
         // The display has shown the reading; what cannot become a message is
         // left out here rather than stopping the display's loop.

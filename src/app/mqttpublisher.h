@@ -33,9 +33,6 @@ public:
 
     void sampleAccepted(const WindSample &sample, WindSource source);
 
-    // State messages handed to the sink since the start.
-    qint64 sentCount() const { return m_sent; }
-
 public slots:
     // No reading has been accepted for a while although one was expected.
     void readingsStale();
@@ -60,5 +57,4 @@ private:
     std::optional<Pending> m_waiting;
     bool m_staleSent = false;
     WindSource m_lastSource = WindSource::Sensor;
-    qint64 m_sent = 0;
 };

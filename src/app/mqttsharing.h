@@ -36,11 +36,6 @@ public:
     QString start();
 
     MqttClient *client() const { return m_client; }
-    MqttPublisher *publisher() const { return m_publisher; }
-    const MqttConfig &config() const { return m_config; }
-    // "MQTT: connected", "MQTT: retrying in 8 s: connection refused"; empty
-    // while MQTT is off.
-    QString status() const { return m_status; }
 
 signals:
     void statusChanged(const QString &status);
@@ -60,8 +55,6 @@ private:
     MqttConfig m_config;
     MqttClient *m_client = nullptr;
     MqttPublisher *m_publisher = nullptr;
-    // Restarted by each reading while listening; when it fires the readings
-    // are stale.
     // Counts the seconds to the next attempt down, once a second.
     QTimer *m_countdownTimer = nullptr;
     std::optional<MqttFailure> m_failure; // the last one, while not connected

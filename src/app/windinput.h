@@ -35,8 +35,6 @@ public:
     // samples, for listening on the port. Never throws.
     RecordedSource recordedSource(int portNumber) const;
 
-    const InputConfig &config() const { return m_config; }
-
 private:
     const SettingsFile &m_settings;
     InputConfig m_config;

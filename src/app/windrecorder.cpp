@@ -38,6 +38,7 @@ void WindRecorder::startLog(const QString &folder, std::optional<int> keepDays)
 {
     delete m_log;
     m_log = new WindLogWriter(folder, keepDays.value_or(KeepForever), this);
+    m_logKeepDays = keepDays;
     connect(m_log, &WindLogWriter::failed, this, &WindRecorder::problem);
     if (!keepDays)
         return;

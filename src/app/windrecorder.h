@@ -77,6 +77,8 @@ public:
     bool isLogging() const { return m_log != nullptr; }
     // The folder the log writes to; empty without a log.
     QString logFolder() const;
+    // How many days the log keeps; none keeps every file, or there is no log.
+    std::optional<int> logKeepDays() const { return m_logKeepDays; }
 
     // A sensor sample carries the port it came from into the log.
     void recordSample(const WindSample &sample, WindSource source, int portNumber);
@@ -126,6 +128,7 @@ private:
     qint64 m_accepted = 0;
     qint64 m_rejected = 0;
     WindLogWriter *m_log = nullptr;
+    std::optional<int> m_logKeepDays;
     QTimer *m_midnightTimer = nullptr;
     // A sample refused by the engine or the log is reported once, not at
     // every sample.

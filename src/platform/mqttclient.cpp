@@ -64,6 +64,7 @@ private:
     void serviceSocket();
     void afterLibraryCall(int rc);
     void becomeConnected();
+    int publish(const MqttMessage &message);
     void endSession(const MqttFailure &failure);
     void endSessionAfterError(int rc, int savedErrno);
     void destroySession();
@@ -238,11 +239,17 @@ void MqttSession::becomeConnected()
     m_failuresInARow = 0;
     m_connectTimer->stop();
     for (const MqttMessage &message : std::as_const(m_connection.onConnect))
-        mosquitto_publish(m_mosq, nullptr, message.topic.constData(), int(message.payload.size()),
-                          message.payload.constData(), message.qos, message.retain);
+        publish(message);
     m_outbox->connected = true;
     emit connected();
     drain();
+}
+
+int MqttSession::publish(const MqttMessage &message)
+{
+    return mosquitto_publish(m_mosq, nullptr, message.topic.constData(),
+                             int(message.payload.size()), message.payload.constData(), message.qos,
+                             message.retain);
 }
 
 void MqttSession::drain()
@@ -261,9 +268,7 @@ void MqttSession::drain()
             message = std::move(m_outbox->messages.front());
             m_outbox->messages.pop_front();
         }
-        const int rc = mosquitto_publish(m_mosq, nullptr, message.topic.constData(),
-                                         int(message.payload.size()), message.payload.constData(),
-                                         message.qos, message.retain);
+        const int rc = publish(message);
         if (rc != MOSQ_ERR_SUCCESS) {
             endSessionAfterError(rc, errno);
             return;
@@ -285,8 +290,7 @@ void MqttSession::closeCleanly()
     m_outbox->connected = false;
     const MqttMessage &will = m_connection.will;
     if (!will.topic.isEmpty())
-        mosquitto_publish(m_mosq, nullptr, will.topic.constData(), int(will.payload.size()),
-                          will.payload.constData(), will.qos, will.retain);
+        publish(will);
     // Written at once when the socket takes it; libmosquitto closes the
     // socket once DISCONNECT is out.
     mosquitto_disconnect(m_mosq);
