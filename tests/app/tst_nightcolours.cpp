@@ -188,8 +188,6 @@ void tst_NightColours::switching_data()
     QTest::addColumn<QByteArray>("keptAtClose"); // "" for no [VIEW] at all
 
     const QTime noon(12, 0);
-    QTest::newRow("nothing chosen: the file gains nothing")
-        << QByteArray() << false << noon << QStringList{"start day"} << QByteArray();
     QTest::newRow("kept from the last run")
         << QByteArray("[VIEW]\r\nNight=True\r\n") << false << noon << QStringList{"start night"}
         << QByteArray("[VIEW]\r\nNight=True\r\n");
@@ -205,10 +203,6 @@ void tst_NightColours::switching_data()
         << QStringList{"start day", "21:00 night", "menu day",   "23:59 day",
                        "06:30 day", "06:31 day",   "21:00 night"}
         << QByteArray("[VIEW]\r\nNightFrom=21:00\r\nNightTo=06:30\r\nNight=True\r\n");
-    QTest::newRow("the clock across midnight overrides the last run")
-        << QByteArray("[VIEW]\r\nNight=False\r\nNightFrom=21:00\r\nNightTo=06:30\r\n") << false
-        << QTime(2, 0) << QStringList{"start night", "06:30 day"}
-        << QByteArray("[VIEW]\r\nNight=False\r\nNightFrom=21:00\r\nNightTo=06:30\r\n");
 }
 
 void tst_NightColours::switching()

@@ -149,7 +149,9 @@ private slots:
 };
 
 // Each row's sentences come between a reading before and a reading after,
-// so that what they did, and what they left alone, shows in between.
+// so that what they did, and what they left alone, shows in between. The
+// sentences' finer rules live in the reader's own test; these rows show
+// that each kind reaches the window.
 void tst_NmeaInput::instrumentsOnAPseudoTerminal_data()
 {
     QTest::addColumn<QByteArray>("wind");
@@ -162,18 +164,9 @@ void tst_NmeaInput::instrumentsOnAPseudoTerminal_data()
         << apparent << nmeaSentence("WIMWV,045,R,12,N,A") << QStringList{shown(45, 12 * knot)};
     QTest::newRow("II talker, decimal degrees, m/s")
         << apparent << nmeaSentence("IIMWV,270.5,R,7.3,M,A") << QStringList{shown(270.5, 7.3)};
-    QTest::newRow("km/h") << apparent << nmeaSentence("IIMWV,010.0,R,36.0,K,A")
-                          << QStringList{shown(10, 10)};
-    QTest::newRow("a full circle corrected as the display corrects it")
-        << apparent << nmeaSentence("IIMWV,360.0,R,3.0,M,A") << QStringList{shown(360, 3)};
     QTest::newRow("VWR to the left, m/s taken over knots and km/h")
         << apparent << nmeaSentence("IIVWR,030.0,L,10.0,N,5.1,M,18.4,K")
         << QStringList{shown(330, 5.1)};
-    QTest::newRow("VWR to the right in knots alone")
-        << apparent << nmeaSentence("YXVWR,120.0,R,8.0,N,,M,,K")
-        << QStringList{shown(120, 8 * knot)};
-    QTest::newRow("'!' start and no checksum")
-        << apparent << QByteArray("!INMWV,200.0,R,3.5,M,A\r\n") << QStringList{shown(200, 3.5)};
     QTest::newRow("XDR, HDG, RMC and a proprietary sentence between readings")
         << apparent
         << nmeaSentence("WIXDR,C,12.3,C,AIRTEMP") + nmeaSentence("IIMWV,090.0,R,4.0,M,A")
@@ -185,19 +178,13 @@ void tst_NmeaInput::instrumentsOnAPseudoTerminal_data()
         << apparent << QByteArray("$IIMWV,045.0,R,12.5,N,A*00\r\n") << QStringList{Rejected};
     QTest::newRow("status V: no reading, no rejection")
         << apparent << nmeaSentence("IIMWV,045.0,R,12.5,N,V") << QStringList{};
-    QTest::newRow("empty fields") << apparent << nmeaSentence("IIMWV,,R,,N,A") << QStringList{};
     QTest::newRow("true wind while the apparent is read")
         << apparent
         << nmeaSentence("IIMWV,045.0,T,12.5,N,A") + nmeaSentence("WIMWD,270.0,T,,M,12.5,N,6.4,M")
         << QStringList{};
-    QTest::newRow("a line longer than 82 characters")
-        << apparent << nmeaSentence("IIMWV,045.0,R,12.5" + QByteArray(70, '0') + ",N,A")
-        << QStringList{};
     QTest::newRow("MWD for the true wind")
         << QByteArray("True") << nmeaSentence("WIMWD,270.0,T,265.5,M,12.5,N,6.4,M")
         << QStringList{shown(270, 6.4)};
-    QTest::newRow("apparent wind while the true is read")
-        << QByteArray("True") << nmeaSentence("IIMWV,045.0,R,12.5,N,A") << QStringList{};
 }
 
 void tst_NmeaInput::instrumentsOnAPseudoTerminal()

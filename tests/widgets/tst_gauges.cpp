@@ -209,9 +209,13 @@ struct BandedFill : GaugeFace
 struct PaintCounter : QObject
 {
     int paints = 0;
+    QRegion painted;
     bool eventFilter(QObject *, QEvent *event) override
     {
-        paints += event->type() == QEvent::Paint;
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            painted += static_cast<QPaintEvent *>(event)->region();
+        }
         return false;
     }
 };
@@ -365,19 +369,6 @@ void tst_Gauges::clockTicksOnlyWhileShown()
     QVERIFY(!tick->isActive());
 }
 
-namespace {
-struct PaintRecorder : QObject
-{
-    QRegion painted;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
-    }
-};
-} // namespace
-
 void tst_Gauges::ringRepaintsTheDialAlone_data()
 {
     QTest::addColumn<CompassWidget::Ring>("from");
@@ -397,7 +388,7 @@ void tst_Gauges::ringRepaintsTheDialAlone()
     QVERIFY(showCompass(gauge));
     gauge.setRing(from);
     QTest::qWait(50);
-    PaintRecorder recorder;
+    PaintCounter recorder;
     gauge.installEventFilter(&recorder);
     gauge.setRing(to);
     QTRY_VERIFY(!recorder.painted.isEmpty());
