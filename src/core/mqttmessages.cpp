@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "mqttmessages.h"
+#include "core/mqttmessages.h"
 
 #include "core/apperror.h"
 #include "core/beaufort.h"
-#include "core/numberformat.h"
 #include "core/utctime.h"
 #include "core/winddisplay.h"
 #include "core/windspeed.h"
@@ -16,13 +15,10 @@
 
 namespace {
 
-// The number a readout shows, read back: the display writes and reads its
-// readouts the same way, so the published value is the one on screen. The
-// C locale only picks the decimal point; the rounding is the display's.
+// The number a readout shows: the readouts round through the same function.
 double oneDecimalAsShown(double value)
 {
-    const QLocale c = QLocale::c();
-    return readShownNumber(formatOneDecimal(value, c), c) + 0.0;
+    return roundedToTenths(value) + 0.0;
 }
 
 double twoDecimals(double value)

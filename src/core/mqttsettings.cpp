@@ -80,10 +80,8 @@ void checkTopic(const QString &key, const QString &text)
 
 bool readSwitch(const QString &key, const QString &text)
 {
-    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
-        return true;
-    if (text.compare(u"False", Qt::CaseInsensitive) == 0)
-        return false;
+    if (const std::optional<bool> on = plainSwitch(text))
+        return *on;
     raiseBadValue(key, text, QStringLiteral("expected True or False."));
 }
 

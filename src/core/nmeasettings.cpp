@@ -5,6 +5,7 @@
 #include "core/ipliteral.h"
 #include "core/sectionkeys.h"
 #include "core/settingsfile.h"
+#include "core/settingstext.h"
 
 #include <QStringList>
 
@@ -90,10 +91,8 @@ SpeedUnit readSpeedUnit(const QString &text)
 
 bool readSwitch(const QString &key, const QString &text)
 {
-    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
-        return true;
-    if (text.compare(u"False", Qt::CaseInsensitive) == 0)
-        return false;
+    if (const std::optional<bool> on = plainSwitch(text))
+        return *on;
     raiseBadValue(key, text, QStringLiteral("expected True or False."));
 }
 

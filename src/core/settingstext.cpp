@@ -131,3 +131,12 @@ std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest)
         return std::nullopt;
     return value;
 }
+
+std::optional<bool> plainSwitch(QStringView text)
+{
+    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(u"False", Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
+}

@@ -23,6 +23,10 @@ QString generalNumberText(double value, const QLocale &locale = QLocale());
 // reader guessing.
 std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest);
 
+// True or False, in any letter case, or nothing: the switches of the
+// sections the application only reads.
+std::optional<bool> plainSwitch(QStringView text);
+
 // Each throws AppError: TypeMismatch when the text is not of the type,
 // Overflow when a number is out of the type's range.
 bool settingToBoolean(const QString &text, const QLocale &locale = QLocale());

@@ -3,6 +3,7 @@
 
 #include "core/apperror.h"
 #include "core/settingsfile.h"
+#include "core/settingstext.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -13,15 +14,6 @@ const QString SectionView = QStringLiteral("VIEW");
 const QString KeyNight = QStringLiteral("Night");
 const QString KeyNightFrom = QStringLiteral("NightFrom");
 const QString KeyNightTo = QStringLiteral("NightTo");
-
-std::optional<bool> switchValue(const QString &text)
-{
-    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
-        return true;
-    if (text.compare(u"False", Qt::CaseInsensitive) == 0)
-        return false;
-    return std::nullopt;
-}
 
 std::optional<QTime> timeOfDay(const QString &text)
 {
@@ -46,7 +38,7 @@ ViewSettings readViewSettings(const SettingsFile &file)
 
     const QString night = file.readKey(SectionView, KeyNight);
     if (!night.isEmpty()) {
-        if (const std::optional<bool> value = switchValue(night))
+        if (const std::optional<bool> value = plainSwitch(night))
             settings.night = *value;
         else
             report(KeyNight, night, QStringLiteral("is not True or False. Night colours are off"));
@@ -87,7 +79,7 @@ void writeNightSetting(SettingsFile &file, bool night)
         const QString text = file.readKey(SectionView, KeyNight);
         // A value that does not read as True or False was reported at start
         // and is replaced by the choice the user made since.
-        if ((text.isEmpty() && !night) || switchValue(text) == night)
+        if ((text.isEmpty() && !night) || plainSwitch(text) == night)
             return;
         file.writeKey(SectionView, KeyNight,
                       night ? QStringLiteral("True") : QStringLiteral("False"));

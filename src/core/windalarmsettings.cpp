@@ -242,9 +242,9 @@ WindAlarmSettings readWindAlarmSettings(const SettingsFile &file)
 
     const QString exampleOff = QStringLiteral("Example mode raises no alarm.");
     if (const auto text = section.text(KeyExampleMode, exampleOff)) {
-        if (text->compare(u"True", Qt::CaseInsensitive) == 0)
-            config.exampleModeRaises = true;
-        else if (text->compare(u"False", Qt::CaseInsensitive) != 0)
+        if (const std::optional<bool> on = plainSwitch(*text))
+            config.exampleModeRaises = *on;
+        else
             section.report(KeyExampleMode, *text, QStringLiteral("is not True or False"),
                            exampleOff);
     }
