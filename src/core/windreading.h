@@ -6,6 +6,22 @@
 #include <optional>
 #include <vector>
 
+// Which wind a reading gives, and from where its direction is measured.
+enum class WindKind {
+    // The sensor's frames: the direction from the vane's mark.
+    Sensor,
+    // Apparent wind, with the boat's own motion in it; the angle is off the
+    // bow, clockwise: MWV with R, VWR.
+    Apparent,
+    // True wind as an angle off the bow: MWV with T.
+    TrueOffBow,
+    // True wind as a direction from true north: MWD.
+    TrueFromNorth,
+};
+
+// The NMEA 0183 sentence an event came from; None for the sensor's frames.
+enum class NmeaSentenceId { None, Mwv, Vwr, Mwd, Vhw, Vtg, Rmc, Hdt, Hdg };
+
 // What one frame or sentence from a line said about the wind, before the
 // display's rules apply. A value the frame did not carry in readable form is
 // left out, and the display keeps the one it had.
@@ -13,16 +29,39 @@ struct WindReading
 {
     std::optional<double> directionDegrees;
     std::optional<double> speedMetresPerSecond;
+    WindKind kind = WindKind::Sensor;
+    NmeaSentenceId sentence = NmeaSentenceId::None;
+
+    // Both values were read from this frame or sentence: only such a
+    // reading is recorded or shared.
+    bool isComplete() const { return directionDegrees && speedMetresPerSecond; }
 };
 
-// One thing a line brought: a reading, or a frame or sentence that failed its
-// check (the display blanks its speed readouts and stores nothing of it).
+// Where the boat speed for true wind comes from: through the water (VHW,
+// else over the ground) or over the ground (VTG, else RMC).
+enum class BoatSpeedSource { Water, Ground };
+
+// The boat's own motion, from the sentences that come with apparent wind.
+struct BoatMotion
+{
+    enum class Kind { SpeedThroughWater, SpeedOverGround, TrueHeading };
+
+    Kind kind = Kind::SpeedThroughWater;
+    // Metres per second for a speed; degrees from true north for a heading.
+    double value = 0;
+    NmeaSentenceId sentence = NmeaSentenceId::None;
+};
+
+// One thing a line brought: a reading, a frame or sentence that failed its
+// check (the display blanks its speed readouts and stores nothing of it), or
+// the boat's motion.
 struct WindLineEvent
 {
-    enum class Kind { Reading, Rejected };
+    enum class Kind { Reading, Rejected, Motion };
 
     Kind kind = Kind::Reading;
-    WindReading reading; // empty for a rejected one
+    WindReading reading; // for a Reading
+    BoatMotion motion; // for a Motion
 };
 
 // Turns the bytes a line delivers, in whatever pieces they come, into

@@ -14,6 +14,11 @@ constexpr double KnotsPerKmh = 0.539957;
 constexpr double BarBaseTwips = 4680;
 constexpr double BarTwipsPerKmh = 20.28169;
 
+// The fastest wind any input may bring, in m/s: a frame or sentence with a
+// faster one does not read. Far above any wind measured on Earth, and every
+// readout and message still writes it plainly.
+constexpr double MaxReadableMetresPerSecond = 999.9;
+
 // The units a speed is shown or shared in besides the main window's mph.
 enum class SpeedUnit { KilometresPerHour, Knots, MetresPerSecond };
 
