@@ -86,7 +86,7 @@ void WindLink::deliver(const std::vector<WindLineEvent> &events)
     for (const WindLineEvent &event : events) {
         if (event.kind == WindLineEvent::Kind::Reading)
             emit readingReceived(event.reading);
-        else
+        else if (event.kind == WindLineEvent::Kind::Rejected)
             emit frameRejected();
     }
 }
