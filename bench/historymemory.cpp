@@ -2,7 +2,7 @@
 #include "historymemory.h"
 
 #include "app/historywindow.h"
-#include "app/windrecorder.h"
+#include "feed/windrecorder.h"
 
 #include <QCoreApplication>
 

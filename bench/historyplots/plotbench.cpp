@@ -7,7 +7,7 @@
 #include "processfigures.h"
 
 #include "app/historywindow.h"
-#include "app/windrecorder.h"
+#include "feed/windrecorder.h"
 #include "widgets/timeplot.h"
 
 #include <QApplication>

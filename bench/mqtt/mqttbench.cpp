@@ -15,11 +15,11 @@
 
 #include "app/errorguard.h"
 #include "app/messages.h"
-#include "app/mqttsharing.h"
-#include "app/windrecorder.h"
 #include "app/windwindow.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
+#include "feed/mqttsharing.h"
+#include "feed/windrecorder.h"
 #include "platform/serialtransport.h"
 #include "platform/windlink.h"
 #include "widgets/windowfont.h"

@@ -12,10 +12,10 @@
 
 #include "app/errorguard.h"
 #include "app/messages.h"
-#include "app/windsharing.h"
 #include "app/windwindow.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
+#include "feed/windsharing.h"
 #include "platform/nmeaserver.h"
 #include "platform/serialtransport.h"
 #include "platform/windlink.h"

@@ -17,10 +17,10 @@
 
 #include "app/errorguard.h"
 #include "app/messages.h"
-#include "app/windinput.h"
 #include "app/windwindow.h"
 #include "core/nmeasentence.h"
 #include "core/settingsfile.h"
+#include "feed/windinput.h"
 #include "platform/windlink.h"
 #include "widgets/windowfont.h"
 

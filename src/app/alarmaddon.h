@@ -1,85 +1,50 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/windalarms.h"
+#include "feed/addon.h"
+#include "feed/alarmmonitor.h"
+#include "widgets/compasswidget.h"
 
-#include <QDBusConnection>
-#include <QDateTime>
 #include <QObject>
-#include <QStringList>
 
-#include <array>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <vector>
 
-class AlarmCommand;
 class AlarmList;
-class AlarmLogWriter;
-class DesktopNotifier;
 class HistoryAddOn;
-class QTimer;
-class SettingsFile;
-class WindWindow;
+class QWidget;
 
-// The wind alarms beside the main window, attached from outside when the
-// settings file's [ALARM] section asks for any: the rules fed with every
-// sample the window accepts and told when listening or example mode starts
-// and stops; each raise and clear shown on the compass (a blinking red ring
-// until acknowledged, steady after), as a desktop notification, in the
-// history window's list, in the alarm log beside the data log when that is
-// on, and to the section's Command. Esc on the main window acknowledges
-// every alarm. Without the section nothing of this exists and nothing runs.
-class AlarmAddOn : public QObject
+// What the user sees of the wind alarms, attached from outside when the
+// settings file's [ALARM] section asks for any: the compass's ring (blinking
+// red until acknowledged, steady after) and what it tells a screen reader,
+// the list in the history window, and Esc on the main window, which
+// acknowledges every alarm. The monitor does the rest.
+class AlarmAddOn : public QObject, public AddOn
 {
     Q_OBJECT
 
 public:
-    using Clock = std::function<qint64()>;
+    // Shows the ring and its description on the compass.
+    using ShowOnCompass = std::function<void(CompassWidget::Ring ring, const QString &description)>;
 
-    // The clock stamps the samples the rules get and tells them the time; a
-    // test may give one that runs faster. The notifications go to the bus
-    // given, the session bus when none is.
-    AlarmAddOn(WindWindow &window, const SettingsFile &settings, HistoryAddOn &history,
-               Clock clock = monotonicMilliseconds,
+    // The clock and the bus go to the monitor (alarmmonitor.h).
+    AlarmAddOn(const SettingsFile &settings, WindFeed &feed, QWidget &mainWindow,
+               ShowOnCompass showOnCompass, HistoryAddOn &history,
+               AlarmMonitor::Clock clock = monotonicMilliseconds,
                std::optional<QDBusConnection> bus = std::nullopt, QObject *parent = nullptr);
     ~AlarmAddOn() override;
 
-    // Reads [ALARM] and, when any alarm is on, sets everything up; call once
-    // the window has read its settings and the data log has started, before
-    // the window starts. Returns one message for each key that cannot be
-    // used, naming the key, its value and the file. Throws AppError
-    // (FileError) only when the settings file cannot be read.
-    QStringList start();
+    // Call once the data log has started. Throws AppError (FileError) only
+    // when the settings file cannot be read.
+    QStringList start() override;
 
-    void acknowledge(WindAlarmKind kind);
-    void acknowledgeAll();
+    AlarmMonitor &monitor() { return m_monitor; }
 
 private:
-    void followSource();
-    void take(const std::vector<WindAlarmEvent> &events);
-    void tell(const WindAlarmEvent &event);
     void showAlarms();
-    void keepTicking();
 
-    WindWindow &m_window;
-    const SettingsFile &m_settings;
+    QWidget &m_mainWindow;
+    ShowOnCompass m_showOnCompass;
     HistoryAddOn &m_history;
-    Clock m_clock;
-    std::optional<QDBusConnection> m_bus;
-
-    std::unique_ptr<WindAlarms> m_alarms;
-    // What the rules were last told: the source running, if any.
-    std::optional<WindSource> m_source;
-    bool m_listening = false;
-    bool m_exampleModeOn = false;
-    std::array<QDateTime, windAlarmKindCount> m_raisedAt;
-    bool m_refusalReported = false;
-
-    DesktopNotifier *m_notifier = nullptr;
-    AlarmCommand *m_command = nullptr; // with a Command only
-    AlarmLogWriter *m_log = nullptr; // with the data log only
+    AlarmMonitor m_monitor;
     AlarmList *m_list = nullptr; // in the history window
-    QTimer *m_tick = nullptr; // once a second while the rules need the time
 };

@@ -3,27 +3,24 @@
 
 #include "historymenu.h"
 #include "messages.h"
-#include "windinput.h"
-#include "windwindow.h"
 
-HistoryAddOn::HistoryAddOn(WindWindow &window, const SettingsFile &settings, const WindInput *input)
+#include "feed/windfeed.h"
+
+HistoryAddOn::HistoryAddOn(const SettingsFile &settings, WindFeed &feed, QWidget &mainWindow)
     : m_settings(settings)
     , m_historyWindow(m_recorder)
 {
-    if (!input) {
-        m_sensorInput = std::make_unique<WindInput>(settings);
-        input = m_sensorInput.get();
-    }
-    connectRecorder(window, m_recorder, [input](int port) { return input->recordedSource(port); });
-    QObject::connect(&m_recorder, &WindRecorder::problem, &window, [&window](const QString &text) {
-        showMessageWithoutWaiting(&window, applicationTitle(), text, MessageIcon::Error);
-    });
-    m_openAction = addWindHistoryAction(window, m_historyWindow);
+    connectRecorder(feed, m_recorder);
+    QObject::connect(
+        &m_recorder, &WindRecorder::problem, &mainWindow, [&mainWindow](const QString &text) {
+            showMessageWithoutWaiting(&mainWindow, applicationTitle(), text, MessageIcon::Error);
+        });
+    m_openAction = addWindHistoryAction(mainWindow, m_historyWindow);
 }
 
 HistoryAddOn::~HistoryAddOn() = default;
 
-void HistoryAddOn::startDataLog()
+QStringList HistoryAddOn::start()
 {
-    startDataLogFromSettings(m_recorder, m_settings);
+    return startDataLogFromSettings(m_recorder, m_settings);
 }

@@ -2,9 +2,9 @@
 #include "historywindow.h"
 
 #include "errorguard.h"
-#include "windrecorder.h"
 
 #include "core/windstatisticstext.h"
+#include "feed/windrecorder.h"
 #include "widgets/timeplot.h"
 
 #include <QComboBox>

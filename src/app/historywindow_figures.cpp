@@ -5,11 +5,10 @@
 
 #include "historywindow.h"
 
-#include "windrecorder.h"
-
 #include "core/numberformat.h"
 #include "core/windstatistics.h"
 #include "core/windstatisticstext.h"
+#include "feed/windrecorder.h"
 
 #include <QLabel>
 #include <QLocale>

@@ -4,14 +4,13 @@
 
 #include "historywindow.h"
 
-#include "windrecorder.h"
-
 #include "core/numberformat.h"
 #include "core/winddirection.h"
 #include "core/windhistory.h"
 #include "core/windperiodstatistics.h"
 #include "core/windspeed.h"
 #include "core/windstatisticstext.h"
+#include "feed/windrecorder.h"
 
 #include "widgets/timeplot.h"
 

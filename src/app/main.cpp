@@ -4,13 +4,14 @@
 #include "errorguard.h"
 #include "historyaddon.h"
 #include "messages.h"
-#include "mqttsharing.h"
 #include "nightcolours.h"
-#include "windinput.h"
-#include "windsharing.h"
 #include "windwindow.h"
 
 #include "core/settingsfile.h"
+#include "feed/mqttsharing.h"
+#include "feed/windfeed.h"
+#include "feed/windinput.h"
+#include "feed/windsharing.h"
 #include "platform/signalwatcher.h"
 #include "platform/windlink.h"
 #include "widgets/pngpicture.h"
@@ -46,14 +47,26 @@ int main(int argc, char *argv[])
 
     SettingsFile settings = SettingsFile::forThisApplication();
     WindInput input(settings);
-    WindWindow window(settings, [&input](int port) { return input.makeLink(port); });
+    WindFeed feed([&input](int port) { return input.makeLink(port); });
+    WindWindow window(settings, feed);
 
-    // Records from the first sample, whether or not the history window is
-    // ever opened.
-    HistoryAddOn history(window, settings, &input);
-    // Watches from the first sample; without an [ALARM] section it is idle.
-    AlarmAddOn alarms(window, settings, history);
-    NightColours night(window, settings, history.historyWindow());
+    // Each records, shares or shows from the first reading on; without its
+    // section in the settings file each stays idle.
+    HistoryAddOn history(settings, feed, window);
+    AlarmAddOn alarms(
+        settings, feed, window,
+        [&window](CompassWidget::Ring ring, const QString &description) {
+            window.showAlarms(ring, description);
+        },
+        history);
+    NightColours night(settings, window, history.historyWindow(), request.night);
+    WindSharing sharing(settings, feed);
+    MqttSharing mqtt(settings, feed, history.recorder());
+    QObject::connect(&mqtt, &MqttSharing::statusChanged, &history.historyWindow(),
+                     &HistoryWindow::setMqttStatus);
+    QObject::connect(&mqtt, &MqttSharing::problem, &window, [&window](const QString &text) {
+        showMessageWithoutWaiting(&window, applicationTitle(), text, MessageIcon::Error);
+    });
 
     // A logout, a shutdown or a kill closes the window exactly as the user
     // would, so the settings are written; a message box or dialog open at
@@ -70,11 +83,15 @@ int main(int argc, char *argv[])
         QCoreApplication::quit();
     });
 
+    // The data log starts before the alarms, which keep their log beside it.
+    AddOn *const addOns[] = {&history, &alarms, &night, &sharing, &mqtt};
     QStringList problems;
     try {
         window.readSettings();
-        history.startDataLog();
-        problems << alarms.start() << night.start(request.night);
+        problems << input.readSettings();
+        input.configure(feed);
+        for (AddOn *addOn : addOns)
+            problems << addOn->start();
         window.start();
     } catch (const AppError &error) {
         showMessage(nullptr, applicationTitle(), error.description(), MessageIcon::Error);
@@ -85,25 +102,11 @@ int main(int argc, char *argv[])
     window.show();
 
     // A section that cannot be used is told once, over the running display.
-    const auto tellOnce = [&window](const QString &problem) {
-        if (problem.isEmpty())
-            return;
+    for (const QString &problem : std::as_const(problems)) {
         QTimer::singleShot(0, &window, [&window, problem] {
             showMessage(&window, applicationTitle(), problem, MessageIcon::Error);
         });
-    };
-    for (const QString &problem : std::as_const(problems))
-        tellOnce(problem);
-    tellOnce(input.readSettings());
-    WindSharing sharing(settings, window);
-    tellOnce(sharing.start());
-    MqttSharing mqtt(settings, window, history.recorder());
-    QObject::connect(&mqtt, &MqttSharing::statusChanged, &history.historyWindow(),
-                     &HistoryWindow::setMqttStatus);
-    QObject::connect(&mqtt, &MqttSharing::problem, &window, [&window](const QString &text) {
-        showMessageWithoutWaiting(&window, applicationTitle(), text, MessageIcon::Error);
-    });
-    tellOnce(mqtt.start());
+    }
     if (request.openHistory)
         history.historyWindow().showAndRaise();
     return app.exec();

@@ -17,13 +17,14 @@ namespace {
 constexpr int ClockCheckMs = 60 * 1000;
 } // namespace
 
-NightColours::NightColours(WindWindow &window, SettingsFile &settings, HistoryWindow &history,
-                           TimeOfDay timeOfDay, QObject *parent)
+NightColours::NightColours(SettingsFile &settings, WindWindow &window, HistoryWindow &history,
+                           bool nightRequested, TimeOfDay timeOfDay, QObject *parent)
     : QObject(parent)
     , m_window(window)
     , m_settings(settings)
     , m_history(history)
     , m_timeOfDay(std::move(timeOfDay))
+    , m_nightRequested(nightRequested)
 {
     // Beside "Wind History…" in the window's context menu, which shows the
     // window's actions in the order they were added.
@@ -53,12 +54,12 @@ NightColours::~NightColours()
     setMessageColourScheme(ColourScheme::Day);
 }
 
-QStringList NightColours::start(bool nightRequested)
+QStringList NightColours::start()
 {
     const ViewSettings view = readViewSettings(m_settings);
     m_switch.emplace(view.night, view.schedule);
     m_switch->checkClock(m_timeOfDay());
-    if (nightRequested)
+    if (m_nightRequested)
         m_switch->setByUser(true);
     if (view.schedule)
         m_clockTimer->start();

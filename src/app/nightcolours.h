@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "feed/addon.h"
+
 #include "core/nightschedule.h"
 #include "widgets/colourscheme.h"
 
@@ -24,23 +26,25 @@ class WindWindow;
 // menu holds until the clock's next switch. The one place that switches the
 // scheme: the application's palette for Qt's own widgets and message boxes,
 // and the colours the windows set themselves.
-class NightColours : public QObject
+class NightColours : public QObject, public AddOn
 {
     Q_OBJECT
 
 public:
     using TimeOfDay = std::function<QTime()>;
 
-    // timeOfDay tells the local time; a test may give another clock.
-    NightColours(WindWindow &window, SettingsFile &settings, HistoryWindow &history,
-                 TimeOfDay timeOfDay = &QTime::currentTime, QObject *parent = nullptr);
+    // nightRequested (--night) shows night colours from the start;
+    // timeOfDay tells the local time, and a test may give another clock.
+    NightColours(SettingsFile &settings, WindWindow &window, HistoryWindow &history,
+                 bool nightRequested = false, TimeOfDay timeOfDay = &QTime::currentTime,
+                 QObject *parent = nullptr);
     ~NightColours() override;
 
     // Reads [VIEW] and shows the colours it asks for, night as well when
-    // requested (--night); call once the window has read its settings,
-    // before it is shown. Returns one message for each key that cannot be
-    // used. Throws AppError (FileError) only when the file cannot be read.
-    QStringList start(bool nightRequested);
+    // requested; call once the window has read its settings, before it is
+    // shown. Returns one message for each key that cannot be used. Throws
+    // AppError (FileError) only when the file cannot be read.
+    QStringList start() override;
 
     bool isNight() const;
     // As the menu does: holds until the clock's next switch.
@@ -57,6 +61,7 @@ private:
     SettingsFile &m_settings;
     HistoryWindow &m_history;
     TimeOfDay m_timeOfDay;
+    bool m_nightRequested = false;
     std::optional<NightSwitch> m_switch;
     std::optional<ColourScheme> m_shown;
     QAction *m_action = nullptr;

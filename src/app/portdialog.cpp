@@ -5,6 +5,7 @@
 #include "messages.h"
 
 #include "core/portchoice.h"
+#include "feed/windfeed.h"
 #include "widgets/framebox.h"
 #include "widgets/twips.h"
 #include "widgets/windowfont.h"
@@ -16,9 +17,9 @@
 #include <QLocale>
 #include <QPushButton>
 
-PortDialog::PortDialog(qint16 &portNumber, QWidget *owner)
+PortDialog::PortDialog(WindFeed &feed, QWidget *owner)
     : QDialog(owner)
-    , m_portNumber(portNumber)
+    , m_feed(feed)
 {
     setWindowTitle(QStringLiteral("Configure Serial Port "));
     setWindowIcon(QApplication::windowIcon());
@@ -70,7 +71,7 @@ void PortDialog::showModal()
 
 void PortDialog::loadPortNumber()
 {
-    m_portNumberEdit->setText(QString::number(m_portNumber));
+    m_portNumberEdit->setText(QString::number(m_feed.portNumber()));
 }
 
 void PortDialog::confirm()
@@ -80,7 +81,7 @@ void PortDialog::confirm()
         showMessage(this, QStringLiteral("Port Error!"), choice.message, MessageIcon::Error);
         return;
     }
-    m_portNumber = choice.port;
+    m_feed.setPortNumber(choice.port);
     accept();
 }
 

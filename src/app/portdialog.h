@@ -7,15 +7,16 @@ class FrameBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class WindFeed;
 
-// The serial port dialog: shows the window's port number and writes a valid
-// new one back. It keeps no state of its own.
+// The serial port dialog: shows the feed's port number and gives it a valid
+// new one. It keeps no state of its own.
 class PortDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    PortDialog(qint16 &portNumber, QWidget *owner);
+    PortDialog(WindFeed &feed, QWidget *owner);
 
     // Loads the dialog afresh and runs it modally until it closes.
     void showModal();
@@ -32,7 +33,7 @@ private:
     // and stays open with the text as typed.
     void confirm();
 
-    qint16 &m_portNumber;
+    WindFeed &m_feed;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
     FrameBox *m_portFrame = nullptr; // holds the label and the number

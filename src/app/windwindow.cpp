@@ -2,38 +2,41 @@
 #include "windwindow.h"
 
 #include "errorguard.h"
+#include "messages.h"
 #include "portdialog.h"
 
 #include "core/apperror.h"
 #include "core/settingsfile.h"
 #include "core/windsettings.h"
-#include "platform/windlink.h"
 #include "widgets/clockwidget.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTimer>
 
-WindWindow::WindWindow(SettingsFile &settings, LinkFactory makeLink, QWidget *parent)
+WindWindow::WindWindow(SettingsFile &settings, WindFeed &feed, QWidget *parent)
     : QWidget(parent)
     , m_settings(settings)
-    , m_makeLink(std::move(makeLink))
+    , m_feed(feed)
     , m_controls(buildWindWindowLayout(this))
 {
-    nameWindWindowControls(m_controls);
+    nameWindWindowControls(m_controls, m_feed);
 
     connect(m_controls.listenButton, &QPushButton::clicked, this,
-            [this] { guarded([this] { toggleListening(); }); });
+            [this] { guarded([this] { m_feed.toggleListening(); }); });
     connect(m_controls.exampleModeButton, &QPushButton::clicked, this,
-            [this] { guarded([this] { toggleExampleMode(); }); });
+            [this] { guarded([this] { m_feed.toggleExampleMode(); }); });
     connect(m_controls.portButton, &QPushButton::clicked, this,
             [this] { guarded([this] { openPortDialog(); }); });
-    connect(m_controls.exampleTimer, &QTimer::timeout, this,
-            [this] { guarded([this] { exampleTick(); }); });
-    connect(m_controls.staleTimer, &QTimer::timeout, this, &WindWindow::markStale);
+    // The hidden button has no action.
+
+    connect(&m_feed, &WindFeed::readingShown, this, &WindWindow::showReading);
+    connect(&m_feed, &WindFeed::frameRejected, this, &WindWindow::clearSpeedReadouts);
+    connect(&m_feed, &WindFeed::stateChanged, this, &WindWindow::showState);
+    connect(&m_feed, &WindFeed::stalenessChanged, this, &WindWindow::showStaleness);
+    connect(&m_feed, &WindFeed::halted, this, &WindWindow::tellHalt);
     connect(m_controls.clockGauge, &ClockWidget::secondTicked, this,
             &WindWindow::describeStaleReadouts);
-    // The hidden button has no action.
 }
 
 WindWindow::~WindWindow() = default;
@@ -41,32 +44,20 @@ WindWindow::~WindWindow() = default;
 void WindWindow::readSettings()
 {
     ensureWindSettingsFile(m_settings);
-    const WindSettings stored = readWindSettings(m_settings, [this](qint16 port) {
+    qint16 portNumber = 0;
+    const WindSettings stored = readWindSettings(m_settings, [&portNumber](qint16 port) {
         if (port < 1)
             throw AppError(AppError::Kind::SerialError,
                            QStringLiteral("Serial port %1: invalid port number").arg(port));
-        m_state.portNumber = port;
+        portNumber = port;
     });
-    m_state.exampleModeOn = stored.exampleModeOn;
-    m_state.directionDegrees = stored.directionDegrees;
-    m_state.speedMetresPerSecond = stored.speedMetresPerSecond;
+    m_feed.restore(stored.directionDegrees, stored.speedMetresPerSecond, portNumber,
+                   stored.exampleModeOn);
 }
 
 void WindWindow::start()
 {
-    m_state.running = true;
-    if (m_state.exampleModeOn) {
-        m_controls.exampleTimer->start();
-        m_controls.exampleModeButton->setText(QStringLiteral("Stop Example Mode"));
-        emit exampleModeChanged(true);
-    }
-    refreshDisplay();
-}
-
-void WindWindow::announceSample(WindSource source)
-{
-    emit sampleAccepted(
-        {monotonicMilliseconds(), m_state.directionDegrees, m_state.speedMetresPerSecond}, source);
+    m_feed.start();
 }
 
 void WindWindow::saveSettings()
@@ -75,10 +66,9 @@ void WindWindow::saveSettings()
         return;
     m_settingsSaved = true;
     writeWindSettings(m_settings,
-                      {m_state.portNumber, m_state.exampleModeOn, m_state.directionDegrees,
-                       m_state.speedMetresPerSecond});
+                      {qint16(m_feed.portNumber()), m_feed.isExampleModeOn(),
+                       m_feed.directionDegrees(), m_feed.speedMetresPerSecond()});
     emit savingSettings();
-    m_state.running = false;
     releasePortDialog();
 }
 
@@ -93,14 +83,14 @@ void WindWindow::closeEvent(QCloseEvent *event)
 {
     guarded([this] { saveSettings(); });
     // Reading ends with the window, without the steps of a stop click.
-    closeLink();
+    m_feed.shutDown();
     event->accept();
 }
 
 void WindWindow::openPortDialog()
 {
     if (!m_portDialog)
-        m_portDialog = std::make_unique<PortDialog>(m_state.portNumber, this);
+        m_portDialog = std::make_unique<PortDialog>(m_feed, this);
     m_portDialog->showModal();
 }
 
@@ -113,4 +103,25 @@ void WindWindow::releasePortDialog()
         dialog->done(QDialog::Rejected);
         dialog->deleteLater();
     }
+}
+
+void WindWindow::showState(WindFeed::State state)
+{
+    const bool listening = state == WindFeed::State::Listening || state == WindFeed::State::Halted;
+    // Once listening has stopped, the button's dots are gone for good.
+    if (listening)
+        m_controls.listenButton->setText(QStringLiteral("Stop listening Serial Port"));
+    else if (m_showsListening)
+        m_controls.listenButton->setText(QStringLiteral("Start Listening Serial Port"));
+    m_showsListening = listening;
+    m_controls.portButton->setEnabled(!listening);
+    m_controls.exampleModeButton->setText(state == WindFeed::State::ExampleMode
+                                              ? QStringLiteral("Stop Example Mode")
+                                              : QStringLiteral("Start Example Mode"));
+}
+
+void WindWindow::tellHalt(const AppError &error)
+{
+    showMessage(this, applicationTitle(), QStringLiteral("Error ") + error.description(),
+                MessageIcon::Error);
 }

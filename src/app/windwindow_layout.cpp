@@ -3,6 +3,7 @@
 
 #include "windwindowcontrols.h"
 
+#include "feed/windfeed.h"
 #include "widgets/barlabel.h"
 #include "widgets/clockwidget.h"
 #include "widgets/compasswidget.h"
@@ -67,13 +68,6 @@ QPushButton *makeWhiteButton(QWidget *parent, const QRect &geometry, const QStri
     palette.setColor(QPalette::Button, Qt::white);
     button->setPalette(palette);
     return button;
-}
-
-QTimer *makeTimer(QObject *parent, int intervalMs)
-{
-    auto *timer = new QTimer(parent);
-    timer->setInterval(intervalMs);
-    return timer;
 }
 
 // The bar scale: colour bands, dash rows and text rows.
@@ -315,8 +309,6 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     c.compassGauge->setGeometry(twipRect(360, 5040, 3735, 3135));
     c.compassGauge->setAccessibleName(QStringLiteral("Compass"));
 
-    c.exampleTimer = makeTimer(window, 250);
-
     // The direction box.
     c.directionBox = new FrameBox(QString(), window);
     c.directionBox->setGeometry(twipRect(600, 8400, 3135, 1455));
@@ -353,8 +345,6 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
 
     c.listenButton = makeWhiteButton(window, twipRect(1200, 10200, 3735, 615),
                                      QStringLiteral("Start Listening Serial Port..."));
-    c.staleTimer = makeTimer(window, 10500);
-    c.staleTimer->setSingleShot(true);
     c.hiddenButton
         = makeWhiteButton(window, twipRect(11280, 1680, 1575, 615), QStringLiteral("Test Bytes"));
     c.hiddenButton->hide();
@@ -448,7 +438,7 @@ WindWindowControls buildWindWindowLayout(QWidget *window)
     return c;
 }
 
-void nameWindWindowControls(const WindWindowControls &c)
+void nameWindWindowControls(const WindWindowControls &c, const WindFeed &feed)
 {
     // The scale rows carry their names in the row table above.
     const std::pair<QObject *, const char *> names[] = {
@@ -485,9 +475,10 @@ void nameWindWindowControls(const WindWindowControls &c)
         {c.speedBars[BeaufortColumn], "Label5_4"},
         {c.banner, "Image1"},
         {c.warningSign, "Image2"},
-        {c.exampleTimer, "Timer1"},
-        {c.staleTimer, "SerialPortTimer"},
     };
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
+    // The feed's timers keep the names of the window's timers they replace.
+    feed.exampleTimer()->setObjectName(QStringLiteral("Timer1"));
+    feed.staleTimer()->setObjectName(QStringLiteral("SerialPortTimer"));
 }

@@ -14,7 +14,7 @@ class CompassWidget;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
+class WindFeed;
 class QWidget;
 
 // The columns of the bar scale, left to right; each has one bar.
@@ -67,17 +67,21 @@ struct WindWindowControls
     QLabel *banner = nullptr; // the title picture
     QLabel *warningSign = nullptr; // a warning triangle, never shown
 
-    QTimer *exampleTimer = nullptr; // each tick takes one step of example mode
-    // Runs from the last accepted reading while listening; when it fires,
-    // the readouts are marked as old.
-    QTimer *staleTimer = nullptr;
-
     // The readouts of values that a reading sets: degrees, compass point,
     // km/h, mph, knots and Beaufort.
     std::array<QLabel *, 6> valueReadouts() const
     {
         return {degreesReadout, compassPointReadout, kmhReadout,
                 mphReadout,     knotsReadout,        beaufortReadout};
+    }
+    // Those that show the direction, and those that show the speed.
+    std::array<QLabel *, 2> directionReadouts() const
+    {
+        return {degreesReadout, compassPointReadout};
+    }
+    std::array<QLabel *, 4> speedReadouts() const
+    {
+        return {kmhReadout, mphReadout, knotsReadout, beaufortReadout};
     }
 };
 
@@ -91,6 +95,6 @@ void colourWindWindow(const WindWindowControls &controls, ColourScheme scheme);
 // The colour of a value readout's text, fresh or marked as old.
 QColor valueReadoutColour(ColourScheme scheme, bool stale);
 
-// Gives every control the name a form designer gave it, so a
-// widget inspector or a log still finds "Label1_13".
-void nameWindWindowControls(const WindWindowControls &controls);
+// Gives every control, and the feed's timers, the name a form designer gave
+// it, so a widget inspector or a log still finds "Label1_13".
+void nameWindWindowControls(const WindWindowControls &controls, const WindFeed &feed);

@@ -2,6 +2,7 @@
 #include "core/beaufort.h"
 
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -138,29 +139,38 @@ double kmhToBeaufort(double kmh)
     return result;
 }
 
-std::optional<QString> conditionText(ConditionBox box, double beaufort)
+std::optional<int> conditionRow(ConditionBox box, double beaufort)
 {
     // Neighbouring rows share their boundary; the later, stronger row wins.
-    const char *text = nullptr;
-    for (const ConditionRow &row : conditionRows) {
+    std::optional<int> found;
+    for (int i = 0; i < int(std::size(conditionRows)); ++i) {
+        const ConditionRow &row = conditionRows[i];
         const double from = fromTenths(row.fromTenths);
         const bool aboveFrom = box == ConditionBox::Land && row.landExcludesFrom ? beaufort > from
                                                                                  : beaufort >= from;
-        if (!aboveFrom || beaufort > fromTenths(row.toTenths))
-            continue;
-        switch (box) {
-        case ConditionBox::Description:
-            text = row.description;
-            break;
-        case ConditionBox::Sea:
-            text = row.sea;
-            break;
-        case ConditionBox::Land:
-            text = row.land;
-            break;
-        }
+        if (aboveFrom && beaufort <= fromTenths(row.toTenths))
+            found = i;
     }
-    if (!text)
-        return std::nullopt;
-    return QString::fromLatin1(text);
+    return found;
+}
+
+QString conditionText(ConditionBox box, int row)
+{
+    const ConditionRow &texts = conditionRows[size_t(row)];
+    switch (box) {
+    case ConditionBox::Description:
+        return QString::fromLatin1(texts.description);
+    case ConditionBox::Sea:
+        return QString::fromLatin1(texts.sea);
+    case ConditionBox::Land:
+        break;
+    }
+    return QString::fromLatin1(texts.land);
+}
+
+std::optional<QString> conditionText(ConditionBox box, double beaufort)
+{
+    if (const std::optional<int> row = conditionRow(box, beaufort))
+        return conditionText(box, *row);
+    return std::nullopt;
 }

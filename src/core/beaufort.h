@@ -12,7 +12,14 @@ double kmhToBeaufort(double kmh);
 
 // The three condition boxes.
 enum class ConditionBox { Description, Sea, Land };
+inline constexpr int ConditionBoxCount = 3;
 
-// The text, heading included, that a box shows for a Beaufort value; nothing
-// for a value outside 0 to 12, where the box keeps its earlier text.
+// The row of the condition table, 0 (calm) to 12, whose text a box shows
+// for a Beaufort value; nothing for a value outside 0 to 12, where the box
+// keeps its earlier text. The boxes may differ on a boundary: at exactly
+// 0.7 the land box keeps row 0 while the other two show row 1.
+std::optional<int> conditionRow(ConditionBox box, double beaufort);
+// The text, heading included, of a row (0 to 12) in a box.
+QString conditionText(ConditionBox box, int row);
+// Both steps at once.
 std::optional<QString> conditionText(ConditionBox box, double beaufort);

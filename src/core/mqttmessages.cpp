@@ -4,14 +4,12 @@
 #include "core/apperror.h"
 #include "core/beaufort.h"
 #include "core/utctime.h"
-#include "core/winddisplay.h"
 #include "core/windspeed.h"
 #include "core/windstatisticstext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 
 namespace {
 
@@ -84,16 +82,12 @@ QByteArray mqttStateMessage(const MqttState &state)
 
     std::optional<double> direction, speed, kmh, knots, beaufort;
     if (const auto &reading = state.reading) {
-        // What the window shows for the reading, worked out as it does.
-        const WindDisplay shown
-            = windDisplay(reading->directionDegrees, reading->speedMetresPerSecond, QLocale::c());
-        if (shown.failure)
-            throw *shown.failure;
-        direction = *shown.shownDegrees + 0.0; // -0 is published as 0
+        // -0 is published as 0.
+        direction = checkedFloat(reading->wholeDegrees) + 0.0;
         speed = twoDecimals(reading->speedMetresPerSecond);
-        kmh = shown.kmhText->toDouble();
-        knots = shown.knotsText->toDouble();
-        beaufort = *shown.beaufort;
+        kmh = checkedFloat(reading->kmh) + 0.0;
+        knots = checkedFloat(reading->knots) + 0.0;
+        beaufort = checkedFloat(reading->beaufort);
     }
     set("direction_deg", direction);
     set("speed_ms", speed);

@@ -26,12 +26,15 @@ inline constexpr char MqttOffline[] = "offline";
 struct MqttState
 {
     qint64 utcMs = 0; // when the reading was accepted, or the readings went stale
-    // The reading as the display corrected it; none once the readings went
+    // The reading as the display shows it; none once the readings went
     // stale, which publishes null for every reading field.
     struct Reading
     {
-        double directionDegrees = 0;
-        double speedMetresPerSecond = 0;
+        double wholeDegrees = 0; // as the readout shows it
+        double speedMetresPerSecond = 0; // unrounded
+        double kmh = 0; // rounded to tenths as the readouts are
+        double knots = 0;
+        double beaufort = 0;
     };
     std::optional<Reading> reading;
     WindSource source = WindSource::Sensor;

@@ -68,19 +68,28 @@ int nmeaAngleTenths(double degrees)
     return int(std::lround(wrappedDegrees(degrees, 1) * 10));
 }
 
-QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond, SpeedUnit unit)
+namespace {
+const char *referenceField(NmeaMwvReference reference)
+{
+    return reference == NmeaMwvReference::True ? ",T," : ",R,";
+}
+} // namespace
+
+QByteArray nmeaMwvSentence(double directionDegrees, double speedMetresPerSecond, SpeedUnit unit,
+                           NmeaMwvReference reference)
 {
     const int angle = nmeaAngleTenths(directionDegrees);
     if (angle < 0 || !isStatableSpeed(speedMetresPerSecond))
         return {};
-    return nmeaSentence("WIMWV," + tenthsText(angle, 3) + ",R,"
+    return nmeaSentence("WIMWV," + tenthsText(angle, 3) + referenceField(reference)
                         + speedText(speedInUnit(speedMetresPerSecond, unit)) + ','
                         + nmeaUnitLetter(unit) + ",A");
 }
 
-QByteArray nmeaMwvVoidSentence(SpeedUnit unit)
+QByteArray nmeaMwvVoidSentence(SpeedUnit unit, NmeaMwvReference reference)
 {
-    return nmeaSentence(QByteArray("WIMWV,,R,,") + nmeaUnitLetter(unit) + ",V");
+    return nmeaSentence(QByteArray("WIMWV,") + referenceField(reference) + ','
+                        + nmeaUnitLetter(unit) + ",V");
 }
 
 QByteArray nmeaMwdSentence(double directionDegrees, double speedMetresPerSecond)

@@ -11,14 +11,17 @@ struct CompassRow
 {
     int from;
     int to;
-    const char *point;
+    CompassPoint point;
 };
 
 // North appears twice because the rows cover 0 to 360 without wrapping.
 constexpr CompassRow compassRows[] = {
-    {0, 23, "N"},     {24, 68, "NE"},  {69, 113, "E"},   {114, 158, "SE"}, {159, 203, "S"},
-    {204, 248, "SW"}, {249, 293, "W"}, {294, 338, "NW"}, {339, 360, "N"},
+    {0, 23, CompassPoint::N},     {24, 68, CompassPoint::NE},   {69, 113, CompassPoint::E},
+    {114, 158, CompassPoint::SE}, {159, 203, CompassPoint::S},  {204, 248, CompassPoint::SW},
+    {249, 293, CompassPoint::W},  {294, 338, CompassPoint::NW}, {339, 360, CompassPoint::N},
 };
+
+constexpr const char *compassPointNames[] = {"", "N", "NE", "E", "SE", "S", "SW", "W", "NW"};
 
 } // namespace
 
@@ -51,12 +54,22 @@ double wrappedDegrees(double degrees, int decimals)
     return rounded >= 360 || rounded == 0 ? 0.0 : rounded;
 }
 
-QString compassPoint(double angle)
+CompassPoint compassPointOf(double angle)
 {
-    QString point;
+    CompassPoint point = CompassPoint::None;
     for (const CompassRow &row : compassRows) {
         if (angle >= row.from && angle <= row.to)
-            point = QString::fromLatin1(row.point);
+            point = row.point;
     }
     return point;
+}
+
+QString compassPointName(CompassPoint point)
+{
+    return QString::fromLatin1(compassPointNames[size_t(point)]);
+}
+
+QString compassPoint(double angle)
+{
+    return compassPointName(compassPointOf(angle));
 }

@@ -24,7 +24,15 @@ double wrappedDegrees(double degrees);
 // is not finite.
 double wrappedDegrees(double degrees, int decimals);
 
+// The eight points the direction readout names; None for an angle that has
+// no point.
+enum class CompassPoint { None, N, NE, E, SE, S, SW, W, NW };
+
 // The compass point of an unrounded angle. The rows abut on whole degrees, so
 // a fraction between two rows (23.5), a negative angle or one above 360 has
-// no point and gives "".
+// no point.
+CompassPoint compassPointOf(double angle);
+// "N", "NE", ... "NW"; "" for None.
+QString compassPointName(CompassPoint point);
+// Both steps at once.
 QString compassPoint(double angle);

@@ -2,10 +2,10 @@
 #include "windowfixture.h"
 
 #include "../platform/notificationservice.h"
+#include "../sensorframes.h"
 #include "app/alarmaddon.h"
 #include "app/alarmlist.h"
 #include "app/historyaddon.h"
-#include "sensorframes.h"
 #include "widgets/compasswidget.h"
 
 #include <QDir>
@@ -53,12 +53,18 @@ struct Application
 {
     Application(const QByteArray &settings, const QDBusConnection &bus, const QString &device = {})
         : fixture(settings, device)
-        , history(*fixture.window, fixture.settings)
+        , history(fixture.settings, *fixture.feed, *fixture.window)
         , alarms(
-              *fixture.window, fixture.settings, history, [this] { return clock; }, bus)
+              fixture.settings, *fixture.feed, *fixture.window,
+              [this](CompassWidget::Ring ring, const QString &description) {
+                  fixture.window->showAlarms(ring, description);
+              },
+              history, [this] { return clock; }, bus)
     {
+        fixture.feed->setClocks([this] { return clock; },
+                                [] { return QDateTime::currentMSecsSinceEpoch(); });
         fixture.window->readSettings();
-        history.startDataLog();
+        history.start();
         problems = alarms.start();
         fixture.window->start();
     }
@@ -139,7 +145,7 @@ void tst_Alarms::gustEpisodesOnAPseudoTerminal()
                         + command.script().toLocal8Bit() + "\r\n[LOG]\r\nFolder=.\r\n",
                     bus("client"), QString::fromLocal8Bit(::ptsname(sensor)));
     CompassWidget *compass = app.fixture.controls().compassGauge;
-    QSignalSpy accepted(app.fixture.window.get(), &WindWindow::sampleAccepted);
+    QSignalSpy accepted(app.fixture.feed.get(), &WindFeed::sampleAccepted);
     app.fixture.controls().listenButton->click();
     // Each frame a step of the alarms' clock after the last.
     const auto send = [&](double speed, int frames, qint64 stepMs) {

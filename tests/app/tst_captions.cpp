@@ -67,7 +67,7 @@ void tst_Captions::initTestCase()
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     substituteWindowFonts();
     m_fixture = std::make_unique<WindowFixture>();
-    m_dialog = std::make_unique<PortDialog>(m_fixture->state().portNumber, m_fixture->window.get());
+    m_dialog = std::make_unique<PortDialog>(*m_fixture->feed, m_fixture->window.get());
 }
 
 void tst_Captions::captionFitsItsControl_data()

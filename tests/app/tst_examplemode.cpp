@@ -58,11 +58,11 @@ void tst_ExampleMode::switchingOffLetsOneTickStopTheTimer()
     fixture.start();
     fixture.controls().exampleModeButton->click();
     QCOMPARE(fixture.controls().exampleModeButton->text(), QStringLiteral("Start Example Mode"));
-    QVERIFY(fixture.controls().exampleTimer->isActive());
+    QVERIFY(fixture.exampleTimer()->isActive());
     const double angle = fixture.state().directionDegrees;
     const double speed = fixture.state().speedMetresPerSecond;
     fixture.exampleTick();
-    QVERIFY(!fixture.controls().exampleTimer->isActive());
+    QVERIFY(!fixture.exampleTimer()->isActive());
     QCOMPARE(fixture.state().directionDegrees, angle);
     QCOMPARE(fixture.state().speedMetresPerSecond, speed);
 }
@@ -74,7 +74,7 @@ void tst_ExampleMode::switchingBackOnBeforeTheTickKeepsStepping()
     fixture.controls().exampleModeButton->click();
     fixture.controls().exampleModeButton->click();
     QCOMPARE(fixture.controls().exampleModeButton->text(), QStringLiteral("Stop Example Mode"));
-    QVERIFY(fixture.controls().exampleTimer->isActive());
+    QVERIFY(fixture.exampleTimer()->isActive());
     // Ticks go on and the walk moves within a couple of seconds.
     QTRY_VERIFY_WITH_TIMEOUT(
         fixture.state().directionDegrees != 100 || fixture.state().speedMetresPerSecond != 5, 5000);
@@ -86,19 +86,20 @@ void tst_ExampleMode::ticksAreSamplesOfExampleMode()
 {
     WindowFixture fixture(settingsFile("True", "355", "-1"));
     fixture.start();
-    QSignalSpy samples(fixture.window.get(), &WindWindow::sampleAccepted);
-    QSignalSpy modes(fixture.window.get(), &WindWindow::exampleModeChanged);
+    QSignalSpy samples(fixture.feed.get(), &WindFeed::sampleAccepted);
+    QSignalSpy modes(fixture.feed.get(), &WindFeed::stateChanged);
     fixture.exampleTick();
     fixture.exampleTick();
-    fixture.window->toggleExampleMode();
+    fixture.feed->toggleExampleMode();
     fixture.exampleTick();
     QCOMPARE(samples.size(), 2);
     for (const QList<QVariant> &sample : samples) {
-        QCOMPARE(sample.at(1).value<WindSource>(), WindSource::ExampleMode);
-        QVERIFY(sample.at(0).value<WindSample>().speedMetresPerSecond >= 0);
+        const auto reading = sample.at(0).value<WindFeedReading>();
+        QCOMPARE(reading.source, WindSource::ExampleMode);
+        QVERIFY(reading.sample.speedMetresPerSecond >= 0);
     }
     QCOMPARE(modes.size(), 1);
-    QCOMPARE(modes.at(0).at(0).toBool(), false);
+    QCOMPARE(modes.at(0).at(0).value<WindFeed::State>(), WindFeed::State::Idle);
 }
 
 QTEST_MAIN(tst_ExampleMode)

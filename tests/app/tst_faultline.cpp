@@ -2,7 +2,7 @@
 // Faults on the serial line, end to end through QSerialPort: a
 // pseudo-terminal stands in for the sensor's cable.
 
-#include "sensorframes.h"
+#include "../sensorframes.h"
 #include "windowfixture.h"
 
 #include <QElapsedTimer>
@@ -282,7 +282,7 @@ void tst_FaultLine::unpluggedAdapterComesBack()
     QVERIFY(LineFixture::waitFor([&] { return fixture.state().directionDegrees == 10.0; }));
     first->pullCable();
     QVERIFY(QFile::remove(byId));
-    QVERIFY(LineFixture::waitFor([&] { return fixture.window->areReadingsStale(); }, 1000));
+    QVERIFY(LineFixture::waitFor([&] { return fixture.areReadingsStale(); }, 1000));
 
     const double cpuBefore = cpuMilliseconds();
     QTest::qWait(1500);
@@ -304,7 +304,7 @@ void tst_FaultLine::unpluggedAdapterComesBack()
     QVERIFY(shown);
     qInfo("shown %lld ms after the device came back", qlonglong(sincePlugged.elapsed()));
     QVERIFY(sincePlugged.elapsed() < 3000);
-    QVERIFY(!fixture.window->areReadingsStale());
+    QVERIFY(!fixture.areReadingsStale());
     QVERIFY2(fixture.messageTexts().isEmpty(), qPrintable(fixture.messageTexts().join(u'\n')));
     QVERIFY(fixture.state().listening);
     fixture.controls().listenButton->click();
@@ -334,7 +334,7 @@ void tst_FaultLine::endlessNoiseKeepsMemoryFlat()
         [&] { return line.backgroundDone() && fixture.state().directionDegrees == 123.4; }, 30000));
     line.stopBackground();
     sampler.stop();
-    const qsizetype largestBuffer = fixture.window->link()->largestBuffer();
+    const qsizetype largestBuffer = fixture.feed->link()->largestBuffer();
     fixture.controls().listenButton->click();
 
     QVERIFY2(fixture.messageTexts().isEmpty(), qPrintable(fixture.messageTexts().value(0)));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windowfixture.h"
 
-#include "sensorframes.h"
+#include "../sensorframes.h"
 #include "widgets/clockwidget.h"
 
 #include <QAccessible>
@@ -67,7 +67,7 @@ void tst_Listening::framesReachTheDisplayUntilStopped()
              QStringLiteral("Start Listening Serial Port"));
     QVERIFY(fixture.controls().portButton->isEnabled());
     QVERIFY(!fixture.line->isOpen());
-    QVERIFY(!fixture.controls().staleTimer->isActive());
+    QVERIFY(!fixture.feed->staleTimer()->isActive());
     QVERIFY(fixture.messages.isEmpty());
 }
 
@@ -84,7 +84,7 @@ void tst_Listening::startingSwitchesExampleModeOff()
     QVERIFY(!exampleModeWhileListening);
     QCOMPARE(fixture.controls().exampleModeButton->text(), QStringLiteral("Start Example Mode"));
     // The tick that came while listening found example mode off and stopped.
-    QVERIFY(!fixture.controls().exampleTimer->isActive());
+    QVERIFY(!fixture.exampleTimer()->isActive());
 }
 
 void tst_Listening::exampleModeSwitchedOnStopsListening()
@@ -96,7 +96,7 @@ void tst_Listening::exampleModeSwitchedOnStopsListening()
     }});
     QVERIFY(!fixture.state().listening);
     QVERIFY(fixture.state().exampleModeOn);
-    QVERIFY(fixture.controls().exampleTimer->isActive());
+    QVERIFY(fixture.exampleTimer()->isActive());
     QCOMPARE(fixture.controls().listenButton->text(),
              QStringLiteral("Start Listening Serial Port"));
     QVERIFY(!fixture.line->isOpen());
@@ -230,7 +230,7 @@ void tst_Listening::lineAccidentsDoNotHalt()
     QFETCH(int, rejected);
     WindowFixture fixture(settingsFile("False", "0", "0"));
     fixture.start();
-    QSignalSpy rejections(fixture.window.get(), &WindWindow::frameRejected);
+    QSignalSpy rejections(fixture.feed.get(), &WindFeed::frameRejected);
     QList<std::function<void()>> steps;
     for (const QByteArray &bytes : reads)
         steps << [&fixture, bytes] {
@@ -254,9 +254,9 @@ void tst_Listening::acceptedFramesAreAnnouncedAsSamples()
 {
     WindowFixture fixture(settingsFile("False", "0", "0"));
     fixture.start();
-    QSignalSpy samples(fixture.window.get(), &WindWindow::sampleAccepted);
-    QSignalSpy rejections(fixture.window.get(), &WindWindow::frameRejected);
-    QSignalSpy listening(fixture.window.get(), &WindWindow::listeningChanged);
+    QSignalSpy samples(fixture.feed.get(), &WindFeed::sampleAccepted);
+    QSignalSpy rejections(fixture.feed.get(), &WindFeed::frameRejected);
+    QSignalSpy states(fixture.feed.get(), &WindFeed::stateChanged);
     fixture.listenWhile({
         [&] { fixture.line->feed(sensorFrame("A,370,5")); },
         [&] { fixture.line->feed(sensorFrame("A,200,30", "00")); },
@@ -264,17 +264,17 @@ void tst_Listening::acceptedFramesAreAnnouncedAsSamples()
         [&] { fixture.controls().listenButton->click(); },
     });
     QCOMPARE(samples.size(), 2);
-    const auto first = samples.at(0).at(0).value<WindSample>();
-    QCOMPARE(first.directionDegrees, 10.0);
-    QCOMPARE(first.speedMetresPerSecond, 5.0);
-    QCOMPARE(samples.at(0).at(1).value<WindSource>(), WindSource::Sensor);
-    const auto second = samples.at(1).at(0).value<WindSample>();
-    QCOMPARE(second.speedMetresPerSecond, 0.0);
-    QVERIFY(second.timeMs >= first.timeMs);
+    const auto first = samples.at(0).at(0).value<WindFeedReading>();
+    QCOMPARE(first.sample.directionDegrees, 10.0);
+    QCOMPARE(first.sample.speedMetresPerSecond, 5.0);
+    QCOMPARE(first.source, WindSource::Sensor);
+    const auto second = samples.at(1).at(0).value<WindFeedReading>();
+    QCOMPARE(second.sample.speedMetresPerSecond, 0.0);
+    QVERIFY(second.sample.timeMs >= first.sample.timeMs);
     QCOMPARE(rejections.size(), 1);
-    QCOMPARE(listening.size(), 2);
-    QCOMPARE(listening.at(0).at(0).toBool(), true);
-    QCOMPARE(listening.at(1).at(0).toBool(), false);
+    QCOMPARE(states.size(), 2);
+    QCOMPARE(states.at(0).at(0).value<WindFeed::State>(), WindFeed::State::Listening);
+    QCOMPARE(states.at(1).at(0).value<WindFeed::State>(), WindFeed::State::Idle);
 }
 
 // After a silence the value readouts turn grey and say how long it has
@@ -284,7 +284,7 @@ void tst_Listening::readingsGoStaleAndComeBack()
     WindowFixture fixture(settingsFile("False", "0", "0"));
     fixture.start();
     const WindWindowControls &controls = fixture.controls();
-    controls.staleTimer->setInterval(200);
+    fixture.setStaleAfterMs(200);
     const QColor freshColour = controls.kmhReadout->palette().color(QPalette::WindowText);
     const auto description = [](QLabel *readout) {
         return QAccessible::queryAccessibleInterface(readout)->text(QAccessible::Description);
@@ -293,9 +293,9 @@ void tst_Listening::readingsGoStaleAndComeBack()
     fixture.listenWhile({[&] {
         fixture.line->feed(sensorFrame("A,10,1"));
     }});
-    QVERIFY(!fixture.window->areReadingsStale());
-    QSignalSpy marks(fixture.window.get(), &WindWindow::readingsStaleChanged);
-    QTRY_VERIFY(fixture.window->areReadingsStale());
+    QVERIFY(!fixture.areReadingsStale());
+    QSignalSpy marks(fixture.feed.get(), &WindFeed::stalenessChanged);
+    QTRY_VERIFY(fixture.areReadingsStale());
     for (QLabel *readout : controls.valueReadouts()) {
         QCOMPARE(description(readout), QStringLiteral("No reading for 0 s"));
         QVERIFY(readout->palette().color(QPalette::WindowText) != freshColour);
@@ -305,7 +305,7 @@ void tst_Listening::readingsGoStaleAndComeBack()
     QCOMPARE(description(controls.degreesReadout), QStringLiteral("No reading for 1 s"));
 
     fixture.line->feed(sensorFrame("A,20,2"));
-    QVERIFY(!fixture.window->areReadingsStale());
+    QVERIFY(!fixture.areReadingsStale());
     QCOMPARE(description(controls.kmhReadout), QStringLiteral("Wind speed in km/h"));
     QCOMPARE(controls.kmhReadout->palette().color(QPalette::WindowText), freshColour);
     QCOMPARE(marks.size(), 2);
@@ -313,7 +313,7 @@ void tst_Listening::readingsGoStaleAndComeBack()
     controls.listenButton->click();
     controls.exampleModeButton->click();
     QTest::qWait(300);
-    QVERIFY(!fixture.window->areReadingsStale());
+    QVERIFY(!fixture.areReadingsStale());
     QCOMPARE(marks.size(), 2);
 }
 
@@ -330,7 +330,7 @@ void tst_Listening::lostLineIsWaitedForOnlyWhenAsked()
     WindowFixture fixture(settingsFile("False", "0", "0"));
     fixture.start();
     fixture.line->setReconnect(reconnect);
-    QSignalSpy linkStates(fixture.window.get(), &WindWindow::linkStateChanged);
+    QSignalSpy linkStates(fixture.feed.get(), &WindFeed::linkStateChanged);
     fixture.listenWhile({
         [&] { fixture.line->feed(sensorFrame("A,10,1")); },
         [&] { fixture.line->pullCable(QStringLiteral("the device hung up")); },

@@ -43,25 +43,37 @@ struct Application
     explicit Application(const QByteArray &extra = {},
                          NightColours::TimeOfDay timeOfDay = &QTime::currentTime)
         : fixture(settingsFile("True", "200", "12") + extra)
-        , history(*fixture.window, fixture.settings)
-        , alarms(*fixture.window, fixture.settings, history, monotonicMilliseconds,
-                 QDBusConnection(QString()))
-        , night(*fixture.window, fixture.settings, history.historyWindow(), std::move(timeOfDay))
+        , history(fixture.settings, *fixture.feed, *fixture.window)
+        , alarms(
+              fixture.settings, *fixture.feed, *fixture.window,
+              [this](CompassWidget::Ring ring, const QString &description) {
+                  fixture.window->showAlarms(ring, description);
+              },
+              history, monotonicMilliseconds, QDBusConnection(QString()))
+        , timeOfDay(std::move(timeOfDay))
     { }
 
     // Reads the settings and starts, nightRequested as --night asks.
     QStringList start(bool nightRequested)
     {
         fixture.window->readSettings();
-        QStringList problems = alarms.start() << night.start(nightRequested);
+        QStringList problems = alarms.start() << startNight(nightRequested);
         fixture.window->start();
         return problems;
+    }
+
+    QStringList startNight(bool nightRequested)
+    {
+        night = std::make_unique<NightColours>(fixture.settings, *fixture.window,
+                                               history.historyWindow(), nightRequested, timeOfDay);
+        return night->start();
     }
 
     WindowFixture fixture;
     HistoryAddOn history;
     AlarmAddOn alarms;
-    NightColours night;
+    NightColours::TimeOfDay timeOfDay;
+    std::unique_ptr<NightColours> night;
 };
 
 using Grab = std::function<QImage(Application &)>;
@@ -101,8 +113,8 @@ void tst_NightColours::everyWindowIsDimRed_data()
         return window.grab().toImage();
     });
     QTest::newRow("port dialog") << Grab([](Application &app) {
-        qint16 port = 3;
-        PortDialog dialog(port, app.fixture.window.get());
+        app.fixture.feed->setPortNumber(3);
+        PortDialog dialog(*app.fixture.feed, app.fixture.window.get());
         dialog.show();
         return dialog.grab().toImage();
     });
@@ -150,7 +162,7 @@ void tst_NightColours::scaleBandsStayDistinct()
     const auto bands = [](bool nightRequested) {
         Application app;
         app.fixture.start();
-        app.night.start(nightRequested);
+        app.startNight(nightRequested);
         const WindWindowControls &c = app.fixture.controls();
         const QImage window = app.fixture.window->grab().toImage();
         QList<QRgb> colours;
@@ -218,7 +230,7 @@ void tst_NightColours::switching()
     WindWindow *window = app.fixture.window.get();
     QCOMPARE(app.start(nightRequested), QStringList());
     // The wind stands still, so that the compass can be compared.
-    app.fixture.controls().exampleTimer->stop();
+    app.fixture.exampleTimer()->stop();
     const QImage compassAtStart = app.fixture.controls().compassGauge->grab().toImage();
     window->show();
     window->activateWindow();
@@ -231,18 +243,18 @@ void tst_NightColours::switching()
     for (const QString &step : steps) {
         const QString what = step.section(u' ', 0, 0);
         if (what == u"menu")
-            app.night.action()->trigger();
+            app.night->action()->trigger();
         else if (what == u"Ctrl+N")
             QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
         else if (what != u"start")
             now = QTime::fromString(what, u"HH:mm");
         if (what.contains(u':'))
-            app.night.checkClock();
+            app.night->checkClock();
         const bool night = window->colourScheme() == ColourScheme::Night;
         const bool paletteNight = QApplication::palette().color(QPalette::Window) == Qt::black;
         QCOMPARE(QStringLiteral("%1 %2 %3 %4")
                      .arg(step, night ? "night" : "day", paletteNight ? "night" : "day",
-                          app.night.action()->isChecked() ? "night" : "day"),
+                          app.night->action()->isChecked() ? "night" : "day"),
                  QStringLiteral("%1 %2 %2 %2").arg(step, step.section(u' ', 1)));
     }
     // Back in the colours it started with, the compass has dropped the dial

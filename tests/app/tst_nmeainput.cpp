@@ -4,14 +4,15 @@
 // TCP server and UDP datagrams on 127.0.0.1, and two windows chained over
 // TCP, the second following the first through a restart.
 
-#include "sensorframes.h"
+#include "../sensorframes.h"
 #include "windowfixture.h"
 
 #include "app/historyaddon.h"
-#include "app/windsharing.h"
 #include "core/nmeasentence.h"
-#include "core/winddisplay.h"
+#include "core/numberformat.h"
+#include "core/windfigures.h"
 #include "core/windlogrow.h"
+#include "feed/windsharing.h"
 
 #include <QDir>
 #include <QLabel>
@@ -78,10 +79,15 @@ QByteArray withInput(const QByteArray &sections)
 // The six value readouts as the display rules give them for a reading.
 QString shown(double direction, double speed)
 {
-    const WindDisplay display = windDisplay(direction, speed, QLocale());
-    return QStringList{QStringLiteral("shown"), *display.degreesText, *display.compassPoint,
-                       *display.kmhText,        *display.mphText,     *display.knotsText,
-                       *display.beaufortText}
+    const WindFigures figures = windFigures(direction, speed);
+    const QLocale locale;
+    return QStringList{QStringLiteral("shown"),
+                       formatWhole(*figures.shownDegrees, locale),
+                       compassPointName(*figures.compassPoint),
+                       formatOneDecimal(*figures.kmh, locale),
+                       formatOneDecimal(*figures.mph, locale),
+                       formatOneDecimal(*figures.knots, locale),
+                       formatBeaufort(*figures.beaufort, locale)}
         .join(u' ');
 }
 
@@ -91,13 +97,13 @@ const QString Rejected = QStringLiteral("rejected, speed readouts blank");
 // and shown with the six value readouts, or a rejection.
 void recordDisplay(WindowFixture &fixture, QStringList &events)
 {
-    QObject::connect(fixture.window.get(), &WindWindow::sampleAccepted, [&fixture, &events] {
+    QObject::connect(fixture.feed.get(), &WindFeed::sampleAccepted, [&fixture, &events] {
         QStringList texts{QStringLiteral("shown")};
         for (QLabel *readout : fixture.controls().valueReadouts())
             texts << readout->text();
         events << texts.join(u' ');
     });
-    QObject::connect(fixture.window.get(), &WindWindow::frameRejected, [&fixture, &events] {
+    QObject::connect(fixture.feed.get(), &WindFeed::frameRejected, [&fixture, &events] {
         const WindWindowControls &c = fixture.controls();
         const bool blank = c.kmhReadout->text().isEmpty() && c.mphReadout->text().isEmpty()
             && c.knotsReadout->text().isEmpty() && c.beaufortReadout->text().isEmpty();
@@ -209,7 +215,7 @@ void tst_NmeaInput::instrumentsOnAPseudoTerminal()
     const QByteArray after = trueWind ? nmeaSentence("IIMWD,222.0,T,,M,4.3,N,2.2,M")
                                       : nmeaSentence("IIMWV,222.0,R,2.2,M,A");
     fixture.controls().listenButton->click();
-    QCOMPARE(fixture.window->link()->description(), QStringLiteral("COM1 NMEA 0183 4800"));
+    QCOMPARE(fixture.feed->link()->description(), QStringLiteral("COM1 NMEA 0183 4800"));
     QVERIFY(line.write(before + sentences + after));
     events.prepend(shown(100, 5));
     events.append(shown(222, 2.2));
@@ -259,9 +265,9 @@ void tst_NmeaInput::eachInputNamedLoggedAndShown()
     }
     WindowFixture fixture(withInput(section + "[LOG]\r\nFolder=.\r\n"),
                           WindowFixture::InputFromSettings());
-    HistoryAddOn history(*fixture.window, fixture.settings, fixture.input.get());
+    HistoryAddOn history(fixture.settings, *fixture.feed, *fixture.window);
     fixture.start();
-    history.startDataLog();
+    history.start();
     QCOMPARE(fixture.inputProblem, QString());
     QStringList recorded;
     recordDisplay(fixture, recorded);
@@ -300,19 +306,19 @@ void tst_NmeaInput::chainedOverTcpAndResumedAfterARestart()
         = [&first](std::unique_ptr<WindowFixture> &fixture, std::unique_ptr<WindSharing> &sharing) {
               fixture = std::make_unique<WindowFixture>(first, WindowFixture::InputFromSettings());
               fixture->start();
-              sharing = std::make_unique<WindSharing>(fixture->settings, *fixture->window);
-              QCOMPARE(sharing->start(), QString());
+              sharing = std::make_unique<WindSharing>(fixture->settings, *fixture->feed);
+              QCOMPARE(sharing->start(), QStringList());
               fixture->controls().listenButton->click();
           };
 
     WindowFixture second(withInput("[INPUT]\r\nTcp=127.0.0.1:" + QByteArray::number(port) + "\r\n"),
                          WindowFixture::InputFromSettings());
-    HistoryAddOn history(*second.window, second.settings, second.input.get());
+    HistoryAddOn history(second.settings, *second.feed, *second.window);
     second.start();
     QStringList shownBySecond;
     recordDisplay(second, shownBySecond);
     second.controls().listenButton->click();
-    QTRY_VERIFY(second.window->areReadingsStale());
+    QTRY_VERIFY(second.areReadingsStale());
     QVERIFY2(historyFigure(history, QStringLiteral("Link state"))
                  .startsWith(QStringLiteral("retrying in 2 s: ")),
              qPrintable(historyFigure(history, QStringLiteral("Link state"))));
@@ -331,22 +337,22 @@ void tst_NmeaInput::chainedOverTcpAndResumedAfterARestart()
     const QStringList expected{shown(123.4, 5.6), shown(330, 10.2), shown(359.9, 0.3)};
     QTRY_COMPARE_WITH_TIMEOUT(shownBySecond, expected, 5000);
     QCOMPARE(shownByFirst, expected);
-    QVERIFY(!second.window->areReadingsStale());
+    QVERIFY(!second.areReadingsStale());
 
     sharing.reset();
     firstWindow.reset();
-    QTRY_VERIFY(second.window->areReadingsStale());
-    QSignalSpy tries(second.window.get(), &WindWindow::linkStateChanged);
+    QTRY_VERIFY(second.areReadingsStale());
+    QSignalSpy tries(second.feed.get(), &WindFeed::linkStateChanged);
     QTest::qWait(6500);
     QVERIFY2(tries.size() >= 3, "a try every 2 s");
-    QVERIFY(second.window->areReadingsStale());
+    QVERIFY(second.areReadingsStale());
     startFirst(firstWindow, sharing);
     QTRY_COMPARE_WITH_TIMEOUT(historyFigure(history, QStringLiteral("Link state")),
                               QStringLiteral("connected"), 5000);
     QVERIFY(line.write(nmeaSentence("IIMWV,045.0,R,7.7,M,A")));
     QTRY_COMPARE(shownBySecond.size(), expected.size() + 1);
     QCOMPARE(shownBySecond.last(), shown(45, 7.7));
-    QVERIFY(!second.window->areReadingsStale());
+    QVERIFY(!second.areReadingsStale());
     QVERIFY2(second.messages.isEmpty(), qPrintable(second.messageTexts().join(u'\n')));
 }
 
@@ -359,7 +365,7 @@ void tst_NmeaInput::udpPortHeldIsToldOnceAndShownStopped()
     WindowFixture fixture(
         withInput("[INPUT]\r\nUdp=" + QByteArray::number(holder.localPort()) + "\r\n"),
         WindowFixture::InputFromSettings());
-    HistoryAddOn history(*fixture.window, fixture.settings, fixture.input.get());
+    HistoryAddOn history(fixture.settings, *fixture.feed, *fixture.window);
     fixture.start();
     fixture.controls().listenButton->click();
     QCOMPARE(fixture.messages.size(), 1);
@@ -397,7 +403,7 @@ void tst_NmeaInput::badInputSectionToldOnceAndSensorRead()
         QVERIFY2(fixture.inputProblem.contains(part), qPrintable(fixture.inputProblem));
 
     fixture.controls().listenButton->click();
-    QCOMPARE(fixture.window->link()->description(), QStringLiteral("COM1"));
+    QCOMPARE(fixture.feed->link()->description(), QStringLiteral("COM1"));
     QVERIFY(line.write(sensorFrame("A,123.4,5.6")));
     QTRY_COMPARE(fixture.state().speedMetresPerSecond, 5.6);
     QVERIFY(fixture.messages.isEmpty());

@@ -95,7 +95,7 @@ void tst_PortDialog::okAppliesAValidPortAndCloses()
 
     WindowFixture fixture;
     fixture.state().portNumber = 3;
-    PortDialog dialog(fixture.state().portNumber, nullptr);
+    PortDialog dialog(*fixture.feed, nullptr);
     WindowFixture::loadPortNumber(dialog);
     QCOMPARE(WindowFixture::portNumberEdit(dialog)->text(), QStringLiteral("3"));
     WindowFixture::portNumberEdit(dialog)->setText(text);
@@ -115,7 +115,7 @@ void tst_PortDialog::cancelLeavesThePort()
 {
     WindowFixture fixture;
     fixture.state().portNumber = 3;
-    PortDialog dialog(fixture.state().portNumber, nullptr);
+    PortDialog dialog(*fixture.feed, nullptr);
     WindowFixture::loadPortNumber(dialog);
     WindowFixture::portNumberEdit(dialog)->setText(QStringLiteral("6"));
     WindowFixture::cancelButton(dialog)->click();
@@ -182,7 +182,7 @@ void tst_PortDialog::enterActsOnTheFocusedButtonOnly()
 
     WindowFixture fixture;
     fixture.state().portNumber = 3;
-    PortDialog dialog(fixture.state().portNumber, nullptr);
+    PortDialog dialog(*fixture.feed, nullptr);
     WindowFixture::loadPortNumber(dialog);
     WindowFixture::portNumberEdit(dialog)->setText(QStringLiteral("6"));
     dialog.show();

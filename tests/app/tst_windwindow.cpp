@@ -57,7 +57,7 @@ void tst_WindWindow::firstStartCreatesDefaultsAndRunsExampleMode()
                         "[VALUES]\r\nAngle=1\r\nWind=1\r\n"));
     QVERIFY(fixture.state().running);
     QVERIFY(fixture.state().exampleModeOn);
-    QVERIFY(fixture.controls().exampleTimer->isActive());
+    QVERIFY(fixture.exampleTimer()->isActive());
     QCOMPARE(fixture.controls().exampleModeButton->text(), QStringLiteral("Stop Example Mode"));
     QCOMPARE(fixture.state().directionDegrees, 1.0);
     QCOMPARE(fixture.state().speedMetresPerSecond, 1.0);
@@ -144,7 +144,7 @@ void tst_WindWindow::startupConversions()
     WindowFixture fixture(settingsFile(exampleMode, "10", "2", port));
     fixture.start();
     QCOMPARE(fixture.state().exampleModeOn, expectedExampleMode);
-    QCOMPARE(fixture.controls().exampleTimer->isActive(), expectedExampleMode);
+    QCOMPARE(fixture.exampleTimer()->isActive(), expectedExampleMode);
     QCOMPARE(int(fixture.state().portNumber), expectedPort);
 }
 
@@ -171,7 +171,7 @@ void tst_WindWindow::settingsWrittenAtCloseReadBack()
     fixture.state().directionDegrees = 123.25;
     fixture.state().speedMetresPerSecond = 0.5;
     fixture.state().portNumber = 7;
-    fixture.window->toggleExampleMode();
+    fixture.feed->toggleExampleMode();
     fixture.window->close();
     QVERIFY(!fixture.state().running);
 
@@ -181,12 +181,13 @@ void tst_WindWindow::settingsWrittenAtCloseReadBack()
     QVERIFY2(written.contains("DummyMode=True\r\n"), written.constData());
     QVERIFY2(written.contains("SerialPort1-COM=7\r\n"), written.constData());
 
-    WindWindow next(fixture.settings, [](int) { return nullptr; });
+    WindFeed nextFeed([](int) { return nullptr; });
+    WindWindow next(fixture.settings, nextFeed);
     next.readSettings();
-    QCOMPARE(next.windDirection(), 123.25);
-    QCOMPARE(next.windSpeed(), 0.5);
-    QVERIFY(next.isExampleModeOn());
-    QCOMPARE(next.portNumber(), 7);
+    QCOMPARE(nextFeed.directionDegrees(), 123.25);
+    QCOMPARE(nextFeed.speedMetresPerSecond(), 0.5);
+    QVERIFY(nextFeed.isExampleModeOn());
+    QCOMPARE(nextFeed.portNumber(), 7);
 }
 
 void tst_WindWindow::storedValuesAreCorrectedByTheFirstRefresh()
@@ -194,7 +195,7 @@ void tst_WindWindow::storedValuesAreCorrectedByTheFirstRefresh()
     WindowFixture fixture(settingsFile("False", "400", "-3"));
     fixture.start();
     WindWindow &window = *fixture.window;
-    QVERIFY(!fixture.controls().exampleTimer->isActive());
+    QVERIFY(!fixture.exampleTimer()->isActive());
     QCOMPARE(fixture.controls().degreesReadout->text(), QStringLiteral("40"));
     QCOMPARE(fixture.controls().compassPointReadout->text(), QStringLiteral("NE"));
     const WindWindowControls &controls = fixture.controls();
@@ -261,8 +262,11 @@ void tst_WindWindow::inspectorNamesOfSingleControls()
         "Frame2",   "Frame3",          "Frame4",          "Frame5",          "Image1",
         "Image2",   "SerialPortTimer", "ShockwaveFlash1", "ShockwaveFlash2",
     };
+    // The feed holds the timers.
     for (const QString &name : names)
-        QCOMPARE(fixture.window->findChildren<QObject *>(name).size(), 1);
+        QCOMPARE(fixture.window->findChildren<QObject *>(name).size()
+                     + fixture.feed->findChildren<QObject *>(name).size(),
+                 1);
 }
 
 void tst_WindWindow::hiddenControlsStayHidden()

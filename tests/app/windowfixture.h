@@ -7,13 +7,16 @@
 // errors recorded instead of shown. The fixture is the window's friend: tests
 // reach its controls and state only through it.
 
+#include "../settingsfiles.h"
+
 #include "app/errorguard.h"
 #include "app/messages.h"
 #include "app/portdialog.h"
-#include "app/windinput.h"
 #include "app/windwindow.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
+#include "feed/windfeed.h"
+#include "feed/windinput.h"
 #include "platform/fakeline.h"
 #include "platform/serialtransport.h"
 #include "platform/windlink.h"
@@ -38,7 +41,16 @@ struct RecordedMessage
 class WindowFixture
 {
 public:
-    using State = WindWindow::State;
+    // The feed's wind and modes, to read and to set up.
+    struct State
+    {
+        double &directionDegrees;
+        double &speedMetresPerSecond;
+        qint16 &portNumber;
+        bool &listening;
+        bool &exampleModeOn;
+        bool &running;
+    };
 
     // With a fake serial line; settingsFile, when given, is written first.
     explicit WindowFixture(const QByteArray &settingsFile = {})
@@ -91,7 +103,8 @@ public:
             return std::make_unique<WindLink>(std::move(transport),
                                               std::make_unique<SensorFrameReader>());
         };
-        window = std::make_unique<WindWindow>(settings, makeLink);
+        feed = std::make_unique<WindFeed>(makeLink);
+        window = std::make_unique<WindWindow>(settings, *feed);
         m_previousPresenter = setMessagePresenter(
             [this](QWidget *, const QString &title, const QString &text, MessageIcon icon) {
                 messages.append({title, text, icon});
@@ -103,6 +116,7 @@ public:
     ~WindowFixture()
     {
         window.reset();
+        feed.reset();
         setMessagePresenter(m_previousPresenter);
         setFatalErrorHandler(m_previousFatal);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -136,8 +150,10 @@ public:
     {
         window->readSettings();
         window->start();
-        if (input)
-            inputProblem = input->readSettings();
+        if (input) {
+            inputProblem = input->readSettings().join(QStringLiteral("\n\n"));
+            input->configure(*feed);
+        }
     }
 
     // Clicks the listen button, then runs the steps one after another,
@@ -155,18 +171,28 @@ public:
 
     // The window's insides.
     const WindWindowControls &controls() const { return window->m_controls; }
-    State &state() const { return window->m_state; }
+    State state() const
+    {
+        return {feed->m_directionDegrees, feed->m_speedMetresPerSecond, feed->m_portNumber,
+                feed->m_listening,        feed->m_exampleModeOn,        feed->m_running};
+    }
     // The serial port listening reads; null while idle or on a fake line.
     SerialTransport *serialPort() const
     {
-        return window->m_link ? qobject_cast<SerialTransport *>(&window->m_link->transport())
-                              : nullptr;
+        return feed->m_link ? qobject_cast<SerialTransport *>(&feed->m_link->transport()) : nullptr;
     }
+    QTimer *exampleTimer() const { return feed->exampleTimer(); }
+    void setStaleAfterMs(int ms) const { feed->m_staleAfterMs = ms; }
+    // Listening, and no value read for WindFeed::StaleAfterMs, or the line
+    // lost.
+    bool areReadingsStale() const { return feed->staleness().direction && feed->staleness().speed; }
     PortDialog *portDialog() const { return window->m_portDialog.get(); }
-    void refreshDisplay() const { window->refreshDisplay(); }
+    // Shows the feed's wind as it stands; throws the AppError of a value
+    // that cannot be shown.
+    void refreshDisplay() const { feed->refreshDisplay(); }
     void clearSpeedReadouts() const { window->clearSpeedReadouts(); }
-    void stepExampleWalk() const { window->stepExampleWalk(); }
-    void exampleTick() const { window->exampleTick(); }
+    void stepExampleWalk() const { feed->stepExampleWalk(); }
+    void exampleTick() const { feed->exampleTick(); }
 
     // The port dialog's insides.
     static QLineEdit *portNumberEdit(const PortDialog &dialog) { return dialog.m_portNumberEdit; }
@@ -181,6 +207,7 @@ public:
     std::unique_ptr<WindInput> input; // only for an input from the settings
     QString inputProblem; // what the input's settings gave the user to read
     bool reconnect = false; // for the real serial port, from the next start of listening
+    std::unique_ptr<WindFeed> feed;
     std::unique_ptr<WindWindow> window;
     QList<RecordedMessage> messages;
     QStringList fatalErrors;
@@ -189,10 +216,3 @@ private:
     MessagePresenter m_previousPresenter;
     FatalErrorHandler m_previousFatal;
 };
-
-inline QByteArray settingsFile(const char *exampleMode, const char *angle, const char *wind,
-                               const char *port = "1")
-{
-    return QByteArray("[PARAMETRES]\r\nSerialPort1-COM=") + port + "\r\nDummyMode=" + exampleMode
-        + "\r\n[VALUES]\r\nAngle=" + angle + "\r\nWind=" + wind + "\r\n";
-}

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/mqttmessages.h"
+#include "core/windfigures.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -47,8 +48,11 @@ void tst_MqttMessages::stateMessage_data()
     QTest::addColumn<WindPeriodStatistics>("tenMinutes");
     QTest::addColumn<QString>("expected"); // the fields after time_utc and source, in key order
 
+    // What the display shows for a direction and a speed.
     const auto reading = [](double direction, double speed) {
-        return std::optional<MqttState::Reading>(MqttState::Reading{direction, speed});
+        const WindFigures shown = windFigures(direction, speed);
+        return std::optional<MqttState::Reading>(MqttState::Reading{
+            *shown.shownDegrees, speed, *shown.kmh, *shown.knots, *shown.beaufort});
     };
     // 5.6 m/s: 20.16 km/h shows 20.2, which gives Beaufort 4.2; 10.885 kn.
     QTest::newRow("a reading as the display shows it, a covered period")

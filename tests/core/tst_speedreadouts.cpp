@@ -4,7 +4,8 @@
 // and a chartplotter's agree to the tenth.
 
 #include "core/nmeasentence.h"
-#include "core/winddisplay.h"
+#include "core/numberformat.h"
+#include "core/windfigures.h"
 
 #include <QLocale>
 #include <QTest>
@@ -68,11 +69,12 @@ void tst_SpeedReadouts::speedReadoutsRoundOnce()
     QFETCH(QString, knots);
     QFETCH(QString, barTop);
 
-    const WindDisplay shown = windDisplay(0, speed, QLocale::c());
+    const WindFigures shown = windFigures(0, speed);
     QVERIFY(!shown.failure);
-    QCOMPARE(shown.kmhText.value(), kmh);
-    QCOMPARE(shown.mphText.value(), mph);
-    QCOMPARE(shown.knotsText.value(), knots);
+    const QLocale c = QLocale::c();
+    QCOMPARE(formatOneDecimal(shown.kmh.value(), c), kmh);
+    QCOMPARE(formatOneDecimal(shown.mph.value(), c), mph);
+    QCOMPARE(formatOneDecimal(shown.knots.value(), c), knots);
     QCOMPARE(QString::number(shown.barTopTwips.value(), 'f', 3), barTop);
 }
 
@@ -92,9 +94,9 @@ void tst_SpeedReadouts::sharedSentencesAgreeWithTheReadouts()
     QString first;
     for (int hundredths = 0; hundredths < 10000; ++hundredths) {
         const double speed = hundredths / 100.0;
-        const WindDisplay shown = windDisplay(0, speed, QLocale::c());
-        const QString readout
-            = unit == SpeedUnit::Knots ? shown.knotsText.value() : shown.kmhText.value();
+        const WindFigures shown = windFigures(0, speed);
+        const QString readout = formatOneDecimal(
+            unit == SpeedUnit::Knots ? shown.knots.value() : shown.kmh.value(), QLocale::c());
         const QByteArray sentence = nmeaMwvSentence(0, speed, unit);
         const QString shared = QString::fromLatin1(sentence.split(',').value(3));
         if (shared != readout && disagreements++ == 0)

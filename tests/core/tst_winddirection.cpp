@@ -2,7 +2,7 @@
 #include "core/apperror.h"
 #include "core/numberformat.h"
 #include "core/winddirection.h"
-#include "core/winddisplay.h"
+#include "core/windfigures.h"
 
 #include <QLocale>
 #include <QTest>
@@ -81,7 +81,7 @@ void tst_WindDirection::normalisesOnceEachWay()
     QCOMPARE(shown, readout);
     // The compass turns to the whole degree the readout shows, its arrow
     // flowing with the wind.
-    QCOMPARE(QString::number(windDisplay(angle, 0, locale).shownDegrees.value() + 180), compass);
+    QCOMPARE(QString::number(windFigures(angle, 0).shownDegrees.value() + 180), compass);
     QCOMPARE(compassPoint(result), point);
 }
 

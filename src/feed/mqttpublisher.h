@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "feed/windfeedreading.h"
+
 #include "core/windperiodstatistics.h"
-#include "core/windsample.h"
+
+#include "core/mqttmessages.h"
 
 #include <QObject>
 
@@ -28,10 +31,12 @@ public:
     using TenMinutes = std::function<WindPeriodStatistics()>;
     using UtcClock = std::function<qint64()>;
 
+    // utcClock stamps the message that says the readings went stale; a
+    // reading's message carries the reading's own time.
     MqttPublisher(int intervalSeconds, bool sendExampleMode, Sink sink, TenMinutes tenMinutes,
                   UtcClock utcClock, QObject *parent = nullptr);
 
-    void sampleAccepted(const WindSample &sample, WindSource source);
+    void sampleAccepted(const WindFeedReading &reading);
 
 public slots:
     // No reading has been accepted for a while although one was expected.
@@ -41,7 +46,7 @@ private:
     struct Pending
     {
         qint64 utcMs = 0;
-        std::optional<WindSample> sample; // none: the readings went stale
+        std::optional<MqttState::Reading> reading; // none: the readings went stale
         WindSource source = WindSource::Sensor;
     };
 

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "feed/recordedsource.h"
+
 #include "core/windsample.h"
 #include "core/windstatistics.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <functional>
@@ -15,46 +18,13 @@
 
 class QTimer;
 class SettingsFile;
+class WindFeed;
 class WindLogWriter;
-class WindWindow;
-
-// Where the recorded samples come from.
-struct RecordedSource
-{
-    // Sensor: listening to the live input, whatever it is.
-    enum class Kind { None, Sensor, ExampleMode };
-
-    RecordedSource() = default;
-    RecordedSource(Kind kind, int portNumber, QString device, QString input = {},
-                   QString logName = {}, QString state = {})
-        : kind(kind)
-        , portNumber(portNumber)
-        , device(std::move(device))
-        , input(std::move(input))
-        , logName(std::move(logName))
-        , state(std::move(state))
-    { }
-
-    Kind kind = Kind::None;
-    int portNumber = 0; // the serial port listening opens
-    QString device; // what that port opened; empty when unknown or not serial
-    // The input in a few words when it is not the sensor's frames on the
-    // serial port: "COM3 NMEA 0183 4800", "tcp 192.168.1.10:10110",
-    // "udp :10110".
-    QString input;
-    // The source the data log gives the samples: "COM3", "tcp", "udp";
-    // empty: the port.
-    QString logName;
-    // How the input fares: "connecting", "connected", "receiving",
-    // "retrying in 2 s: Connection refused", "device missing: ...",
-    // "stopped: ...".
-    QString state;
-};
+struct WindFeedReading;
 
 // Records every accepted sample for the statistics and the history window
 // and, when the settings switch it on, in the data log; counts the frames
-// that failed their checksum. It never touches the main window:
-// connectRecorder() feeds it from the window's signals.
+// that failed their checksum. connectRecorder() feeds it from the feed.
 class WindRecorder : public QObject
 {
     Q_OBJECT
@@ -80,10 +50,13 @@ public:
     // How many days the log keeps; none keeps every file, or there is no log.
     std::optional<int> logKeepDays() const { return m_logKeepDays; }
 
-    // A sensor sample carries the port it came from into the log.
+    // A reading of the source of the moment, at its own UTC time.
+    void record(const WindFeedReading &reading);
+    // A sensor sample carries the port it came from into the log; stamped
+    // with the UTC clock now.
     void recordSample(const WindSample &sample, WindSource source, int portNumber);
     // logSource is the data log's name of where it came from (windlogrow.h).
-    void recordSample(const WindSample &sample, const QString &logSource);
+    void recordSample(const WindSample &sample, const QString &logSource, qint64 utcMs);
     void recordRejectedFrame();
     // A source started: the frame counts start again from 0.
     void sourceStarted(const RecordedSource &source);
@@ -91,7 +64,7 @@ public:
     // already started in its place is kept.
     void sourceStopped(RecordedSource::Kind kind);
     // What the live input's link says of itself: empty once it delivers
-    // again, otherwise what is wrong (WindWindow::linkStateChanged).
+    // again, otherwise what is wrong (WindFeed::linkStateChanged).
     void linkStateChanged(const QString &problem);
 
     const RecordedSource &source() const { return m_source; }
@@ -113,8 +86,8 @@ public:
     }
 
 signals:
-    // The data log cannot be written (once an outage, naming the folder and
-    // the reason), or a sample could not be recorded.
+    // The data log cannot be written: once an outage, naming the folder and
+    // the reason.
     void problem(const QString &message);
 
 private:
@@ -130,17 +103,15 @@ private:
     WindLogWriter *m_log = nullptr;
     std::optional<int> m_logKeepDays;
     QTimer *m_midnightTimer = nullptr;
-    // A sample refused by the engine or the log is reported once, not at
+    // A sample refused by the engine or the log is logged once, not at
     // every sample.
     bool m_refusalReported = false;
 };
 
-// Feeds the recorder from the main window's signals. describeInput says what
-// listening on a port reads (WindInput::recordedSource).
-void connectRecorder(WindWindow &window, WindRecorder &recorder,
-                     std::function<RecordedSource(int port)> describeInput);
+// Feeds the recorder from the feed's signals.
+void connectRecorder(WindFeed &feed, WindRecorder &recorder);
 
 // Starts the recorder's data log as the settings file's optional section
-// [LOG] asks; without it there is no log. A section that cannot be used is
-// reported through the recorder's problem() and leaves the log off.
-void startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings);
+// [LOG] asks; without it there is no log. Returns what the user must be told
+// of a section that cannot be used, which leaves the log off.
+QStringList startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "mqttsharing.h"
+#include "feed/mqttsharing.h"
 
-#include "mqttpublisher.h"
-#include "windrecorder.h"
-#include "windwindow.h"
+#include "feed/mqttpublisher.h"
+#include "feed/windfeed.h"
+#include "feed/windrecorder.h"
 
 #include "core/apperror.h"
 #include "core/logcategories.h"
@@ -22,11 +22,11 @@
 #include <cmath>
 #include <utility>
 
-MqttSharing::MqttSharing(const SettingsFile &settings, WindWindow &window, WindRecorder &recorder,
+MqttSharing::MqttSharing(const SettingsFile &settings, WindFeed &feed, WindRecorder &recorder,
                          QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_window(window)
+    , m_feed(feed)
     , m_recorder(recorder)
     , m_countdownTimer(new QTimer(this))
 {
@@ -40,7 +40,7 @@ MqttSharing::~MqttSharing()
         m_client->close();
 }
 
-QString MqttSharing::start()
+QStringList MqttSharing::start()
 {
     try {
         checkSectionKeys(m_settings, QLatin1String(MqttSectionName), mqttSectionKeys());
@@ -52,9 +52,9 @@ QString MqttSharing::start()
         readMqttFiles(m_config);
     } catch (const AppError &error) {
         m_config = {};
-        return QStringLiteral("%1\n\nThe wind is not published to the MQTT broker until this is "
-                              "mended in the settings file %2. The display works as usual.")
-            .arg(error.description(), QDir::toNativeSeparators(m_settings.path()));
+        return {QStringLiteral("%1\n\nThe wind is not published to the MQTT broker until this is "
+                               "mended in the settings file %2. The display works as usual.")
+                    .arg(error.description(), QDir::toNativeSeparators(m_settings.path()))};
     }
 
     const QByteArray availability = mqttAvailabilityTopic(m_config.topic);
@@ -82,7 +82,7 @@ QString MqttSharing::start()
         },
         [recorder = &m_recorder] { return recorder->statistics(recorder->now()).tenMinutes; },
         [] { return QDateTime::currentMSecsSinceEpoch(); }, this);
-    wireWindow();
+    wireFeed();
 
     connect(m_client, &MqttClient::connected, this, [this] {
         m_failure.reset();
@@ -98,15 +98,16 @@ QString MqttSharing::start()
     return {};
 }
 
-void MqttSharing::wireWindow()
+void MqttSharing::wireFeed()
 {
-    connect(&m_window, &WindWindow::sampleAccepted, m_publisher, &MqttPublisher::sampleAccepted);
-    // The window marks its readouts stale after a silence or a lost line,
-    // also one that never delivered a reading.
-    connect(&m_window, &WindWindow::readingsStaleChanged, m_publisher, [this](bool stale) {
-        if (stale)
-            m_publisher->readingsStale();
-    });
+    connect(&m_feed, &WindFeed::sampleAccepted, m_publisher, &MqttPublisher::sampleAccepted);
+    // The readings go stale after a silence or a lost line, also one that
+    // never delivered a reading.
+    connect(&m_feed, &WindFeed::stalenessChanged, m_publisher,
+            [this](const WindStaleness &staleness) {
+                if (staleness.readings)
+                    m_publisher->readingsStale();
+            });
 }
 
 void MqttSharing::connectionFailed(const MqttFailure &failure)

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "windrecorder.h"
+#include "feed/windrecorder.h"
 
-#include "windwindow.h"
+#include "feed/windfeed.h"
 
 #include "core/apperror.h"
 #include "core/datalogsettings.h"
+#include "core/logcategories.h"
 #include "core/utctime.h"
 #include "core/windlogrow.h"
 #include "core/windlogwriter.h"
@@ -71,28 +72,37 @@ QString WindRecorder::logFolder() const
     return m_log ? m_log->folder() : QString();
 }
 
+void WindRecorder::record(const WindFeedReading &reading)
+{
+    QString logSource = exampleModeSource();
+    if (reading.source == WindSource::Sensor)
+        logSource
+            = m_source.logName.isEmpty() ? serialPortSource(m_source.portNumber) : m_source.logName;
+    recordSample(reading.sample, logSource, reading.utcMs);
+}
+
 void WindRecorder::recordSample(const WindSample &sample, WindSource source, int portNumber)
 {
     recordSample(sample,
-                 source == WindSource::Sensor ? serialPortSource(portNumber) : exampleModeSource());
+                 source == WindSource::Sensor ? serialPortSource(portNumber) : exampleModeSource(),
+                 m_utcClock());
 }
 
-void WindRecorder::recordSample(const WindSample &sample, const QString &logSource)
+void WindRecorder::recordSample(const WindSample &sample, const QString &logSource, qint64 utcMs)
 {
     ++m_accepted;
-    // The sample is on the display already; one the engine or the log refuses
-    // must not stop the display, so it is reported instead of thrown.
+    // The sample is on the display already; one the engine or the log
+    // refuses must not stop the display. The inputs' limits keep such a
+    // sample from coming at all, so the refusal is only logged, once: its
+    // words are the program's, not the user's.
     try {
         m_statistics.addSample(sample);
         m_lastSampleMs = sample.timeMs;
-        if (m_log) {
-            m_log->append(
-                {m_utcClock(), sample.directionDegrees, sample.speedMetresPerSecond, logSource});
-        }
+        if (m_log)
+            m_log->append({utcMs, sample.directionDegrees, sample.speedMetresPerSecond, logSource});
     } catch (const AppError &error) {
         if (!std::exchange(m_refusalReported, true))
-            emit problem(
-                QStringLiteral("A sample could not be recorded: %1").arg(error.description()));
+            qCWarning(windLog).noquote() << "A sample was not recorded:" << error.description();
     }
 }
 
@@ -135,43 +145,38 @@ std::vector<WindHistoryPoint> WindRecorder::history(qint64 nowMs, qint64 spanMs)
     return m_statistics.history(std::max(nowMs, m_lastSampleMs), spanMs);
 }
 
-void connectRecorder(WindWindow &window, WindRecorder &recorder,
-                     std::function<RecordedSource(int port)> describeInput)
+void connectRecorder(WindFeed &feed, WindRecorder &recorder)
 {
-    QObject::connect(&window, &WindWindow::sampleAccepted, &recorder,
-                     [&window, &recorder](const WindSample &sample, WindSource source) {
-                         if (source == WindSource::ExampleMode)
-                             recorder.recordSample(sample, exampleModeSource());
-                         else if (!recorder.source().logName.isEmpty())
-                             recorder.recordSample(sample, recorder.source().logName);
-                         else
-                             recorder.recordSample(sample, source, window.portNumber());
-                     });
-    QObject::connect(&window, &WindWindow::frameRejected, &recorder,
+    QObject::connect(&feed, &WindFeed::sampleAccepted, &recorder, &WindRecorder::record);
+    QObject::connect(&feed, &WindFeed::frameRejected, &recorder,
                      &WindRecorder::recordRejectedFrame);
-    QObject::connect(&window, &WindWindow::listeningChanged, &recorder,
-                     [&window, &recorder, describeInput](bool listening) {
-                         if (listening)
-                             recorder.sourceStarted(describeInput(window.portNumber()));
-                         else
-                             recorder.sourceStopped(RecordedSource::Kind::Sensor);
-                     });
-    QObject::connect(&window, &WindWindow::linkStateChanged, &recorder,
+    QObject::connect(
+        &feed, &WindFeed::stateChanged, &recorder, [&feed, &recorder](WindFeed::State state) {
+            switch (state) {
+            case WindFeed::State::Listening:
+                recorder.sourceStarted(feed.listeningSource());
+                break;
+            case WindFeed::State::Halted:
+                break;
+            case WindFeed::State::ExampleMode:
+                recorder.sourceStarted({RecordedSource::Kind::ExampleMode, 0, QString()});
+                break;
+            case WindFeed::State::Idle:
+                recorder.sourceStopped(recorder.source().kind);
+                break;
+            }
+        });
+    QObject::connect(&feed, &WindFeed::linkStateChanged, &recorder,
                      &WindRecorder::linkStateChanged);
-    QObject::connect(&window, &WindWindow::exampleModeChanged, &recorder, [&recorder](bool on) {
-        if (on)
-            recorder.sourceStarted({RecordedSource::Kind::ExampleMode, 0, QString()});
-        else
-            recorder.sourceStopped(RecordedSource::Kind::ExampleMode);
-    });
 }
 
-void startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings)
+QStringList startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings)
 {
     try {
         if (const std::optional<DataLogSettings> log = readDataLogSettings(settings))
             recorder.startLog(log->folder, log->keepDays);
     } catch (const AppError &error) {
-        emit recorder.problem(error.description());
+        return {error.description()};
     }
+    return {};
 }

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The wind shared from the running window: a pseudo-terminal feeds the
-// window, and real TCP and UDP readers get what it accepted, in order.
+// The wind shared from the feed: a pseudo-terminal feeds it, and real TCP
+// and UDP readers get what it accepted, in order.
 
-#include "sensorframes.h"
-#include "windowfixture.h"
+#include "../sensorframes.h"
+#include "feedfixture.h"
 
-#include "app/windsharing.h"
 #include "core/nmeasentence.h"
+#include "feed/windsharing.h"
 #include "platform/nmeaserver.h"
 
 #include <QNetworkDatagram>
-#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -56,16 +55,16 @@ void tst_WindSharing::acceptedFramesReachTcpAndUdpReaders()
     QUdpSocket udpReader;
     QVERIFY(udpReader.bind(QHostAddress::LocalHost, 0));
     const quint16 tcpPort = freeTcpPort();
-    WindowFixture fixture(withSharing(QStringLiteral("TcpPort=%1\r\nBind=127.0.0.1\r\n"
-                                                     "UdpTarget=127.0.0.1:%2\r\n"
-                                                     "Sentences=MWV,MWD\r\n")
-                                          .arg(tcpPort)
-                                          .arg(udpReader.localPort())
-                                          .toLatin1()),
-                          QString::fromLocal8Bit(::ptsname(master)));
+    FeedFixture fixture(withSharing(QStringLiteral("TcpPort=%1\r\nBind=127.0.0.1\r\n"
+                                                   "UdpTarget=127.0.0.1:%2\r\n"
+                                                   "Sentences=MWV,MWD\r\n")
+                                        .arg(tcpPort)
+                                        .arg(udpReader.localPort())
+                                        .toLatin1()),
+                        QString::fromLocal8Bit(::ptsname(master)));
     fixture.start();
-    WindSharing sharing(fixture.settings, *fixture.window);
-    QCOMPARE(sharing.start(), QString());
+    WindSharing sharing(fixture.settings, *fixture.feed);
+    QCOMPARE(sharing.start(), QStringList());
     QTcpSocket tcpReader;
     tcpReader.connectToHost(QHostAddress::LocalHost, tcpPort);
     QVERIFY(tcpReader.waitForConnected(5000));
@@ -80,7 +79,7 @@ void tst_WindSharing::acceptedFramesReachTcpAndUdpReaders()
     steps << [] {
     } << [] {
     } << [&] {
-        fixture.controls().listenButton->click();
+        fixture.feed->toggleListening();
     };
     fixture.listenWhile(steps, 50);
     ::close(master);
@@ -103,7 +102,6 @@ void tst_WindSharing::acceptedFramesReachTcpAndUdpReaders()
         }(),
         5000);
     QCOMPARE(datagrams, expected);
-    QVERIFY(fixture.messages.isEmpty());
 }
 
 void tst_WindSharing::sectionThatCannotBeUsedIsToldOnce_data()
@@ -122,25 +120,25 @@ void tst_WindSharing::sectionThatCannotBeUsedIsToldOnce_data()
     QTest::newRow("no section") << QByteArray() << QString();
 }
 
-// The window starts either way; a section that cannot be used opens nothing
+// The feed runs either way; a section that cannot be used opens nothing
 // and names its key and the file.
 void tst_WindSharing::sectionThatCannotBeUsedIsToldOnce()
 {
     QFETCH(QByteArray, section);
     QFETCH(QString, named);
-    WindowFixture fixture(section.isEmpty() ? settingsFile("False", "0", "0")
-                                            : withSharing(section));
+    FeedFixture fixture(section.isEmpty() ? settingsFile("False", "0", "0") : withSharing(section));
     fixture.start();
-    WindSharing sharing(fixture.settings, *fixture.window);
-    const QString problem = sharing.start();
+    WindSharing sharing(fixture.settings, *fixture.feed);
+    const QStringList problems = sharing.start();
     QVERIFY(!sharing.server());
     if (named.isEmpty()) {
-        QCOMPARE(problem, QString());
+        QCOMPARE(problems, QStringList());
     } else {
-        QVERIFY2(problem.contains(named), qPrintable(problem));
-        QVERIFY2(problem.contains(fixture.settings.path()), qPrintable(problem));
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems[0].contains(named), qPrintable(problems[0]));
+        QVERIFY2(problems[0].contains(fixture.settings.path()), qPrintable(problems[0]));
     }
-    QVERIFY(fixture.state().running);
+    QVERIFY(fixture.feed->isRunning());
 }
 
 void tst_WindSharing::exampleModeIsSharedOnlyWhenAsked_data()
@@ -158,13 +156,13 @@ void tst_WindSharing::exampleModeIsSharedOnlyWhenAsked()
     QFETCH(int, sentences);
     QUdpSocket udpReader;
     QVERIFY(udpReader.bind(QHostAddress::LocalHost, 0));
-    WindowFixture fixture(withSharing(
+    FeedFixture fixture(withSharing(
         QStringLiteral("UdpTarget=127.0.0.1:%1\r\n").arg(udpReader.localPort()).toLatin1()
         + sendExampleMode));
     fixture.start();
-    WindSharing sharing(fixture.settings, *fixture.window);
-    QCOMPARE(sharing.start(), QString());
-    fixture.window->toggleExampleMode();
+    WindSharing sharing(fixture.settings, *fixture.feed);
+    QCOMPARE(sharing.start(), QStringList());
+    fixture.feed->toggleExampleMode();
     fixture.exampleTick();
     fixture.exampleTick();
     QTest::qWait(200);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "windinput.h"
+#include "feed/windinput.h"
 
-#include "windrecorder.h"
+#include "feed/windfeed.h"
 
 #include "core/apperror.h"
 #include "core/nmeawindreader.h"
@@ -26,7 +26,7 @@ WindInput::WindInput(const SettingsFile &settings)
     : m_settings(settings)
 { }
 
-QString WindInput::readSettings()
+QStringList WindInput::readSettings()
 {
     QStringList problems;
     try {
@@ -46,7 +46,14 @@ QString WindInput::readSettings()
     } catch (const AppError &error) {
         problems << error.description();
     }
-    return problems.join(QStringLiteral("\n\n"));
+    if (problems.isEmpty())
+        return {};
+    return {problems.join(QStringLiteral("\n\n"))};
+}
+
+void WindInput::configure(WindFeed &feed) const
+{
+    feed.setSourceDescriber([this](int portNumber) { return recordedSource(portNumber); });
 }
 
 std::unique_ptr<WindLink> WindInput::makeLink(int portNumber) const

@@ -1,11 +1,23 @@
 // SPDX-License-Identifier: MIT
 // When state messages go out: the interval, stale readings and example mode.
 
-#include "app/mqttpublisher.h"
+#include "feed/mqttpublisher.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+
+namespace {
+// s<n> or e<n> as the feed hands it on.
+WindFeedReading reading(const QString &event)
+{
+    WindFeedReading reading;
+    reading.sample = {0, 90, event.mid(1).toDouble()};
+    reading.figures = windFigures(90, reading.sample.speedMetresPerSecond);
+    reading.source = event.startsWith(u'e') ? WindSource::ExampleMode : WindSource::Sensor;
+    return reading;
+}
+} // namespace
 
 class tst_MqttPublisher : public QObject
 {
@@ -61,9 +73,7 @@ void tst_MqttPublisher::publishes()
         else if (event == QLatin1String("wait"))
             QTest::qWait(1200);
         else
-            publisher.sampleAccepted({0, 90, event.mid(1).toDouble()},
-                                     event.startsWith(u'e') ? WindSource::ExampleMode
-                                                            : WindSource::Sensor);
+            publisher.sampleAccepted(reading(event));
     }
     QCOMPARE(speeds.join(u' '), published);
 }

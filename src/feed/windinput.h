@@ -8,6 +8,7 @@
 #include <memory>
 
 class SettingsFile;
+class WindFeed;
 class WindLink;
 struct RecordedSource;
 
@@ -25,9 +26,11 @@ public:
     // window has chosen the file. Returns what the user must be told once
     // when a value cannot be used (the input then goes on with its
     // default); empty when all is well.
-    QString readSettings();
+    QStringList readSettings();
+    // Hands the feed what it needs of the input: how to name it.
+    void configure(WindFeed &feed) const;
 
-    // A new link for the port: what WindWindow::LinkFactory asks for. The
+    // A new link for the port: what WindFeed::LinkFactory asks for. The
     // port is the serial one; a network input has no use for it.
     std::unique_ptr<WindLink> makeLink(int portNumber) const;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "mqttpublisher.h"
+#include "feed/mqttpublisher.h"
 
 #include "core/apperror.h"
 #include "core/logcategories.h"
@@ -27,14 +27,19 @@ MqttPublisher::MqttPublisher(int intervalSeconds, bool sendExampleMode, Sink sin
     });
 }
 
-void MqttPublisher::sampleAccepted(const WindSample &sample, WindSource source)
+void MqttPublisher::sampleAccepted(const WindFeedReading &reading)
 {
     // Made-up wind is not published, and neither is its absence.
-    if (source == WindSource::ExampleMode && !m_sendExampleMode)
+    if (reading.source == WindSource::ExampleMode && !m_sendExampleMode)
         return;
     m_staleSent = false;
-    m_lastSource = source;
-    offer({m_utcClock(), sample, source});
+    m_lastSource = reading.source;
+    const WindFigures &shown = reading.figures;
+    offer({reading.utcMs,
+           MqttState::Reading{shown.shownDegrees.value_or(0), reading.sample.speedMetresPerSecond,
+                              shown.kmh.value_or(0), shown.knots.value_or(0),
+                              shown.beaufort.value_or(0)},
+           reading.source});
 }
 
 void MqttPublisher::readingsStale()
@@ -58,9 +63,7 @@ void MqttPublisher::send(const Pending &state)
 {
     MqttState message;
     message.utcMs = state.utcMs;
-    if (state.sample)
-        message.reading = MqttState::Reading{state.sample->directionDegrees,
-                                             state.sample->speedMetresPerSecond};
+    message.reading = state.reading;
     message.source = state.source;
     try {
         message.tenMinutes = m_tenMinutes();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "feed/addon.h"
+
 #include "core/mqttsettings.h"
 #include "platform/mqttclient.h"
 
@@ -10,30 +12,29 @@
 class MqttPublisher;
 class QTimer;
 class SettingsFile;
+class WindFeed;
 class WindRecorder;
-class WindWindow;
 
 // Publishes the wind to an MQTT broker when the settings file's [MQTT]
 // section asks for it: the section is read once at start and never written,
 // the client connects (and keeps trying, without ever holding up the
-// display), and every reading the window accepts becomes a state message
+// display), and every reading the feed accepts becomes a state message
 // carrying the recorder's 10-minute statistics. Without the section nothing
 // is opened.
-class MqttSharing : public QObject
+class MqttSharing : public QObject, public AddOn
 {
     Q_OBJECT
 
 public:
-    MqttSharing(const SettingsFile &settings, WindWindow &window, WindRecorder &recorder,
+    MqttSharing(const SettingsFile &settings, WindFeed &feed, WindRecorder &recorder,
                 QObject *parent = nullptr);
     // Publishes "offline" and disconnects, waiting two seconds at most.
     ~MqttSharing() override;
 
-    // Reads the section and starts the client. Returns what the user must be
-    // told once when the section or a file it names cannot be used, naming
-    // the key, the value and the settings file; empty when all is well. The
-    // display goes on either way.
-    QString start();
+    // Reads the section and starts the client. A section or a file it names
+    // that cannot be used is told naming the key, the value and the settings
+    // file. The display goes on either way.
+    QStringList start() override;
 
     MqttClient *client() const { return m_client; }
 
@@ -44,13 +45,13 @@ signals:
     void problem(const QString &message);
 
 private:
-    void wireWindow();
+    void wireFeed();
     void connectionFailed(const MqttFailure &failure);
     void showStatus();
     QString brokerName() const;
 
     const SettingsFile &m_settings;
-    WindWindow &m_window;
+    WindFeed &m_feed;
     WindRecorder &m_recorder;
     MqttConfig m_config;
     MqttClient *m_client = nullptr;

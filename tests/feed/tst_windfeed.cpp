@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+// The feed's own rules, with no window: which readings are shown and which
+// are shared, the stale rule of each value, the corrections, and the states.
+
+#include "../sensorframes.h"
+#include "feedfixture.h"
+
+#include <QSignalSpy>
+
+using Frames = QList<QByteArray>;
+
+class tst_WindFeed : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void onlyCompleteReadingsAreShared_data();
+    void onlyCompleteReadingsAreShared();
+    void eachValueGoesStaleOnItsOwn();
+    void correctionsApplyToTheLiveInputOnly_data();
+    void correctionsApplyToTheLiveInputOnly();
+    void statesFollowTheButtons();
+};
+
+void tst_WindFeed::onlyCompleteReadingsAreShared_data()
+{
+    QTest::addColumn<Frames>("payloads");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("shared");
+    QTest::addColumn<int>("rejected");
+    QTest::addColumn<double>("direction");
+    QTest::addColumn<double>("speed");
+
+    QTest::newRow("speed left empty: direction shown, nothing shared")
+        << Frames{"Q,090,005.00,M,00,", "Q,120,,M,00,", "Q,150,,M,00,"} << 3 << 1 << 0 << 150.0
+        << 5.0;
+    QTest::newRow("direction not a number")
+        << Frames{"Q,090,005.00,M,00,", "Q,-,007.00,M,00,"} << 2 << 1 << 0 << 90.0 << 7.0;
+    QTest::newRow("speed with two points")
+        << Frames{"Q,090,005.00,M,00,", "Q,150,08.0.0,M,00,"} << 2 << 1 << 0 << 150.0 << 5.0;
+    QTest::newRow("speed beyond any wind: rejected")
+        << Frames{"Q,090,005.00,M,00,", "Q,090,9999.99,M,00,"} << 1 << 1 << 1 << 90.0 << 5.0;
+}
+
+// The display keeps the old value of a field that did not read; a value
+// nobody measured is never recorded or shared.
+void tst_WindFeed::onlyCompleteReadingsAreShared()
+{
+    QFETCH(Frames, payloads);
+    QFETCH(int, shown);
+    QFETCH(int, shared);
+    QFETCH(int, rejected);
+    QFETCH(double, direction);
+    QFETCH(double, speed);
+    FeedFixture fixture;
+    fixture.start();
+    QSignalSpy shownSpy(fixture.feed.get(), &WindFeed::readingShown);
+    QSignalSpy sharedSpy(fixture.feed.get(), &WindFeed::sampleAccepted);
+    QSignalSpy rejectedSpy(fixture.feed.get(), &WindFeed::frameRejected);
+    QList<std::function<void()>> steps;
+    for (const QByteArray &payload : payloads)
+        steps << [&fixture, payload] {
+            fixture.line->feed(sensorFrame(payload));
+        };
+    fixture.listenWhile(steps);
+    QCOMPARE(shownSpy.size(), shown);
+    QCOMPARE(sharedSpy.size(), shared);
+    QCOMPARE(rejectedSpy.size(), rejected);
+    QCOMPARE(fixture.feed->directionDegrees(), direction);
+    QCOMPARE(fixture.feed->speedMetresPerSecond(), speed);
+}
+
+// Frames that carry only a direction keep the direction fresh while the
+// speed, and the readings the outputs go by, turn old; a complete frame
+// makes all fresh again.
+void tst_WindFeed::eachValueGoesStaleOnItsOwn()
+{
+    FeedFixture fixture;
+    fixture.start();
+    fixture.setStaleAfterMs(300);
+    fixture.listenWhile({[&] {
+        fixture.line->feed(sensorFrame("Q,090,005.00,M,00,"));
+    }});
+    for (int i = 0; i < 8; ++i) {
+        QTest::qWait(60);
+        fixture.line->feed(sensorFrame("Q,100,,M,00,"));
+    }
+    QTRY_VERIFY(fixture.feed->staleness().speed);
+    QVERIFY(fixture.feed->staleness().readings);
+    QVERIFY(!fixture.feed->staleness().direction);
+
+    fixture.line->feed(sensorFrame("Q,110,006.00,M,00,"));
+    QTRY_COMPARE(fixture.feed->staleness(), WindStaleness());
+    QTRY_VERIFY(fixture.feed->staleness().direction);
+    QVERIFY(fixture.feed->staleness().speed);
+}
+
+void tst_WindFeed::correctionsApplyToTheLiveInputOnly_data()
+{
+    QTest::addColumn<double>("offset");
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<double>("direction");
+    QTest::addColumn<double>("speed");
+
+    QTest::newRow("vane off north, cups reading low")
+        << -10.0 << 1.1 << QByteArray("A,45,10.00") << 35.0 << 11.0;
+    QTest::newRow("offset wraps below north")
+        << -10.0 << 1.0 << QByteArray("A,5,1") << 355.0 << 1.0;
+    QTest::newRow("offset wraps past north") << 20.0 << 1.0 << QByteArray("A,350,1") << 10.0 << 1.0;
+    QTest::newRow("factor takes the speed beyond any wind: rejected")
+        << 0.0 << 2.0 << QByteArray("A,45,600") << 0.0 << 0.0;
+}
+
+void tst_WindFeed::correctionsApplyToTheLiveInputOnly()
+{
+    QFETCH(double, offset);
+    QFETCH(double, factor);
+    QFETCH(QByteArray, payload);
+    QFETCH(double, direction);
+    QFETCH(double, speed);
+    FeedFixture fixture;
+    fixture.start();
+    fixture.feed->setCorrections({offset, factor});
+    QSignalSpy shared(fixture.feed.get(), &WindFeed::sampleAccepted);
+    fixture.listenWhile({[&] {
+        fixture.line->feed(sensorFrame(payload));
+    }});
+    QCOMPARE(fixture.feed->directionDegrees(), direction);
+    QCOMPARE(fixture.feed->speedMetresPerSecond(), speed);
+
+    // Example mode's made-up wind is never corrected.
+    fixture.feed->restore(45, 10, 1, false);
+    fixture.feed->toggleExampleMode();
+    shared.clear();
+    fixture.exampleTick();
+    QCOMPARE(shared.size(), 1);
+    const WindSample step = shared.at(0).at(0).value<WindFeedReading>().sample;
+    QVERIFY(std::abs(step.directionDegrees - 45) <= 20);
+    QVERIFY(std::abs(step.speedMetresPerSecond - 10) <= 2);
+}
+
+// Listening and example mode exclude each other; a port that will not open
+// halts listening until it is switched off.
+void tst_WindFeed::statesFollowTheButtons()
+{
+    using State = WindFeed::State;
+    FeedFixture fixture;
+    fixture.start();
+    QSignalSpy states(fixture.feed.get(), &WindFeed::stateChanged);
+    QSignalSpy halts(fixture.feed.get(), &WindFeed::halted);
+    fixture.feed->toggleListening();
+    fixture.feed->toggleExampleMode();
+    fixture.feed->toggleListening();
+    fixture.line->failOpenWith(QStringLiteral("Permission denied"));
+    fixture.feed->toggleListening();
+    fixture.feed->toggleListening();
+    fixture.feed->toggleListening();
+    QList<State> seen;
+    for (const QList<QVariant> &change : states)
+        seen << change.at(0).value<State>();
+    QCOMPARE(seen,
+             (QList<State>{State::Listening, State::ExampleMode, State::Listening, State::Idle,
+                           State::Listening, State::Halted, State::Idle}));
+    QCOMPARE(halts.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_WindFeed)
+#include "tst_windfeed.moc"
