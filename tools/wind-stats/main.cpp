@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// wind-stats: the wind statistics of data log files, one row per period.
+// wind-stats: the wind statistics of data log files, one row per period, or
+// their wind rose.
 
 #include "core/apperror.h"
 #include "core/logcategories.h"
@@ -7,11 +8,16 @@
 #include "loginput.h"
 #include "logreader.h"
 #include "periodtable.h"
+#include "rosepicture.h"
+#include "rosetable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -19,6 +25,7 @@ const char description[]
     = R"(Reads wind data log files (CSV: time_utc,direction_deg,speed_ms,source) and
 writes, for each period that holds samples, one CSV row:
 period_end_utc,samples,coverage_percent,mean_speed_ms,mean_direction_deg,gust_ms,beaufort
+With --rose it writes a wind rose instead, and with --rose-svg FILE draws one.
 
 With no file, or with the file -, it reads standard input.
 
@@ -47,6 +54,19 @@ Speeds and directions have two decimals, the coverage two, Beaufort one.
 Every statistic is printed whatever the coverage; a display hides them below
 66 %.
 
+The wind rose (--rose) counts every sample read in one of 16 sectors of
+22.5 degrees centred on the compass points (N holds 348.75 to below 11.25
+degrees) and in the column of its Beaufort force by the WMO's limits in m/s
+(force n below the n-th of 0.5, 1.6, 3.4, 5.5, 8.0, 10.8, 13.9, 17.2, 20.8,
+24.5, 28.5, 32.7 counted from 0; force 12 from 32.7). A sample below 0.5 m/s
+is calm and in no sector. The table is
+  sector,samples,percent,f1,f2,...,f12
+with a row for each sector from N clockwise to NNW, then the row "calm";
+percent and f1 to f12 are shares of all samples in percent with two decimals,
+and the calm row leaves the force columns empty. --rose-svg FILE writes the
+same rose as an SVG picture, north up, its wedges stacked by force in the
+colours of the main window's bar scale.
+
 Files may be given in any order, and their times may overlap: the rows of
 all inputs are merged by time as they are read, one row of each file at a
 time (rows of one millisecond come in the order of their files on the
@@ -64,7 +84,7 @@ standard error with the file and line of the first few. The header line and
 blank lines are skipped.
 
 Exit status: 0, also with malformed rows; 1 when an input could not be read
-(the others are still used) or the output could not be written; 2 for a
+(the others are still used) or an output could not be written; 2 for a
 wrong option.)";
 
 // Output leaves in pieces of this size, so it never piles up in memory.
@@ -95,12 +115,29 @@ int main(int argc, char *argv[])
                                           QStringLiteral("Minutes per period (default 10)."),
                                           QStringLiteral("minutes"), QStringLiteral("10"));
     parser.addOption(periodOption);
+    const QCommandLineOption roseOption(
+        QStringLiteral("rose"),
+        QStringLiteral("Write the wind rose of all samples as CSV instead of periods."));
+    parser.addOption(roseOption);
+    const QCommandLineOption roseSvgOption(
+        QStringLiteral("rose-svg"),
+        QStringLiteral("Draw the wind rose of all samples as an SVG picture into <file>."),
+        QStringLiteral("file"));
+    parser.addOption(roseSvgOption);
     parser.addPositionalArgument(
         QStringLiteral("files"),
         QStringLiteral("Data log files in any order; - or none for standard input."),
         QStringLiteral("[files...]"));
     parser.process(application);
 
+    const bool rose = parser.isSet(roseOption);
+    const bool roseSvg = parser.isSet(roseSvgOption);
+    if ((rose || roseSvg) && parser.isSet(periodOption)) {
+        qCWarning(windLog,
+                  "--period does not apply to --rose or --rose-svg, which count every "
+                  "sample read into one rose");
+        return 2;
+    }
     bool isNumber = false;
     const int minutes = parser.value(periodOption).toInt(&isNumber);
     if (!isNumber || minutes < 1 || 1440 % minutes != 0) {
@@ -111,33 +148,69 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // Opened before a year of logs is read, so that a folder that is missing
+    // or cannot be written is told at once.
+    QSaveFile picture(parser.value(roseSvgOption));
+    if (roseSvg) {
+        picture.setDirectWriteFallback(true);
+        if (!picture.open(QIODevice::WriteOnly)) {
+            qCWarning(windLog, "cannot write the wind rose to %s: %s",
+                      qPrintable(QDir::toNativeSeparators(picture.fileName())),
+                      qPrintable(picture.errorString()));
+            return 1;
+        }
+    }
+
     QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty())
         inputs.append(QStringLiteral("-"));
     LogReader reader(inputs);
-    PeriodTable table(minutes * 60000LL);
-    QByteArray out(periodTableHeader);
-    out.append('\n');
+    std::optional<PeriodTable> periods;
+    std::optional<RoseTable> roseTable;
+    QByteArray out;
+    if (rose || roseSvg) {
+        roseTable.emplace();
+    } else {
+        periods.emplace(minutes * 60000LL);
+        out.append(periodTableHeader);
+        out.append('\n');
+    }
     bool written = true;
     try {
         while (const std::optional<WindSample> sample = reader.next()) {
-            table.add(*sample, out);
+            if (periods)
+                periods->add(*sample, out);
+            if (roseTable)
+                roseTable->add(*sample);
             if (out.size() >= outputChunk) {
                 written = write(out);
                 if (!written)
                     break;
             }
         }
-        table.finish(out);
+        if (periods)
+            periods->finish(out);
     } catch (const AppError &error) {
         // The reader hands out rows in time order within the years the
         // output can name, so this is a fault of the program.
         qCWarning(windLog, "%s", qPrintable(error.description()));
         return 1;
     }
+    if (rose)
+        roseTable->appendCsv(out);
     if (!written || !write(out) || std::fflush(stdout) != 0) {
         qCWarning(windLog, "cannot write the output");
         return 1;
+    }
+    if (roseSvg) {
+        const QByteArray svg
+            = windRoseSvg(roseTable->rose(), roseTable->firstMs(), roseTable->lastMs());
+        if (picture.write(svg) != svg.size() || !picture.commit()) {
+            qCWarning(windLog, "cannot write the wind rose to %s: %s",
+                      qPrintable(QDir::toNativeSeparators(picture.fileName())),
+                      qPrintable(picture.errorString()));
+            return 1;
+        }
     }
 
     if (reader.malformedRows() > 0) {
