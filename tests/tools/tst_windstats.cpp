@@ -161,6 +161,7 @@ private slots:
     void roseMatchesAnIndependentCount_data();
     void roseMatchesAnIndependentCount();
     void rosePictureIsSvg();
+    void metarWindOfEachPeriod();
 
 private:
     void writeLog(const QString &first, const QString &second,
@@ -343,6 +344,8 @@ void tst_WindStats::wrongUse_data()
     QTest::newRow("a missing file fails the run after the others are read")
         << QStringList{"no-such-file.csv"} << 1 << 1;
     QTest::newRow("a rose has no periods") << QStringList{"--rose", "--period", "10"} << 2 << 0;
+    QTest::newRow("a rose or METAR groups, not both")
+        << QStringList{"--metar", "--rose-svg", "rose.svg"} << 2 << 0;
     QTest::newRow("a picture that cannot be written stops the run at once")
         << QStringList{"--rose-svg", "/no-such-folder/rose.svg"} << 1 << 0;
 }
@@ -425,6 +428,31 @@ void tst_WindStats::rosePictureIsSvg()
                                       .toString(QStringLiteral("HH:mm:ss")))
                              .arg(m_samples.size());
     QVERIFY2(texts.contains(span), qPrintable(texts.join(u'|')));
+}
+
+// Three hand-worked 10-minute periods at 1 Hz: a steady west wind of
+// 15 knots (7.72 m/s); the same from 240 and 300 in turn with three seconds
+// at 15 m/s in the middle; calm.
+void tst_WindStats::metarWindOfEachPeriod()
+{
+    QByteArray log = QByteArray(windLogHeader) + '\n';
+    const qint64 start = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC).toMSecsSinceEpoch();
+    for (int i = 0; i < 1800; ++i) {
+        const int period = i / 600;
+        double direction = period == 0 ? 270 : period == 1 ? (i % 2 == 0 ? 240 : 300) : 90;
+        double speed = period == 2 ? 0.1 : 7.72;
+        if (i >= 900 && i < 903)
+            speed = 15;
+        log += formatWindLogRow({start + i * 1000, direction, speed, serialPortSource(3)}) + '\n';
+    }
+    const Run run = windStats({QStringLiteral("--metar")}, log);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.out,
+             QByteArray("period_end_utc,coverage_percent,wind\n"
+                        "2026-12-07T10:10:00.000Z,100.00,27015KT\n"
+                        "2026-12-07T10:20:00.000Z,100.00,27015G29KT 240V300\n"
+                        "2026-12-07T10:30:00.000Z,99.83,00000KT\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_WindStats)

@@ -7,6 +7,7 @@
 #include "core/nmeasentence.h"
 #include "loginput.h"
 #include "logreader.h"
+#include "metartable.h"
 #include "periodtable.h"
 #include "rosepicture.h"
 #include "rosetable.h"
@@ -25,7 +26,8 @@ const char description[]
     = R"(Reads wind data log files (CSV: time_utc,direction_deg,speed_ms,source) and
 writes, for each period that holds samples, one CSV row:
 period_end_utc,samples,coverage_percent,mean_speed_ms,mean_direction_deg,gust_ms,beaufort
-With --rose it writes a wind rose instead, and with --rose-svg FILE draws one.
+With --rose it writes a wind rose instead, and with --rose-svg FILE draws one;
+with --metar, each period's wind as an aviation weather report (METAR) gives it.
 
 With no file, or with the file -, it reads standard input.
 
@@ -66,6 +68,24 @@ percent and f1 to f12 are shares of all samples in percent with two decimals,
 and the calm row leaves the force columns empty. --rose-svg FILE writes the
 same rose as an SVG picture, north up, its wedges stacked by force in the
 colours of the main window's bar scale.
+
+The METAR wind group (--metar) is written for each period that holds
+samples, as period_end_utc,coverage_percent,wind, from the period's samples:
+  - the direction of the mean unit vector to ten degrees, half up, in three
+    figures, 360 for north (355 to below 5); 000 only for calm;
+  - the mean speed in whole knots, half up, two figures, P99 from 100 knots;
+    00000KT when it rounds to 0 (then nothing else);
+  - G and the gust (the highest 3-second mean, rounded as the speed) when it
+    exceeds the mean speed by 10 knots or more;
+  - over the samples of 0.5 m/s or more, the narrowest arc holding all their
+    directions: from 60 to below 180 degrees with a mean of 3 knots or more,
+    its extremes after the group, clockwise, each to ten degrees as the
+    direction (27015G25KT 240V300); from 60 to below 180 degrees under 3
+    knots, or from 180 degrees, VRB instead of the direction; VRB too when
+    the mean unit vector is shorter than 0.01.
+There is no detection of a marked discontinuity: the group always covers the
+whole period. The group is written whatever the coverage; a report would
+need 66 %.
 
 Files may be given in any order, and their times may overlap: the rows of
 all inputs are merged by time as they are read, one row of each file at a
@@ -124,6 +144,10 @@ int main(int argc, char *argv[])
         QStringLiteral("Draw the wind rose of all samples as an SVG picture into <file>."),
         QStringLiteral("file"));
     parser.addOption(roseSvgOption);
+    const QCommandLineOption metarOption(
+        QStringLiteral("metar"),
+        QStringLiteral("Write each period's METAR wind group instead of its statistics."));
+    parser.addOption(metarOption);
     parser.addPositionalArgument(
         QStringLiteral("files"),
         QStringLiteral("Data log files in any order; - or none for standard input."),
@@ -132,6 +156,11 @@ int main(int argc, char *argv[])
 
     const bool rose = parser.isSet(roseOption);
     const bool roseSvg = parser.isSet(roseSvgOption);
+    const bool metar = parser.isSet(metarOption);
+    if (metar && (rose || roseSvg)) {
+        qCWarning(windLog, "--metar writes periods and --rose or --rose-svg one rose: choose one");
+        return 2;
+    }
     if ((rose || roseSvg) && parser.isSet(periodOption)) {
         qCWarning(windLog,
                   "--period does not apply to --rose or --rose-svg, which count every "
@@ -167,9 +196,14 @@ int main(int argc, char *argv[])
     LogReader reader(inputs);
     std::optional<PeriodTable> periods;
     std::optional<RoseTable> roseTable;
+    std::optional<MetarTable> metarTable;
     QByteArray out;
     if (rose || roseSvg) {
         roseTable.emplace();
+    } else if (metar) {
+        metarTable.emplace(minutes * 60000LL);
+        out.append(metarTableHeader);
+        out.append('\n');
     } else {
         periods.emplace(minutes * 60000LL);
         out.append(periodTableHeader);
@@ -182,6 +216,8 @@ int main(int argc, char *argv[])
                 periods->add(*sample, out);
             if (roseTable)
                 roseTable->add(*sample);
+            if (metarTable)
+                metarTable->add(*sample, out);
             if (out.size() >= outputChunk) {
                 written = write(out);
                 if (!written)
@@ -190,6 +226,8 @@ int main(int argc, char *argv[])
         }
         if (periods)
             periods->finish(out);
+        if (metarTable)
+            metarTable->finish(out);
     } catch (const AppError &error) {
         // The reader hands out rows in time order within the years the
         // output can name, so this is a fault of the program.
