@@ -49,16 +49,31 @@ QString windRoseSectorName(int sector)
     return QString::fromLatin1(sectorNames[sector]);
 }
 
-void WindRose::add(double directionDegrees, double speedMetresPerSecond)
+qint64 &WindRose::cell(double directionDegrees, double speedMetresPerSecond)
 {
     // Both judged before anything is counted.
     const int force = wmoBeaufortForce(checkedFloat(speedMetresPerSecond));
     const int sector = windRoseSector(directionDegrees);
+    return force == 0 ? m_calmCount : m_counts[sector][force - 1];
+}
+
+void WindRose::add(double directionDegrees, double speedMetresPerSecond)
+{
+    ++cell(directionDegrees, speedMetresPerSecond);
     ++m_sampleCount;
-    if (speedMetresPerSecond < WindRoseRules::calmBelowMetresPerSecond)
-        ++m_calmCount;
-    else
-        ++m_counts[sector][force - 1];
+}
+
+void WindRose::remove(double directionDegrees, double speedMetresPerSecond)
+{
+    qint64 &count = cell(directionDegrees, speedMetresPerSecond);
+    if (count == 0)
+        throw AppError(AppError::Kind::InvalidArgument,
+                       QStringLiteral("The wind rose holds no sample from %1 degrees at %2 m/s "
+                                      "to take back.")
+                           .arg(directionDegrees)
+                           .arg(speedMetresPerSecond));
+    --count;
+    --m_sampleCount;
 }
 
 void WindRose::clear()

@@ -57,6 +57,12 @@ public:
     // Throws AppError (Overflow, InvalidFloatOperation) when the direction
     // or the speed is not finite; the rose is then left as it was.
     void add(double directionDegrees, double speedMetresPerSecond);
+    // Takes back a sample added before, so that a rose can slide over the
+    // last minutes by visiting only the samples that came and went since
+    // the last look: counts are whole numbers, so nothing drifts. Throws
+    // AppError (InvalidArgument) when the rose holds no such sample, and as
+    // add() does; the rose is then left as it was.
+    void remove(double directionDegrees, double speedMetresPerSecond);
     void clear();
 
     // Every sample added, calm ones included.
@@ -74,6 +80,8 @@ public:
     std::optional<WindRosePrevailing> prevailing() const;
 
 private:
+    qint64 &cell(double directionDegrees, double speedMetresPerSecond);
+
     // [sector][force - 1]
     std::array<std::array<qint64, WindRoseRules::forces>, WindRoseRules::sectors> m_counts{};
     qint64 m_sampleCount = 0;

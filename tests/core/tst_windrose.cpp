@@ -16,7 +16,7 @@ private slots:
     void sampleFindsItsCell();
     void prevailingSector_data();
     void prevailingSector();
-    void sampleThatIsNotANumberIsRefused();
+    void slidingRoseMatchesAFreshOne();
     void forcesWearTheBarScaleBands();
 };
 
@@ -102,16 +102,27 @@ void tst_WindRose::prevailingSector()
         QCOMPARE(prevailing->percent, percent);
 }
 
-void tst_WindRose::sampleThatIsNotANumberIsRefused()
+void tst_WindRose::slidingRoseMatchesAFreshOne()
 {
-    WindRose rose;
-    rose.add(10, 5);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    QVERIFY_THROWS_EXCEPTION(AppError, rose.add(nan, 5));
-    QVERIFY_THROWS_EXCEPTION(AppError, rose.add(10, nan));
-    QVERIFY_THROWS_EXCEPTION(AppError, rose.add(std::numeric_limits<double>::infinity(), 5));
-    QCOMPARE(rose.sampleCount(), 1);
-    QCOMPARE(rose.sectorCount(0), 1);
+    const double samples[][2] = {{10, 5}, {200, 0.3}, {250, 12}, {250, 33}, {11.25, 0.5}};
+    WindRose sliding;
+    for (const auto &sample : samples)
+        sliding.add(sample[0], sample[1]);
+    sliding.remove(10, 5);
+    sliding.remove(200, 0.3);
+    // Nothing such left to take back: refused, and the rose stays.
+    QVERIFY_THROWS_EXCEPTION(AppError, sliding.remove(10, 5));
+    QVERIFY_THROWS_EXCEPTION(AppError, sliding.remove(250, 0.2));
+
+    WindRose fresh;
+    for (const auto &sample : samples)
+        if (sample[0] != 10 && sample[0] != 200)
+            fresh.add(sample[0], sample[1]);
+    QCOMPARE(sliding.sampleCount(), fresh.sampleCount());
+    QCOMPARE(sliding.calmCount(), 0);
+    for (int k = 0; k < WindRoseRules::sectors; ++k)
+        for (int f = 1; f <= WindRoseRules::forces; ++f)
+            QCOMPARE(sliding.count(k, f), fresh.count(k, f));
 }
 
 // The bands the bars cross at the middle of each force's speeds: two forces
