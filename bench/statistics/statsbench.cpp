@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // stats-bench: what recording samples costs. Prints the statistics engine's
 // time per sample and per snapshot at 4 and 40 samples a second, its heap
-// for an hour at 40 a second, and the data log's time per row with the cost
+// for an hour at 40 a second, what the live METAR groups and the rose cost
+// the history window each second, and the data log's time per row with the cost
 // of the check that its file is still at its path; then the peak resident
 // size and time of wind-stats on a year at 4 Hz that wind-log-gen writes
 // into a pipe (about 8 GB of rows that never touch the disk).
@@ -9,9 +10,11 @@
 //   stats-bench [--wind-stats-hours 8760]     (0 leaves wind-stats out)
 
 #include "core/filecalls.h"
+#include "core/metarwind.h"
 #include "core/utctime.h"
 #include "core/windlogrow.h"
 #include "core/windlogwriter.h"
+#include "core/windrose.h"
 #include "core/windsample.h"
 #include "core/windstatistics.h"
 
@@ -217,6 +220,48 @@ void windStatsCost(double)
 }
 #endif
 
+// What the history window's once-a-second refresh of the live reports costs
+// when it visits the recorder's points, an hour kept at 40 Hz: the 2- and
+// 10-minute METAR groups (with their 3-second lead-in) and the rose of the
+// last hour.
+void liveReportCost()
+{
+    WindStatistics engine;
+    Walk walk;
+    qint64 time = 0;
+    for (; time < WindHistory::keptMs; time += 25)
+        engine.addSample(walk.next(time));
+    const qint64 now = time - 25;
+    constexpr int rounds = 20;
+    QElapsedTimer timer;
+    qint64 groupChars = 0;
+    timer.start();
+    for (int round = 0; round < rounds; ++round) {
+        for (const qint64 spanMs : {WindStatistics::twoMinutesMs, WindStatistics::tenMinutesMs}) {
+            MetarWindPeriod period(now + 1 - spanMs);
+            engine.forEachHistoryPoint(now, spanMs + 3000, [&](const WindHistoryPoint &point) {
+                period.add(point.timeMs, point.directionDegrees, point.speedMetresPerSecond);
+            });
+            groupChars += period.group().size();
+        }
+    }
+    const double metarMs = timer.nsecsElapsed() / 1e6 / rounds;
+    timer.start();
+    qint64 roseSamples = 0;
+    for (int round = 0; round < rounds; ++round) {
+        WindRose rose;
+        engine.forEachHistoryPoint(now, WindHistory::keptMs, [&](const WindHistoryPoint &point) {
+            rose.add(point.directionDegrees, point.speedMetresPerSecond);
+        });
+        roseSamples += rose.sampleCount();
+    }
+    const double roseMs = timer.nsecsElapsed() / 1e6 / rounds;
+    std::printf("live reports from an hour at 40 Hz: METAR 2 and 10 min %.2f ms, rose of 60 min "
+                "(%lld points) %.2f ms; once a second %.2f %% of a core%s\n",
+                metarMs, roseSamples / rounds, roseMs, (metarMs + roseMs) / 10,
+                groupChars > 0 ? "" : "!");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -235,6 +280,7 @@ int main(int argc, char *argv[])
     engineCost(4, 70, 30);
     engineCost(40, 70, 10);
     hourMemory();
+    liveReportCost();
     logCost();
     const double hours = parser.value(hoursOption).toDouble();
     if (hours > 0)

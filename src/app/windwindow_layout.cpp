@@ -3,6 +3,7 @@
 
 #include "windwindowcontrols.h"
 
+#include "core/barscalebands.h"
 #include "feed/windfeed.h"
 #include "widgets/barlabel.h"
 #include "widgets/clockwidget.h"
@@ -142,21 +143,15 @@ const ScaleRow ScaleRows[] = {
 // drawn with.
 const ScaleRow HiddenRow = {"Label4_24", -480, 135, 0x000040, NoText, RowKind::Band, ""};
 
-// The bands at night, dark (storm) to light (calm) as by day: shades of red
-// a step apart, all dark enough for the red text rows to read on them.
-const std::pair<QRgb, QRgb> NightBands[] = {
-    {0x000000, 0x000000}, {0x000040, 0x140000}, {0x000080, 0x1E0000}, {0x0000C0, 0x280000},
-    {0x0000FF, 0x320000}, {0x8080FF, 0x3C0000}, {0xC0C0FF, 0x460000}, {0xC0FFFF, 0x500000},
-    {0xFFFFC0, 0x5A0000}, {0xFFFFFF, 0x640000},
-};
-
+// At night each row takes its band's night colour from the one table of
+// bands, which the wind rose shares.
 QColor bandColour(const ScaleRow &row, ColourScheme scheme)
 {
     if (scheme == ColourScheme::Day)
         return QColor(QRgb(row.background));
-    for (const auto &[day, night] : NightBands) {
-        if (day == row.background)
-            return QColor(QRgb(night));
+    for (const BarScaleBand &band : BarScaleBands) {
+        if (band.dayRgb == row.background)
+            return QColor(QRgb(band.nightRgb));
     }
     return QColor(NightRed::Black);
 }

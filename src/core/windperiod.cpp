@@ -16,7 +16,14 @@ WindTerms termsOf(const WindSample &sample)
     return {sample.speedMetresPerSecond, std::cos(radians), std::sin(radians)};
 }
 
-std::optional<double> meanDirectionOf(const WindTerms &sums, qint64 count)
+bool isCoveredGap(qint64 fromMs, qint64 toMs)
+{
+    return toMs - fromMs <= WindRules::longestCoveredGapMs;
+}
+
+} // namespace
+
+std::optional<double> meanUnitVectorDirection(const WindTerms &sums, qint64 count)
 {
     const double length = std::hypot(sums.north, sums.east) / count;
     if (length < WindRules::shortestMeanVector)
@@ -29,13 +36,6 @@ std::optional<double> meanDirectionOf(const WindTerms &sums, qint64 count)
         degrees = 0.0;
     return degrees;
 }
-
-bool isCoveredGap(qint64 fromMs, qint64 toMs)
-{
-    return toMs - fromMs <= WindRules::longestCoveredGapMs;
-}
-
-} // namespace
 
 WindPeriod::WindPeriod(qint64 lengthMs)
     : m_lengthMs(lengthMs)
@@ -106,7 +106,7 @@ WindPeriodStatistics WindPeriod::statistics(std::optional<qint64> nextSampleMs) 
     statistics.meanSpeed = sums.speed / statistics.sampleCount;
     statistics.calm = statistics.meanSpeed < WindRules::calmBelowMetresPerSecond;
     if (!statistics.calm)
-        statistics.meanDirection = meanDirectionOf(sums, statistics.sampleCount);
+        statistics.meanDirection = meanUnitVectorDirection(sums, statistics.sampleCount);
     statistics.gust = m_gust.gust();
     return statistics;
 }

@@ -12,6 +12,11 @@
 
 struct WindSample;
 
+// The direction of the mean unit vector of count samples whose unit vectors
+// sum to sums (north = cos, east = sin): atan2(east, north) in [0, 360), or
+// none when the mean vector is shorter than WindRules::shortestMeanVector.
+std::optional<double> meanUnitVectorDirection(const WindTerms &sums, qint64 count);
+
 // The statistics of a period of fixed length that slides over samples fed
 // in time order. The period is always half-open, [end - length, end), in
 // whole milliseconds: the live view's "last 10 minutes" at time now is the

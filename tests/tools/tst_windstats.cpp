@@ -10,6 +10,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace {
 
@@ -72,6 +77,51 @@ QByteArrayList expectedRows(const std::vector<WindSample> &samples, qint64 perio
     return rows;
 }
 
+// The rose counted straight from its definition, without the core's rules:
+// [sector][force], force 0 being calm.
+using RoseCounts = std::array<std::array<qint64, 13>, 16>;
+
+RoseCounts independentRose(const std::vector<WindSample> &samples)
+{
+    const double limits[] = {0.5, 1.6, 3.4, 5.5, 8.0, 10.8, 13.9, 17.2, 20.8, 24.5, 28.5, 32.7};
+    RoseCounts counts{};
+    for (const WindSample &sample : samples) {
+        const int force = int(
+            std::upper_bound(std::begin(limits), std::end(limits), sample.speedMetresPerSecond)
+            - std::begin(limits));
+        const int sector
+            = int(std::floor(std::fmod(sample.directionDegrees + 11.25, 360.0) / 22.5));
+        ++counts[force == 0 ? 0 : sector][force];
+    }
+    return counts;
+}
+
+QByteArrayList expectedRose(const std::vector<WindSample> &samples)
+{
+    const RoseCounts counts = independentRose(samples);
+    const qint64 total = qint64(samples.size());
+    const auto share = [total](qint64 count) {
+        return ',' + fixed(total > 0 ? count * 100.0 / total : 0.0, 2);
+    };
+    QByteArrayList rows{"sector,samples,percent,f1,f2,f3,f4,f5,f6,f7,f8,f9,f10,f11,f12"};
+    const char *names[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
+                           "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
+    qint64 calm = 0;
+    for (int sector = 0; sector < 16; ++sector) {
+        calm += counts[sector][0];
+        qint64 inSector = 0;
+        QByteArray forces;
+        for (int force = 1; force <= 12; ++force) {
+            inSector += counts[sector][force];
+            forces += share(counts[sector][force]);
+        }
+        rows.append(names[sector] + (',' + QByteArray::number(inSector)) + share(inSector)
+                    + forces);
+    }
+    rows.append("calm," + QByteArray::number(calm) + share(calm) + QByteArray(12, ','));
+    return rows;
+}
+
 struct Run
 {
     int exitCode = -1;
@@ -108,6 +158,10 @@ private slots:
     void absurdRowsAreSkippedAlone();
     void wrongUse_data();
     void wrongUse();
+    void roseMatchesAnIndependentCount_data();
+    void roseMatchesAnIndependentCount();
+    void rosePictureIsSvg();
+    void metarWindOfEachPeriod();
 
 private:
     void writeLog(const QString &first, const QString &second,
@@ -289,6 +343,11 @@ void tst_WindStats::wrongUse_data()
     QTest::newRow("no period at all") << QStringList{"--period", "0"} << 2 << 0;
     QTest::newRow("a missing file fails the run after the others are read")
         << QStringList{"no-such-file.csv"} << 1 << 1;
+    QTest::newRow("a rose has no periods") << QStringList{"--rose", "--period", "10"} << 2 << 0;
+    QTest::newRow("a rose or METAR groups, not both")
+        << QStringList{"--metar", "--rose-svg", "rose.svg"} << 2 << 0;
+    QTest::newRow("a picture that cannot be written stops the run at once")
+        << QStringList{"--rose-svg", "/no-such-folder/rose.svg"} << 1 << 0;
 }
 
 void tst_WindStats::wrongUse()
@@ -303,6 +362,97 @@ void tst_WindStats::wrongUse()
     // The header and the rows of the file that could be read.
     QCOMPARE(run.out.count('\n') > rows, rows > 0);
     QVERIFY(!run.err.isEmpty());
+}
+
+void tst_WindStats::roseMatchesAnIndependentCount_data()
+{
+    QTest::addColumn<bool>("empty");
+
+    QTest::newRow("day files with a bad row and a torn one") << false;
+    QTest::newRow("no samples at all") << true;
+}
+
+void tst_WindStats::roseMatchesAnIndependentCount()
+{
+    QFETCH(bool, empty);
+
+    const Run run = empty ? windStats({QStringLiteral("--rose")}, QByteArray(windLogHeader) + '\n')
+                          : windStats({QStringLiteral("--rose"), m_secondDay, m_firstDay});
+    QCOMPARE(run.exitCode, 0);
+    const QByteArrayList rows = run.out.trimmed().split('\n');
+    const QByteArrayList expected = expectedRose(empty ? std::vector<WindSample>() : m_samples);
+    // The data must hold what the row claims to test.
+    QVERIFY(empty || !expected.last().startsWith("calm,0,"));
+    QCOMPARE(rows.size(), expected.size());
+    for (int i = 0; i < rows.size(); ++i)
+        QCOMPARE(rows[i], expected[i]);
+    if (!empty)
+        QVERIFY2(run.err.contains("2 malformed rows"), run.err);
+}
+
+void tst_WindStats::rosePictureIsSvg()
+{
+    const QString path = m_folder.filePath(QStringLiteral("rose.svg"));
+    const Run run = windStats({QStringLiteral("--rose-svg"), path, m_firstDay, m_secondDay});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+
+    QXmlStreamReader svg(&file);
+    QVERIFY(svg.readNextStartElement());
+    QCOMPARE(svg.name(), QLatin1String("svg"));
+    QCOMPARE(svg.namespaceUri(), QLatin1String("http://www.w3.org/2000/svg"));
+    int pieces = 0;
+    QStringList texts;
+    while (!svg.atEnd()) {
+        svg.readNext();
+        if (svg.isStartElement() && svg.name() == QLatin1String("path"))
+            ++pieces;
+        if (svg.isStartElement() && svg.name() == QLatin1String("text"))
+            texts.append(svg.readElementText());
+    }
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+
+    // A piece of wedge for every sector and force that holds samples.
+    const RoseCounts counts = independentRose(m_samples);
+    int cells = 0;
+    for (const auto &sector : counts)
+        cells
+            += int(std::count_if(sector.begin() + 1, sector.end(), [](qint64 n) { return n > 0; }));
+    QCOMPARE(pieces, cells);
+    for (const char *name : {"N", "ENE", "SSW", "NNW", "calm"})
+        QVERIFY2(texts.contains(QLatin1String(name)), name);
+    const QString span = QStringLiteral("2026-12-07 21:00:00 to 2026-12-08 %1 UTC, %2 samples")
+                             .arg(QDateTime::fromMSecsSinceEpoch(m_samples.back().timeMs, Qt::UTC)
+                                      .toString(QStringLiteral("HH:mm:ss")))
+                             .arg(m_samples.size());
+    QVERIFY2(texts.contains(span), qPrintable(texts.join(u'|')));
+}
+
+// Three hand-worked 10-minute periods at 1 Hz: a steady west wind of
+// 15 knots (7.72 m/s); the same from 240 and 300 in turn with three seconds
+// at 15 m/s in the middle; calm.
+void tst_WindStats::metarWindOfEachPeriod()
+{
+    QByteArray log = QByteArray(windLogHeader) + '\n';
+    const qint64 start = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC).toMSecsSinceEpoch();
+    for (int i = 0; i < 1800; ++i) {
+        const int period = i / 600;
+        double direction = period == 0 ? 270 : period == 1 ? (i % 2 == 0 ? 240 : 300) : 90;
+        double speed = period == 2 ? 0.1 : 7.72;
+        if (i >= 900 && i < 903)
+            speed = 15;
+        log += formatWindLogRow({start + i * 1000, direction, speed, serialPortSource(3)}) + '\n';
+    }
+    const Run run = windStats({QStringLiteral("--metar")}, log);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.out,
+             QByteArray("period_end_utc,coverage_percent,wind\n"
+                        "2026-12-07T10:10:00.000Z,100.00,27015KT\n"
+                        "2026-12-07T10:20:00.000Z,100.00,27015G29KT 240V300\n"
+                        "2026-12-07T10:30:00.000Z,99.83,00000KT\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_WindStats)

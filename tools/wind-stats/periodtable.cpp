@@ -4,20 +4,9 @@
 #include "core/beaufort.h"
 #include "core/utctime.h"
 #include "core/windperiod.h"
-
-#include <charconv>
+#include "fixednumber.h"
 
 namespace {
-
-void appendFixed(QByteArray &out, double value, int decimals)
-{
-    // std::to_chars rounds the exact binary value, as printf does, and
-    // ignores the locale, which printf does not.
-    char digits[400];
-    const auto result
-        = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
-    out.append(digits, result.ptr - digits);
-}
 
 void appendDirection(QByteArray &out, double degrees)
 {
