@@ -16,6 +16,7 @@ const QByteArray tcpName = QByteArrayLiteral("tcp");
 const QByteArray udpName = QByteArrayLiteral("udp");
 const QByteArray portPrefix = QByteArrayLiteral("COM");
 constexpr int longestPortNumber = 3;
+constexpr int speedDecimals = 4;
 
 // Rows hold times from 1970-01-01T00:00:00.000Z up to, not including,
 // 2201-01-01T00:00:00.000Z (day 84371).
@@ -58,6 +59,23 @@ void appendNumber(QByteArray &out, double value)
     const auto result
         = std::to_chars(digits, digits + sizeof digits, value + 0.0, std::chars_format::fixed);
     out.append(digits, result.ptr - digits);
+}
+
+// Speeds converted from knots or km/h carry the conversion's binary noise
+// (6.898700000000001); four decimals, a tenth of a millimetre a second, keep
+// more than any sensor resolves. Two decimals, as a frame has them, stay as
+// they are, and trailing zeros go.
+void appendSpeed(QByteArray &out, double metresPerSecond)
+{
+    char digits[400];
+    const auto result = std::to_chars(digits, digits + sizeof digits, metresPerSecond + 0.0,
+                                      std::chars_format::fixed, speedDecimals);
+    const char *end = result.ptr;
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    out.append(digits, end - digits);
 }
 
 std::optional<double> readNumber(QByteArrayView text)
@@ -125,7 +143,7 @@ QByteArray formatWindLogRow(const WindLogRow &row)
     text.append(',');
     appendNumber(text, wrappedDegrees(row.directionDegrees, 2));
     text.append(',');
-    appendNumber(text, row.speedMetresPerSecond);
+    appendSpeed(text, row.speedMetresPerSecond);
     text.append(',');
     text.append(source);
     return text;

@@ -12,10 +12,11 @@
 //     time_utc,direction_deg,speed_ms,source
 //     2026-12-07T10:00:00.250Z,355.5,12.25,COM3
 //
-// Numbers carry a point whatever the user's locale and are the shortest text
-// that reads back as exactly the same double. The direction is written in
-// [0, 360) to the hundredth (wrappedDegrees), whatever the window stored:
-// the display corrects an angle only once each way.
+// Numbers carry a point whatever the user's locale and never an exponent.
+// The direction is written in [0, 360) to the hundredth (wrappedDegrees),
+// whatever the window stored: the display corrects an angle only once each
+// way. The speed is written to at most four decimals, trailing zeros dropped:
+// 12.25 as a frame gives it, 6.8987 for 13.41 knots.
 //
 // A row holds a time in the years 1970 to 2200 and a speed from 0 to
 // NmeaMaxSpeedMetresPerSecond: anything else is a clock that was never set,

@@ -3,11 +3,16 @@
 
 #include "core/logcategories.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
+#include <optional>
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -23,6 +28,32 @@ bool lineHungUp(QSerialPort &port)
     Q_UNUSED(port);
     return false;
 #endif
+}
+
+// The device number of what the path leads to, or of the open port; nothing
+// where that cannot be told.
+std::optional<quint64> deviceNumberAt(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0)
+        return quint64(status.st_rdev);
+#else
+    Q_UNUSED(path);
+#endif
+    return std::nullopt;
+}
+
+std::optional<quint64> deviceNumberOf(QSerialPort &port)
+{
+#ifdef Q_OS_UNIX
+    struct stat status = {};
+    if (port.isOpen() && ::fstat(int(port.handle()), &status) == 0)
+        return quint64(status.st_rdev);
+#else
+    Q_UNUSED(port);
+#endif
+    return std::nullopt;
 }
 
 bool isLineBroken(QSerialPort::SerialPortError error)
@@ -44,7 +75,12 @@ SerialTransport::SerialTransport(int portNumber, DeviceResolver resolver,
     connect(&m_port, &QSerialPort::readyRead, this, &SerialTransport::readAvailable);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::onError);
     m_retryTimer->setInterval(ReconnectIntervalMs);
-    connect(m_retryTimer, &QTimer::timeout, this, &SerialTransport::retryOpening);
+    connect(m_retryTimer, &QTimer::timeout, this, [this] {
+        if (m_port.isOpen())
+            checkReopenedDevice();
+        else
+            retryOpening();
+    });
 }
 
 SerialTransport::~SerialTransport() = default;
@@ -56,6 +92,11 @@ QString SerialTransport::defaultDeviceForPort(int port)
 #else
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);
 #endif
+}
+
+void SerialTransport::setReconnectInterval(int ms)
+{
+    m_retryTimer->setInterval(ms);
 }
 
 QString SerialTransport::deviceName() const
@@ -111,6 +152,7 @@ void SerialTransport::openPort()
 void SerialTransport::close()
 {
     m_wanted = false;
+    m_awaitingFirstBytes = false;
     m_retryTimer->stop();
     m_port.close();
 }
@@ -118,8 +160,11 @@ void SerialTransport::close()
 void SerialTransport::readAvailable()
 {
     const QByteArray bytes = m_port.readAll();
-    if (!bytes.isEmpty())
-        emit received(bytes);
+    if (bytes.isEmpty())
+        return;
+    if (std::exchange(m_awaitingFirstBytes, false))
+        m_retryTimer->stop();
+    emit received(bytes);
 }
 
 void SerialTransport::onError(QSerialPort::SerialPortError error)
@@ -130,6 +175,7 @@ void SerialTransport::onError(QSerialPort::SerialPortError error)
         ? QStringLiteral("the device hung up (cable pulled or device removed)")
         : m_port.errorString();
     const QString device = m_openDevice;
+    m_awaitingFirstBytes = false;
     m_port.clearError();
     m_port.close();
     qCInfo(windSerial) << "lost" << device << reason;
@@ -162,6 +208,28 @@ void SerialTransport::retryOpening()
         qCDebug(windSerial) << "not yet:" << error.description();
         return;
     }
-    m_retryTimer->stop();
+    // The timer goes on until the first bytes come: see checkReopenedDevice.
+    m_awaitingFirstBytes = true;
     emit restarted();
+}
+
+// A pseudo-terminal's number is free again once it closes, and the next
+// terminal opened on this computer (a shell, a build tool) takes it: a link
+// left pointing at the lost one then leads to a stranger's terminal, which
+// opens and sends nothing. Until the reopened device has sent something,
+// every tick checks that the port's name still leads to it, and follows the
+// name when it has been turned to another device.
+void SerialTransport::checkReopenedDevice()
+{
+    const std::optional<quint64> named = deviceNumberAt(m_resolver(m_portNumber));
+    const std::optional<quint64> open = deviceNumberOf(m_port);
+    if (!named || !open || *named == *open)
+        return;
+    qCInfo(windSerial) << m_openDevice << "now leads to another device; opening that one";
+    m_awaitingFirstBytes = false;
+    m_port.close();
+    retryOpening();
+    if (!m_port.isOpen())
+        emit lost(QStringLiteral("device missing: the port now leads to another device that "
+                                 "does not open yet; trying again every second"));
 }

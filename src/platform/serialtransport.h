@@ -19,7 +19,10 @@ class QTimer;
 // left open it would keep reporting itself readable and spin the event loop.
 // Without reconnecting that is a failure; with it, the transport reports the
 // loss and looks once a second for the device, opening it again as soon as
-// its path exists.
+// its path exists. Until the device opened again has sent something, the
+// transport goes on looking once a second whether the port's name still
+// leads to it, and follows the name to another device: a symbolic link left
+// pointing at a closed pseudo-terminal may meanwhile lead to a stranger's.
 class SerialTransport : public LineTransport
 {
     Q_OBJECT
@@ -38,6 +41,8 @@ public:
 
     void setBaudRate(qint32 baud) { m_baud = baud; }
     void setReconnect(bool reconnect) { m_reconnect = reconnect; }
+    // Tests shorten the wait between looks.
+    void setReconnectInterval(int ms);
     // Named in the description after the port: "NMEA 0183" gives
     // "COM3 NMEA 0183 4800". Without one it reads "COM3".
     void setProtocolName(const QString &name) { m_protocolName = name; }
@@ -63,6 +68,7 @@ private:
     void readAvailable();
     void onError(QSerialPort::SerialPortError error);
     void retryOpening();
+    void checkReopenedDevice();
 
     // Bounded, so that a burst the event loop has not yet handed on cannot
     // grow memory without limit.
@@ -77,5 +83,6 @@ private:
     bool m_reconnect = false;
     QString m_protocolName;
     bool m_wanted = false; // opened and not closed since: retrying is allowed
+    bool m_awaitingFirstBytes = false; // reopened, and nothing read since
     QTimer *m_retryTimer = nullptr;
 };

@@ -76,6 +76,10 @@ void tst_NmeaSentence::mwv_data()
         << -400.0 << 5.0 << m << QByteArray("$WIMWV,320.0,R,5.0,M,A*24\r\n");
     QTest::newRow("0.06 rounds up to 000.1")
         << 0.06 << 5.0 << m << QByteArray("$WIMWV,000.1,R,5.0,M,A*24\r\n");
+    // 0.15 is just below 0.15 as a double: the readouts write 0.1, and so
+    // does every sentence.
+    QTest::newRow("0.15 m/s is 0.1, as the readouts round it")
+        << 5.0 << 0.15 << m << QByteArray("$WIMWV,005.0,R,0.1,M,A*24\r\n");
     QTest::newRow("knots with the display's factor")
         << 45.3 << 10.0 << SpeedUnit::Knots << QByteArray("$WIMWV,045.3,R,19.4,N,A*1D\r\n");
     QTest::newRow("km/h") << 45.3 << 10.0 << SpeedUnit::KilometresPerHour

@@ -185,6 +185,11 @@ void tst_WindAlarms::sampleRuns_data()
     QTest::newRow("40 degrees spread evenly over ten minutes: 20 between the means")
         << alarmsOf(0, 0, 30) << sensor << Run{wind(600, 8, 340, 380), wind(300, 8, 20)}
         << QStringList{ticking};
+    // A minute of 340 degrees, then 20: the earlier period is covered a fifth
+    // when the later one is full, and a turn against it would be made up.
+    QTest::newRow("no shift against a barely covered earlier period")
+        << alarmsOf(0, 0, 30) << sensor << Run{wind(60, 8, 340), wind(540, 8, 20)}
+        << QStringList{ticking};
     QTest::newRow("calm has no direction to shift from")
         << alarmsOf(0, 0, 30) << sensor << Run{wind(300, 0.3, 0), wind(300, 8, 90)}
         << QStringList{ticking};
@@ -195,6 +200,10 @@ void tst_WindAlarms::sampleRuns_data()
     QTest::newRow("stopping clears, and silence after it raises nothing")
         << alarmsOf(10, 0, 0, 20) << sensor << Run{wind(180, 12), stop(), silence(60)}
         << QStringList{"raise MeanAbove 79s 12.0/10.0", "clear MeanAbove 180s 12.0/10.0"};
+    QTest::newRow("listening again a minute later: the silence counts from the start")
+        << alarmsOf(0, 0, 0, 20) << sensor
+        << Run{wind(30, 8), stop(), silence(60), startSensor(), wind(10, 8)}
+        << QStringList{ticking};
     QTest::newRow("example mode raises nothing")
         << alarmsOf(10, 0, 0, 20) << example << Run{wind(180, 12), silence(30)} << QStringList{};
     // The sensor's 2-minute mean starts afresh, without the made-up wind.

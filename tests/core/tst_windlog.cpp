@@ -77,39 +77,53 @@ void tst_WindLog::rowsReadBackExactly_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<double>("loggedDirection"); // in [0, 360), to the hundredth
+    QTest::addColumn<double>("loggedSpeed"); // to the fourth decimal
 
     QTest::newRow("a serial port sample")
         << utc("2026-12-07T10:00:00.250Z") << 355.5 << 12.25 << "COM3"
-        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3") << 355.5;
+        << QByteArray("2026-12-07T10:00:00.250Z,355.5,12.25,COM3") << 355.5 << 12.25;
     QTest::newRow("example mode, whole numbers")
         << utc("2026-12-07T00:00:00.000Z") << 0.0 << 7.0 << "example"
-        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example") << 0.0;
+        << QByteArray("2026-12-07T00:00:00.000Z,0,7,example") << 0.0 << 7.0;
     QTest::newRow("a TCP input") << utc("2026-12-07T10:00:00.250Z") << 45.0 << 6.4 << "tcp"
-                                 << QByteArray("2026-12-07T10:00:00.250Z,45,6.4,tcp") << 45.0;
+                                 << QByteArray("2026-12-07T10:00:00.250Z,45,6.4,tcp") << 45.0
+                                 << 6.4;
     QTest::newRow("a UDP input") << utc("2026-12-07T10:00:00.250Z") << 330.0 << 5.1 << "udp"
-                                 << QByteArray("2026-12-07T10:00:00.250Z,330,5.1,udp") << 330.0;
-    QTest::newRow("a speed of two thirds needs all 16 digits, the direction two")
+                                 << QByteArray("2026-12-07T10:00:00.250Z,330,5.1,udp") << 330.0
+                                 << 5.1;
+    QTest::newRow("13.41 knots: four decimals, not the conversion's noise")
+        << utc("2026-12-07T10:00:00.250Z") << 90.0 << 13.41 * 1852 / 3600 << "tcp"
+        << QByteArray("2026-12-07T10:00:00.250Z,90,6.8987,tcp") << 90.0 << 6.8987;
+    QTest::newRow("3.704 km/h rounds to four decimals")
+        << utc("2026-12-07T10:00:00.250Z") << 90.0 << 3.704 / 3.6 << "udp"
+        << QByteArray("2026-12-07T10:00:00.250Z,90,1.0289,udp") << 90.0 << 1.0289;
+    QTest::newRow("two thirds: four decimals for the speed, two for the direction")
         << utc("2026-12-07T10:00:00.001Z") << 1.0 / 3 << 2.0 / 3 << "COM1"
-        << QByteArray("2026-12-07T10:00:00.001Z,0.33,0.6666666666666666,COM1") << 0.33;
-    QTest::newRow("a tiny speed has no exponent")
+        << QByteArray("2026-12-07T10:00:00.001Z,0.33,0.6667,COM1") << 0.33 << 0.6667;
+    QTest::newRow("trailing zeros go after rounding")
+        << utc("2026-12-07T10:00:00.000Z") << 90.0 << 2.50004 << "COM9"
+        << QByteArray("2026-12-07T10:00:00.000Z,90,2.5,COM9") << 90.0 << 2.5;
+    QTest::newRow("a tiny speed is 0, without an exponent")
         << utc("2026-12-07T10:00:00.000Z") << 90.0 << 1e-7 << "COM9"
-        << QByteArray("2026-12-07T10:00:00.000Z,90,0.0000001,COM9") << 90.0;
+        << QByteArray("2026-12-07T10:00:00.000Z,90,0,COM9") << 90.0 << 0.0;
     QTest::newRow("minus zero is written as 0")
         << utc("2026-12-07T10:00:00.000Z") << -0.0 << 0.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2") << 0.0;
+        << QByteArray("2026-12-07T10:00:00.000Z,0,0,COM2") << 0.0 << 0.0;
     QTest::newRow("359.96 as the window stores it is wrapped")
         << utc("2026-12-07T10:00:00.000Z") << -0.040000000000020464 << 3.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,359.96,3,COM2") << 359.96;
+        << QByteArray("2026-12-07T10:00:00.000Z,359.96,3,COM2") << 359.96 << 3.0;
     QTest::newRow("720, corrected once by the window, is 0")
         << utc("2026-12-07T10:00:00.000Z") << 360.0 << 3.0 << "COM2"
-        << QByteArray("2026-12-07T10:00:00.000Z,0,3,COM2") << 0.0;
+        << QByteArray("2026-12-07T10:00:00.000Z,0,3,COM2") << 0.0 << 3.0;
     QTest::newRow("a leap day's last millisecond")
-        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray() << 0.0;
+        << utc("2028-02-29T23:59:59.999Z") << 359.999 << 0.5 << "example" << QByteArray() << 0.0
+        << 0.5;
     QTest::newRow("the first millisecond of 1970")
         << qint64(0) << 180.0 << 1.5 << "example"
-        << QByteArray("1970-01-01T00:00:00.000Z,180,1.5,example") << 180.0;
+        << QByteArray("1970-01-01T00:00:00.000Z,180,1.5,example") << 180.0 << 1.5;
     QTest::newRow("the last millisecond of 2200 at the highest speed")
-        << utc("2200-12-31T23:59:59.999Z") << 1.0 << 999.9 << "COM12" << QByteArray() << 1.0;
+        << utc("2200-12-31T23:59:59.999Z") << 1.0 << 999.9 << "COM12" << QByteArray() << 1.0
+        << 999.9;
 }
 
 void tst_WindLog::rowsReadBackExactly()
@@ -120,6 +134,7 @@ void tst_WindLog::rowsReadBackExactly()
     QFETCH(QString, source);
     QFETCH(QByteArray, text);
     QFETCH(double, loggedDirection);
+    QFETCH(double, loggedSpeed);
 
     const QByteArray written = formatWindLogRow({utcMs, direction, speed, source});
     if (!text.isEmpty())
@@ -132,7 +147,7 @@ void tst_WindLog::rowsReadBackExactly()
     QVERIFY(read);
     QCOMPARE(read->utcMs, utcMs);
     QVERIFY(read->directionDegrees == loggedDirection && !std::signbit(read->directionDegrees));
-    QCOMPARE(read->speedMetresPerSecond, speed);
+    QVERIFY(read->speedMetresPerSecond == loggedSpeed && !std::signbit(read->speedMetresPerSecond));
     QCOMPARE(read->source, source);
     QVERIFY(parseWindLogRow(written + "\r"));
 }
@@ -279,10 +294,10 @@ void tst_WindLog::expiredFilesAreDeleted_data()
         << QStringList{"wind-2026-12-07.csv"};
     QTest::newRow("other names and later dates are left alone")
         << 1 << false
-        << QStringList{"wind-2020-01-01.csv.bak", "wind-2020-1-01.csv", "notes.csv",
-                       "wind-2020-02-30.csv", "wind-2027-01-01.csv"}
-        << QStringList{"notes.csv", "wind-2020-02-30.csv", "wind-2020-01-01.csv.bak",
-                       "wind-2020-1-01.csv", "wind-2027-01-01.csv"};
+        << QStringList{"wind-2020-01-01.csv.bak", "wind-2020-1-01.csv",  "notes.csv",
+                       "wind-2020-02-30.csv",     "wind-2027-01-01.csv", "wind-deck-2026-01-01.csv"}
+        << QStringList{"notes.csv",          "wind-2020-02-30.csv", "wind-2020-01-01.csv.bak",
+                       "wind-2020-1-01.csv", "wind-2027-01-01.csv", "wind-deck-2026-01-01.csv"};
 }
 
 void tst_WindLog::expiredFilesAreDeleted()
@@ -388,26 +403,32 @@ void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes_data()
     QTest::addColumn<int>("laterRows");
     QTest::addColumn<int>("messages");
     QTest::addColumn<int>("droppedRows");
+    QTest::addColumn<int>("stepMs"); // between rows
 
     const qint64 morning = utc("2026-12-07T10:00:00.000Z");
-    QTest::newRow("today's file deleted") << "delete file" << morning << 4 << 4 << 0 << 0;
+    QTest::newRow("today's file deleted") << "delete file" << morning << 4 << 4 << 0 << 0 << 250;
     QTest::newRow("today's file rotated: it keeps its rows")
-        << "rename file" << morning << 4 << 4 << 0 << 0;
+        << "rename file" << morning << 4 << 4 << 0 << 0 << 250;
     QTest::newRow("today's file rotated and made again at once")
-        << "rename and create" << morning << 4 << 4 << 0 << 0;
+        << "rename and create" << morning << 4 << 4 << 0 << 0 << 250;
     QTest::newRow("the folder deleted and made again")
-        << "delete folder" << morning << 8 << 4 << 1 << 0;
+        << "delete folder" << morning << 8 << 4 << 1 << 0 << 250;
     QTest::newRow("the folder back while no rows come")
-        << "delete folder" << morning << 8 << 0 << 1 << 0;
+        << "delete folder" << morning << 8 << 0 << 1 << 0 << 250;
     QTest::newRow("an outage across UTC midnight: rows go to their own days")
-        << "delete folder" << utc("2026-12-07T23:59:58.000Z") << 8 << 4 << 1 << 0;
+        << "delete folder" << utc("2026-12-07T23:59:58.000Z") << 8 << 4 << 1 << 0 << 250;
     // 14,401 rows 250 ms apart span an hour; the first later row drops ten.
     QTest::newRow("an outage over an hour keeps the last hour and says so")
-        << "delete folder" << morning << 4 * 3600 + 10 << 4 << 2 << 10;
+        << "delete folder" << morning << 4 * 3600 + 10 << 4 << 2 << 10 << 250;
+    // Rows 10 ms apart (many sentences a second over UDP) reach the 144,000
+    // rows of an hour at 40 a second within 24 minutes: the count, not the
+    // hour, bounds the memory. The first later row drops one more.
+    QTest::newRow("rows faster than 40 a second: at most an hour's worth at 40")
+        << "delete folder" << morning << 3600 * 40 + 10 << 4 << 2 << 11 << 10;
 }
 
-// Rows 250 ms apart, as a sensor sends them; every row given after the
-// change is in the file of its day once the folder is back.
+// Rows stepMs apart (250 ms as a sensor sends them); every row given after
+// the change is in the file of its day once the folder is back.
 void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes()
 {
     QFETCH(QString, change);
@@ -416,6 +437,7 @@ void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes()
     QFETCH(int, laterRows);
     QFETCH(int, messages);
     QFETCH(int, droppedRows);
+    QFETCH(int, stepMs);
 
     QTemporaryDir root;
     const QString folder = root.filePath(QStringLiteral("log"));
@@ -425,7 +447,7 @@ void tst_WindLog::noRowIsLostWhenTheFileOrFolderGoes()
     qint64 time = start;
     QList<WindLogRow> after;
     const auto appendRows = [&](int count, QList<WindLogRow> &into) {
-        for (int i = 0; i < count; ++i, time += 250) {
+        for (int i = 0; i < count; ++i, time += stepMs) {
             writer.append(row(time));
             into.append(row(time));
         }

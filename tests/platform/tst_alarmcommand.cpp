@@ -2,10 +2,11 @@
 #include "platform/alarmcommand.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 class tst_AlarmCommand : public QObject
 {
@@ -14,6 +15,7 @@ class tst_AlarmCommand : public QObject
 private slots:
     void raiseAndClear_data();
     void raiseAndClear();
+    void outlivesTheApplication();
 };
 
 void tst_AlarmCommand::raiseAndClear_data()
@@ -66,15 +68,42 @@ void tst_AlarmCommand::raiseAndClear()
     alarmCommand.run(true, "GustAbove", "36.12");
     // Nothing waits for the program; the test does, so that the record keeps
     // the order of the runs.
-    QTRY_VERIFY(alarmCommand.findChildren<QProcess *>().isEmpty());
+    QTRY_COMPARE(alarmCommand.running(), 0);
     alarmCommand.run(false, "GustAbove", "30");
-    QTRY_VERIFY(alarmCommand.findChildren<QProcess *>().isEmpty());
+    QTRY_COMPARE(alarmCommand.running(), 0);
 
     QVERIFY(plain.open(QIODevice::ReadOnly));
     QCOMPARE(plain.readAll(), recorded);
     QCOMPARE(failed.size(), failure.isEmpty() ? 0 : 1);
     if (!failure.isEmpty())
         QVERIFY2(failed[0][0].toString().contains(failure), qPrintable(failed[0][0].toString()));
+}
+
+// A horn still sounding when the window closes: the program finishes, and
+// in a session of its own, so that the terminal's Ctrl+C does not reach it.
+void tst_AlarmCommand::outlivesTheApplication()
+{
+    QTemporaryDir folder;
+    const QString script = folder.filePath("slow-alarm");
+    const QString record = folder.filePath("record");
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nsleep 0.5\ncut -d' ' -f6 /proc/$$/stat > \"$1.part\"\n"
+               "mv \"$1.part\" \"$1\"\n");
+    file.close();
+    QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
+
+    {
+        AlarmCommand alarmCommand({script, record});
+        alarmCommand.run(true, "NoReadingSeconds", "20");
+        QCOMPARE(alarmCommand.running(), 1);
+    }
+    QTRY_VERIFY(QFile::exists(record));
+    QFile session(record);
+    QVERIFY(session.open(QIODevice::ReadOnly));
+    const qint64 programSession = session.readAll().trimmed().toLongLong();
+    QVERIFY(programSession > 0);
+    QVERIFY(programSession != ::getsid(0));
 }
 
 QTEST_GUILESS_MAIN(tst_AlarmCommand)

@@ -16,9 +16,11 @@ namespace {
 
 const QByteArray Sentence = "$IIMWV,045.0,R,12.5,N,A*0A\r\n";
 
-// Short waits, so that a table of outages runs in a second.
-constexpr int FirstRetryMs = 40;
-constexpr int LongestRetryMs = 160;
+// The application's waits, 50 times shorter, so that a table of outages runs
+// in seconds and a change to them shows in its logs.
+constexpr int Faster = 50;
+constexpr int FirstRetryMs = TcpLineTransport::FirstRetryMs / Faster;
+constexpr int LongestRetryMs = TcpLineTransport::LongestRetryMs / Faster;
 
 quint16 freeTcpPort()
 {
@@ -70,12 +72,19 @@ void tst_LineTransports::tcpRetries_data()
     QTest::addColumn<QString>("log"); // a pattern of the log, each entry ending in a comma
 
     QTest::newRow("away past the steady spell, then started")
-        << "absent" << 200 << "(lost 0.04 s,){2,}lost 0.08 s,lost 0.16 s,lost 0.16 s,restarted,";
+        << "absent" << 200
+        << "(lost 0.04 s,){2,}lost 0.08 s,lost 0.16 s,lost 0.32 s,lost 0.6 s,lost 0.6 s,restarted,";
+    // About 15 tries in the spell; a late timer only makes them fewer.
+    QTest::newRow("the application's steady spell: 2 s apart for 30 s")
+        << "absent" << TcpLineTransport::SteadyRetryForMs / Faster
+        << "(lost 0.04 s,){9,16}lost 0.08 s,lost 0.16 s,lost 0.32 s,lost 0.6 s,lost 0.6 s,"
+           "restarted,";
     QTest::newRow("closes every connection at once, within the spell")
         << "closes" << 60000 << "restarted,(lost 0.04 s,restarted,){4}";
     QTest::newRow("closes every connection at once, past the spell")
         << "closes" << 0
-        << "restarted,lost 0.08 s,restarted,lost 0.16 s,restarted,(lost 0.16 s,restarted,){2}";
+        << "restarted,lost 0.08 s,restarted,lost 0.16 s,restarted,lost 0.32 s,restarted,"
+           "lost 0.6 s,restarted,";
     QTest::newRow("restarts after each sentence: each outage starts anew")
         << "sends and closes" << 30 << "restarted,(data,lost 0.04 s,restarted,){4}";
 }
@@ -110,8 +119,8 @@ void tst_LineTransports::tcpRetries()
     QVERIFY(transport.isOpen());
 
     if (server == u"absent") {
-        QTRY_COMPARE_WITH_TIMEOUT(recorded.count("lost 0.16 s"), 2, 5000);
-        QVERIFY(transport.state().startsWith("retrying in 0.16 s: "));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.count("lost 0.6 s"), 2, 5000);
+        QVERIFY(transport.state().startsWith("retrying in 0.6 s: "));
         QVERIFY(listener.listen(QHostAddress::LocalHost, port));
     }
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count("restarted"), server == u"absent" ? 1 : 5, 5000);

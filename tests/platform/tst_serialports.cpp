@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/serialdevices.h"
+#include "platform/serialtransport.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,12 +9,73 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <memory>
 #include <pty.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+// A raw pseudo-terminal; the test writes at its master, the transport reads
+// the other end.
+class Terminal
+{
+public:
+    // The next free terminal, or, with a name, the one with that name: all
+    // others opened on the way are closed again. Nothing when the name went
+    // to another program first.
+    static std::unique_ptr<Terminal> open(const QString &name = {})
+    {
+        std::vector<std::unique_ptr<Terminal>> others;
+        while (others.size() < 64) {
+            auto terminal
+                = std::unique_ptr<Terminal>(new Terminal(::posix_openpt(O_RDWR | O_NOCTTY)));
+            if (terminal->m_master < 0)
+                return nullptr;
+            if (name.isEmpty() || terminal->name == name)
+                return terminal;
+            others.push_back(std::move(terminal));
+        }
+        return nullptr;
+    }
+    ~Terminal() { ::close(m_master); }
+
+    bool write(const QByteArray &bytes) const
+    {
+        return ::write(m_master, bytes.constData(), bytes.size()) == bytes.size();
+    }
+
+    QString name;
+
+private:
+    explicit Terminal(int master)
+        : m_master(master)
+    {
+        termios settings{};
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0
+            || ::tcgetattr(master, &settings) != 0)
+            return;
+        ::cfmakeraw(&settings);
+        ::tcsetattr(master, TCSANOW, &settings);
+        name = QString::fromLocal8Bit(::ptsname(master));
+    }
+
+    int m_master = -1;
+};
+
+// Turns the link to target in one step, as udev replaces a by-id link.
+bool pointLink(const QString &link, const QString &target)
+{
+    const QString fresh = link + QStringLiteral(".new");
+    return QFile::link(target, fresh) && ::rename(qPrintable(fresh), qPrintable(link)) == 0;
+}
+
+} // namespace
 
 class tst_SerialPorts : public QObject
 {
@@ -24,6 +86,8 @@ private slots:
     void openFailureNamesTheFix_data();
     void openFailureNamesTheFix();
     void byIdNamesAndOrder();
+    void reconnectFollowsTheName_data();
+    void reconnectFollowsTheName();
 
 private:
     QTemporaryDir m_helperFolder;
@@ -167,6 +231,58 @@ void tst_SerialPorts::byIdNamesAndOrder()
     for (const SerialDevice &device : devices)
         order << device.path;
     QCOMPARE(order, (QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyS2", "/dev/ttyS10"}));
+}
+
+void tst_SerialPorts::reconnectFollowsTheName_data()
+{
+    QTest::addColumn<bool>("stranger");
+    QTest::newRow("a link turned to a new terminal") << false;
+    // A shell or a build tool takes the freed number, and the link left
+    // pointing at the lost terminal leads to it: opened, it sends nothing.
+    QTest::newRow("another program's terminal took the lost one's number") << true;
+}
+
+// A sensor on a pseudo-terminal behind a symbolic link goes away and comes
+// back on a new terminal: the transport reads the new one as soon as the
+// link leads there.
+void tst_SerialPorts::reconnectFollowsTheName()
+{
+    QFETCH(bool, stranger);
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("usb-Sensor-if00"));
+    std::unique_ptr<Terminal> first = Terminal::open();
+    QVERIFY(first && pointLink(link, first->name));
+
+    SerialTransport transport(1, [&link](int) { return link; });
+    transport.setReconnect(true);
+    transport.setReconnectInterval(20);
+    QByteArray received;
+    int restarts = 0;
+    int losses = 0;
+    connect(&transport, &LineTransport::received,
+            [&](const QByteArray &bytes) { received += bytes; });
+    connect(&transport, &LineTransport::restarted, [&] { ++restarts; });
+    connect(&transport, &LineTransport::lost, [&] { ++losses; });
+    transport.open();
+    QVERIFY(first->write("one"));
+    QTRY_COMPARE(received, QByteArray("one"));
+
+    const QString lostName = first->name;
+    first.reset();
+    QTRY_COMPARE(losses, 1);
+    std::unique_ptr<Terminal> other;
+    if (stranger) {
+        other = Terminal::open(lostName);
+        if (!other)
+            QSKIP("another program took the lost terminal's number first");
+        QTRY_COMPARE(restarts, 1);
+    }
+    std::unique_ptr<Terminal> second = Terminal::open();
+    QVERIFY(second && pointLink(link, second->name));
+    QTRY_COMPARE(restarts, stranger ? 2 : 1);
+    QVERIFY(second->write("two"));
+    QTRY_COMPARE(received, QByteArray("onetwo"));
+    QCOMPARE(losses, 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPorts)

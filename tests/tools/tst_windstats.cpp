@@ -3,7 +3,6 @@
 #include "../core/samplewalk.h"
 #include "core/beaufort.h"
 #include "core/utctime.h"
-#include "core/winddirection.h"
 #include "core/windlogrow.h"
 
 #include <QDateTime>
@@ -38,10 +37,20 @@ std::vector<WindSample> generatedSamples()
     const qint64 swingStart = samples.back().timeMs + 1000;
     for (qint64 i = 0; i < 3600; ++i)
         samples.push_back({swingStart + i * 1000, i % 2 == 0 ? 0.0 : 180.0, 5});
-    // The directions as the log writes them, so that the direct computation
+    // Now and then two rows share a millisecond, as the sentences of one UDP
+    // datagram do. Each pair starts at an odd row, so that the file of odd
+    // rows, named first, gives the pair in its order.
+    for (std::size_t i = 501; i + 1 < samples.size(); i += 1000)
+        samples[i + 1].timeMs = samples[i].timeMs;
+    // The values as the log writes them, so that the direct computation
     // starts from what wind-stats reads.
-    for (WindSample &sample : samples)
-        sample.directionDegrees = wrappedDegrees(sample.directionDegrees, 2);
+    for (WindSample &sample : samples) {
+        const std::optional<WindLogRow> logged
+            = parseWindLogRow(formatWindLogRow({sample.timeMs, sample.directionDegrees,
+                                                sample.speedMetresPerSecond, exampleModeSource()}));
+        sample.directionDegrees = logged->directionDegrees;
+        sample.speedMetresPerSecond = logged->speedMetresPerSecond;
+    }
     return samples;
 }
 
