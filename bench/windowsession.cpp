@@ -7,6 +7,7 @@
 #include "app/historyaddon.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
+#include "feed/windfeed.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
 #include "platform/serialtransport.h"
@@ -55,8 +56,9 @@ public:
         m_previousFatal = setFatalErrorHandler(
             [&problems](const QString &description) { problems << description; });
 
-        window = std::make_unique<WindWindow>(
-            m_settings, [device](int port) { return sensorLinkOn(device, port); });
+        feed = std::make_unique<WindFeed>(
+            [device](int port) { return sensorLinkOn(device, port); });
+        window = std::make_unique<WindWindow>(m_settings, *feed);
         window->readSettings();
         window->start();
         window->show();
@@ -66,12 +68,14 @@ public:
     ~BenchWindow()
     {
         window.reset();
+        feed.reset();
         setMessagePresenter(m_previousPresenter);
         setFatalErrorHandler(m_previousFatal);
     }
 
     const SettingsFile &settings() const { return m_settings; }
 
+    std::unique_ptr<WindFeed> feed;
     std::unique_ptr<WindWindow> window;
 
 private:
@@ -104,17 +108,18 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     LineFeeder feeder;
     BenchWindow bench(false, feeder.slavePath(), figures.problems);
     WindWindow &window = *bench.window;
+    WindFeed &feed = *bench.feed;
 
     // The recorder's slots run between these two, which see every accepted
     // frame just before and just after it.
     Clock::time_point recordingStarted;
     std::vector<double> recordingUs;
-    QObject::connect(&window, &WindWindow::sampleAccepted, &window,
+    QObject::connect(&feed, &WindFeed::sampleAccepted, &window,
                      [&] { recordingStarted = Clock::now(); });
     std::unique_ptr<HistoryAddOn> addOn;
     QTemporaryDir logFolder;
     if (history) {
-        addOn = std::make_unique<HistoryAddOn>(window, bench.settings());
+        addOn = std::make_unique<HistoryAddOn>(bench.settings(), feed, window);
         WindRecorder &recorder = addOn->recorder();
         if (history->hourBehind) {
             // An hour at the rate to come, ending a moment before now.
@@ -132,7 +137,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
             addOn->historyWindow().show();
             runEventsFor(SessionSettle);
         }
-        QObject::connect(&window, &WindWindow::sampleAccepted, &window, [&] {
+        QObject::connect(&feed, &WindFeed::sampleAccepted, &window, [&] {
             recordingUs.push_back(
                 std::chrono::duration<double, std::micro>(Clock::now() - recordingStarted).count());
         });
@@ -142,7 +147,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     bool recording = false;
     QObject::connect(&window, &WindWindow::displayRefreshed, &window, [&] {
         if (recording)
-            refreshes.push_back({Clock::now(), LineFeeder::frameNumberOf(window.windSpeed())});
+            refreshes.push_back({Clock::now(), LineFeeder::frameNumberOf(feed.speedMetresPerSecond())});
     });
 
     Clock::time_point wallBefore, wallAfter;
@@ -169,10 +174,10 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     QEventLoop session;
     qsizetype largestBuffer = 0;
     const auto stopListening = [&] {
-        if (window.link())
-            largestBuffer = window.link()->largestBuffer();
-        if (window.isListening())
-            window.toggleListening();
+        if (feed.link())
+            largestBuffer = feed.link()->largestBuffer();
+        if (feed.isListening())
+            feed.toggleListening();
         session.quit();
     };
     // Runs once listening has started: the port is open by then.
@@ -202,8 +207,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
             stopListening();
         });
     });
-    window.toggleListening();
-    if (window.link() && window.link()->isOpen())
+    feed.toggleListening();
+    if (feed.link() && feed.link()->isOpen())
         session.exec();
     scope.reset();
     if (!ended) {

@@ -16,6 +16,7 @@
 #include "app/errorguard.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
+#include "feed/windfeed.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
 #include "feed/mqttsharing.h"
@@ -249,21 +250,19 @@ Row measure(const QString &name, Scenario scenario)
         row.problems << text;
     });
     const QString device = feeder.slavePath();
-    WindWindow window(settings, [device](int port) {
+    WindFeed feed([device](int port) {
         return std::make_unique<WindLink>(
             std::make_unique<SerialTransport>(port, [device](int) { return device; }),
             std::make_unique<SensorFrameReader>());
     });
+    WindWindow window(settings, feed);
     window.readSettings();
     window.start();
     window.show();
     WindRecorder recorder;
-    connectRecorder(window, recorder, [](int port) {
-        return RecordedSource(RecordedSource::Kind::Sensor, port, QString());
-    });
-    MqttSharing mqtt(settings, window, recorder);
-    if (const QString problem = mqtt.start(); !problem.isEmpty())
-        row.problems << problem;
+    connectRecorder(feed, recorder);
+    MqttSharing mqtt(settings, feed, recorder);
+    row.problems << mqtt.start();
     std::unique_ptr<Subscriber> subscriber;
     if (publishing) {
         subscriber = std::make_unique<Subscriber>(broker.port);
@@ -275,7 +274,7 @@ Row measure(const QString &name, Scenario scenario)
 
     std::vector<std::pair<int, Clock::time_point>> shown;
     QObject::connect(&window, &WindWindow::displayRefreshed, &window, [&] {
-        shown.emplace_back(LineFeeder::frameNumberOf(window.windSpeed()), Clock::now());
+        shown.emplace_back(LineFeeder::frameNumberOf(feed.speedMetresPerSecond()), Clock::now());
     });
     QTimer residentSampler;
     QObject::connect(&residentSampler, &QTimer::timeout, &window,
@@ -303,10 +302,10 @@ Row measure(const QString &name, Scenario scenario)
                 row.mqttThreadPercent = 100 * (threadCpuSeconds(mqttThread) - mqttBefore) / seconds;
             row.residentEndKiB = residentKiB();
             residentSampler.stop();
-            window.toggleListening();
+            feed.toggleListening();
         });
     });
-    window.toggleListening();
+    feed.toggleListening();
     runEventsFor(Duration + std::chrono::milliseconds(600));
 
     row.written = feeder.framesWritten();

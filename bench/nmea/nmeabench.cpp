@@ -13,6 +13,7 @@
 #include "app/errorguard.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
+#include "feed/windfeed.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
 #include "feed/windsharing.h"
@@ -88,21 +89,20 @@ Row measure(const QString &name, int readers, int sleepers)
     setMessagePresenter([&row](QWidget *, const QString &, const QString &text, MessageIcon) {
         row.problems << text;
     });
-    WindWindow window(settings, [device](int port) {
+    WindFeed feed([device](int port) {
         return std::make_unique<WindLink>(
             std::make_unique<SerialTransport>(port, [device](int) { return device; }),
             std::make_unique<SensorFrameReader>());
     });
+    WindWindow window(settings, feed);
     window.readSettings();
     window.start();
     window.show();
     runEventsFor(std::chrono::milliseconds(500));
 
     const int socketsBefore = openSockets();
-    WindSharing shared(settings, window);
-    const QString problem = shared.start();
-    if (!problem.isEmpty())
-        row.problems << problem;
+    WindSharing shared(settings, feed);
+    row.problems << shared.start();
     row.socketsOpened = openSockets() - socketsBefore;
 
     NmeaLoad load;
@@ -120,10 +120,10 @@ Row measure(const QString &name, int readers, int sleepers)
             feeder.stop();
             row.cpuPercent = 100 * (processCpuSeconds() - cpuBefore - feeder.threadCpuSeconds())
                 / std::chrono::duration<double>(Duration).count();
-            window.toggleListening();
+            feed.toggleListening();
         });
     });
-    window.toggleListening();
+    feed.toggleListening();
     runEventsFor(Duration + std::chrono::milliseconds(600));
     load.stop();
     // The reading thread's CPU is known only once it has stopped; what it

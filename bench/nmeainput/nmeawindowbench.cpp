@@ -18,6 +18,7 @@
 #include "app/errorguard.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
+#include "feed/windfeed.h"
 #include "core/nmeasentence.h"
 #include "core/settingsfile.h"
 #include "feed/windinput.h"
@@ -270,11 +271,12 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
           });
 
     WindInput input(settings);
-    WindWindow window(settings, [&input](int port) { return input.makeLink(port); });
+    WindFeed feed([&input](int port) { return input.makeLink(port); });
+    WindWindow window(settings, feed);
     window.readSettings();
     window.start();
-    if (const QString problem = input.readSettings(); !problem.isEmpty())
-        row.problems << problem;
+    row.problems << input.readSettings();
+    input.configure(feed);
     window.show();
     // The first paint and the clock's first tick are not what is measured.
     runEventsFor(std::chrono::milliseconds(400));
@@ -282,7 +284,7 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
     std::vector<std::optional<Clock::time_point>> refreshed;
     QObject::connect(&window, &WindWindow::displayRefreshed, &window, [&] {
         const Clock::time_point now = Clock::now();
-        const int n = Feeder::numberOf(window.windSpeed());
+        const int n = Feeder::numberOf(feed.speedMetresPerSecond());
         if (n < 1)
             return;
         if (size_t(n) > refreshed.size())
@@ -291,7 +293,7 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
             refreshed[size_t(n - 1)] = now;
     });
 
-    window.toggleListening();
+    feed.toggleListening();
     feeder.start(duration);
     const double cpuBefore = processCpuSeconds();
     const Clock::time_point wallBefore = Clock::now();
@@ -299,7 +301,7 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
     feeder.join();
     const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
     row.cpuPercent = 100 * (processCpuSeconds() - cpuBefore - feeder.cpuSeconds()) / wall;
-    window.toggleListening();
+    feed.toggleListening();
     row.peakKiB = peakResidentKiB();
     window.close();
     setMessagePresenter(previous);

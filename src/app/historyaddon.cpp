@@ -4,7 +4,11 @@
 #include "historymenu.h"
 #include "messages.h"
 
+#include "core/runwaywind.h"
+#include "core/settingsfile.h"
 #include "feed/windfeed.h"
+
+#include <QDir>
 
 HistoryAddOn::HistoryAddOn(const SettingsFile &settings, WindFeed &feed, QWidget &mainWindow)
     : m_settings(settings)
@@ -22,5 +26,10 @@ HistoryAddOn::~HistoryAddOn() = default;
 
 QStringList HistoryAddOn::start()
 {
-    return startDataLogFromSettings(m_recorder, m_settings);
+    QStringList problems = startDataLogFromSettings(m_recorder, m_settings);
+    const RunwaySettings runways
+        = readRunways(m_settings.readSection(QLatin1String(RunwaysSectionName)),
+                      QDir::toNativeSeparators(m_settings.path()));
+    m_historyWindow.setRunways(runways.runways);
+    return problems << runways.problems;
 }

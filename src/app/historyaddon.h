@@ -13,7 +13,7 @@ class WindFeed;
 
 // The wind history beside the main window, attached from outside: the
 // recorder fed from the feed, the data log the settings file asks for, the
-// history window, and the action "Wind History…" (Ctrl+H) in the main
+// history window with the runways the settings file names, and the action "Wind History…" (Ctrl+H) in the main
 // window's context menu. Problems of the log while it runs show in a
 // message box that does not wait, so the display goes on.
 class HistoryAddOn : public AddOn
@@ -24,7 +24,8 @@ public:
     HistoryAddOn(const HistoryAddOn &) = delete;
     HistoryAddOn &operator=(const HistoryAddOn &) = delete;
 
-    // Reads the section [LOG] and starts the data log it asks for.
+    // Reads the section [LOG] and starts the data log it asks for, and the
+    // runways of [RUNWAYS].
     QStringList start() override;
 
     WindRecorder &recorder() { return m_recorder; }

@@ -6,6 +6,7 @@
 #include "core/windstatisticstext.h"
 #include "feed/windrecorder.h"
 #include "widgets/timeplot.h"
+#include "widgets/windroseplot.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -58,7 +59,11 @@ HistoryWindow::HistoryWindow(WindRecorder &recorder, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(buildStatistics());
-    layout->addWidget(buildPlots(), 1);
+    layout->addWidget(buildReports());
+    auto *views = new QHBoxLayout;
+    views->addWidget(buildPlots(), 1);
+    views->addWidget(buildRose());
+    layout->addLayout(views, 1);
     layout->addWidget(buildLinkHealth());
 
     m_refreshTimer = new QTimer(this);
@@ -263,6 +268,7 @@ void HistoryWindow::setColourScheme(ColourScheme scheme)
     m_colourScheme = scheme;
     for (TimePlot *plot : {m_speedPlot, m_directionPlot})
         plot->setColourScheme(scheme);
+    m_rosePlot->setColourScheme(scheme);
     // New series empty the plots; a shown window fills them again at once.
     m_speedPlot->setSeries(speedSeries(scheme));
     m_directionPlot->setSeries(directionSeries(scheme));
@@ -301,6 +307,8 @@ void HistoryWindow::refresh()
     const qint64 now = m_recorder.now();
     const WindStatisticsSnapshot snapshot = m_recorder.statistics(now);
     showStatistics(snapshot);
+    showReports(now, snapshot);
     showLinkHealth(snapshot);
     showPlots(now);
+    showRose(now);
 }

@@ -10,10 +10,15 @@
 //   historywindow_figures.cpp  the statistics and the link's health as texts,
 //                              each with the words a screen reader says
 //   historywindow_plots.cpp    the recorded history drawn into the two plots
+//   historywindow_reports.cpp  the wind rose of a span or of today's data log,
+//                              the wind as airfields report it (METAR) and
+//                              each runway's headwind and crosswind
 //
 // The texts come from core/windstatisticstext.h, the plots are TimePlot
 // widgets, the figures from WindRecorder.
 
+#include "core/daylogrose.h"
+#include "core/runwaywind.h"
 #include "widgets/colourscheme.h"
 
 #include <QString>
@@ -24,6 +29,7 @@ class QLabel;
 class QTimer;
 class TimePlot;
 class WindRecorder;
+class WindRosePlot;
 struct WindPeriodStatistics;
 struct WindStatisticsSnapshot;
 
@@ -50,6 +56,8 @@ public:
     // Adds a part below the others, for something attached from outside (the
     // wind alarms).
     void addSection(QWidget *section);
+    // The runways whose headwind and crosswind the window shows.
+    void setRunways(const QList<Runway> &runways);
     // The plots' and the marks' own colours; the rest follows the
     // application's palette.
     void setColourScheme(ColourScheme scheme);
@@ -82,12 +90,17 @@ private:
     QWidget *buildStatistics();
     QWidget *buildPlots();
     QWidget *buildLinkHealth();
+    QWidget *buildRose();
+    QWidget *buildReports();
     Figure makeFigure(const QString &spokenName, const QString &description);
 
     void showStatistics(const WindStatisticsSnapshot &snapshot);
     void showPeriod(PeriodRow &row, const WindPeriodStatistics &period);
     void showLinkHealth(const WindStatisticsSnapshot &snapshot);
     void showPlots(qint64 nowMs);
+    void showRose(qint64 nowMs);
+    void showReports(qint64 nowMs, const WindStatisticsSnapshot &snapshot);
+    void offerTodaysLog();
     static void setFigure(Figure &figure, const QString &shown, const QString &spoken);
     void colourStaleMark(bool stale);
 
@@ -103,6 +116,15 @@ private:
     QComboBox *m_spanChooser = nullptr; // 10, 30 or 60 minutes
     TimePlot *m_speedPlot = nullptr; // raw speed, 2-minute mean and gust, km/h
     TimePlot *m_directionPlot = nullptr; // each sample's direction as a point
+
+    QComboBox *m_roseSpanChooser = nullptr; // 10, 30 or 60 minutes, or today's data log
+    WindRosePlot *m_rosePlot = nullptr; // where the wind came from, and how strong
+    DayLogRose m_dayLogRose; // today's data log, read as it grows
+
+    Figure m_metar; // "2 min 27015KT · 10 min 27015G25KT 240V300"
+    QList<Runway> m_runways;
+    QList<Figure> m_runwayFigures; // one line a runway
+    QWidget *m_reports = nullptr; // holds the report and the runways' lines
 
     Figure m_source; // the input (the port and its device), example mode, or none
     Figure m_linkState; // connected, retrying, device missing...; or not listening
