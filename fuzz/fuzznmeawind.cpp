@@ -2,18 +2,19 @@
 // Bytes from an NMEA 0183 input through the wind line reader, once in one
 // piece and once cut into pieces at random places. A crash, undefined
 // behaviour, a buffer beyond one sentence, a reading without both values or
-// with a value that is not finite, events that depend on how the bytes were
-// cut, or events other than those of the stream's lines read one by one is a
-// finding.
+// with a value out of range or not finite, the boat's motion out of range,
+// events that depend on how the bytes were cut, or events other than those
+// of the stream's lines read one by one is a finding.
 //
 // Input: byte 0 holds flags: bit 0 reads the true wind instead of the
 // apparent one. Byte 1 seeds the places where the stream is cut. The rest is
 // the stream.
 
+#include "core/nmeamotionsentence.h"
 #include "core/nmeawindreader.h"
+#include "core/windspeed.h"
 #include "fuzzcheck.h"
 
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -26,8 +27,13 @@ bool sameEvents(const std::vector<WindLineEvent> &a, const std::vector<WindLineE
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].kind != b[i].kind || a[i].reading.directionDegrees != b[i].reading.directionDegrees
-            || a[i].reading.speedMetresPerSecond != b[i].reading.speedMetresPerSecond)
+        const WindReading &x = a[i].reading;
+        const WindReading &y = b[i].reading;
+        if (a[i].kind != b[i].kind || x.directionDegrees != y.directionDegrees
+            || x.speedMetresPerSecond != y.speedMetresPerSecond || x.kind != y.kind
+            || x.sentence != y.sentence || a[i].motion.kind != b[i].motion.kind
+            || a[i].motion.value != b[i].motion.value
+            || a[i].motion.sentence != b[i].motion.sentence)
             return false;
     }
     return true;
@@ -36,13 +42,28 @@ bool sameEvents(const std::vector<WindLineEvent> &a, const std::vector<WindLineE
 void checkEvent(const WindLineEvent &event)
 {
     const WindReading &reading = event.reading;
-    if (event.kind == WindLineEvent::Kind::Rejected) {
+    switch (event.kind) {
+    case WindLineEvent::Kind::Rejected:
         FUZZ_CHECK(!reading.directionDegrees && !reading.speedMetresPerSecond);
+        FUZZ_CHECK(reading.sentence != NmeaSentenceId::None);
+        return;
+    case WindLineEvent::Kind::Reading:
+        FUZZ_CHECK(reading.isComplete() && reading.sentence != NmeaSentenceId::None);
+        FUZZ_CHECK(*reading.directionDegrees >= 0 && *reading.directionDegrees <= 360);
+        FUZZ_CHECK(*reading.speedMetresPerSecond >= 0
+                   && *reading.speedMetresPerSecond <= MaxReadableMetresPerSecond);
+        return;
+    case WindLineEvent::Kind::Motion: {
+        const BoatMotion &motion = event.motion;
+        FUZZ_CHECK(motion.sentence != NmeaSentenceId::None);
+        if (motion.kind == BoatMotion::Kind::TrueHeading)
+            FUZZ_CHECK(motion.value >= 0 && motion.value < 360);
+        else
+            FUZZ_CHECK(motion.value >= 0 && motion.value <= NmeaMaxBoatSpeedMetresPerSecond);
         return;
     }
-    FUZZ_CHECK(reading.directionDegrees && reading.speedMetresPerSecond);
-    FUZZ_CHECK(std::isfinite(*reading.directionDegrees) && *reading.directionDegrees >= 0);
-    FUZZ_CHECK(std::isfinite(*reading.speedMetresPerSecond) && *reading.speedMetresPerSecond >= 0);
+    }
+    FUZZ_CHECK(!"an event of no known kind");
 }
 
 void feedChecked(NmeaWindReader &reader, QByteArrayView bytes, std::vector<WindLineEvent> &events)
@@ -54,12 +75,10 @@ void feedChecked(NmeaWindReader &reader, QByteArrayView bytes, std::vector<WindL
 
 // The stream read line by line, without any buffer carried between reads:
 // each complete line from its last '$' or '!', if it has one and is short
-// enough. For the true wind, MWV readings give way to MWD until
-// MwdGoneAfter of them have come without one.
+// enough.
 std::vector<WindLineEvent> lineByLine(QByteArrayView stream, NmeaWind wind)
 {
     std::vector<WindLineEvent> events;
-    int mwvSinceMwd = -1;
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < stream.size(); ++i) {
         if (stream[i] != '\r' && stream[i] != '\n')
@@ -69,19 +88,7 @@ std::vector<WindLineEvent> lineByLine(QByteArrayView stream, NmeaWind wind)
         const qsizetype start = std::max(line.lastIndexOf('$'), line.lastIndexOf('!'));
         if (start < 0 || line.size() - start > NmeaWindReader::MaxSentenceLength)
             continue;
-        const QByteArrayView sentence = line.sliced(start);
-        const std::optional<WindLineEvent> event = readNmeaWindSentence(sentence, wind);
-        if (!event)
-            continue;
-        if (wind == NmeaWind::True && event->kind == WindLineEvent::Kind::Reading) {
-            if (sentence.sliced(3, 3) == "MWD")
-                mwvSinceMwd = 0;
-            else if (mwvSinceMwd >= 0 && ++mwvSinceMwd <= NmeaWindReader::MwdGoneAfter)
-                continue;
-            else if (mwvSinceMwd > NmeaWindReader::MwdGoneAfter)
-                mwvSinceMwd = -1;
-        }
-        events.push_back(*event);
+        readNmeaWindSentence(line.sliced(start), wind, events);
     }
     return events;
 }

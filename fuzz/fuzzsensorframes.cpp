@@ -10,7 +10,8 @@
 //
 // The same reads then go through the reader that listening uses: nothing a
 // line carries may end listening, so any error that escapes it is a finding,
-// as is a reading that is not a number or a buffer beyond its bound.
+// as is a reading that is not a number, a speed above the readable limit or
+// a buffer beyond its bound.
 //
 // Input: byte 0 is the number N of reads described next, two bytes each:
 //   - how many bytes of the stream the read brings (0 to 255);
@@ -23,6 +24,7 @@
 #include "core/apperror.h"
 #include "core/sensorframe.h"
 #include "core/sensorframereader.h"
+#include "core/windspeed.h"
 #include "fuzzcheck.h"
 
 #include <QLocale>
@@ -292,6 +294,8 @@ std::vector<WindLineEvent> readAsListening(const std::vector<Read> &reads)
         for (const WindLineEvent &event : taken) {
             FUZZ_CHECK(isFiniteOrAbsent(event.reading.directionDegrees));
             FUZZ_CHECK(isFiniteOrAbsent(event.reading.speedMetresPerSecond));
+            FUZZ_CHECK(!event.reading.speedMetresPerSecond
+                       || *event.reading.speedMetresPerSecond <= MaxReadableMetresPerSecond);
             events.push_back(event);
         }
     };

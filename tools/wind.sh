@@ -15,8 +15,9 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libmosquitto-dev fonts-liberation)
 # The notification tests start a message bus of their own; the MQTT tests and
 # the benchmark start a broker of their own, read it with mosquitto_sub and
-# make their TLS certificates with openssl.
-test_packages=(dbus-daemon mosquitto mosquitto-clients openssl)
+# make their TLS certificates with openssl; the TCP input's test starts a
+# gpsd of its own.
+test_packages=(dbus-daemon mosquitto mosquitto-clients openssl gpsd)
 x_packages=(xvfb xauth)
 format_packages=(clang-format)
 fuzz_packages=(clang libclang-rt-14-dev)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // nmea-input-bench: the cost of reading the wind from the network. A second
 // thread plays a multiplexer on plain sockets of this computer: MWV at a
-// steady rate, numbered in their speed field, with or without 1,000 other
+// steady rate, numbered in their speed field (in hundredths of a metre per
+// second, far inside the readable limit for any run), with or without 1,000 other
 // sentences a second around them, over TCP or as one datagram each. This
 // thread reads them with the TCP or UDP transport and the NMEA reader, as the
 // application does. Prints one table: CPU of the reading thread per core,
@@ -119,8 +120,9 @@ private:
                 break;
             std::this_thread::sleep_until(next);
             if (next == nextReading) {
-                send(nmeaSentence("IIMWV,045.0,R," + QByteArray::number(m_written.size() + 1)
-                                  + ".0,M,A"));
+                send(nmeaSentence("IIMWV,045.0,R,"
+                                  + QByteArray::number((m_written.size() + 1) / 100.0, 'f', 2)
+                                  + ",M,A"));
                 m_written.push_back(Clock::now());
             } else {
                 send(other);
@@ -163,7 +165,8 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
     QObject::connect(transport.get(), &LineTransport::received, [&](const QByteArray &bytes) {
         for (const WindLineEvent &event : reader.feed(bytes)) {
             if (event.kind == WindLineEvent::Kind::Reading)
-                events.emplace_back(int(*event.reading.speedMetresPerSecond), Clock::now());
+                events.emplace_back(qRound(*event.reading.speedMetresPerSecond * 100),
+                                    Clock::now());
         }
     });
     transport->open();

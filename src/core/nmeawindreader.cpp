@@ -39,23 +39,9 @@ std::vector<WindLineEvent> NmeaWindReader::feed(QByteArrayView bytes)
 void NmeaWindReader::reset()
 {
     m_sentence.resize(0);
-    m_mwvSinceMwd = -1;
 }
 
 void NmeaWindReader::takeSentence(std::vector<WindLineEvent> &events)
 {
-    const std::optional<WindLineEvent> event = readNmeaWindSentence(m_sentence, m_wind);
-    if (!event)
-        return;
-    if (m_wind == NmeaWind::True && event->kind == WindLineEvent::Kind::Reading) {
-        // A reading's sentence is well formed: '$', talker, then its id.
-        if (QByteArrayView(m_sentence).sliced(3, 3) == "MWD") {
-            m_mwvSinceMwd = 0;
-        } else if (m_mwvSinceMwd >= 0) {
-            if (++m_mwvSinceMwd <= MwdGoneAfter)
-                return;
-            m_mwvSinceMwd = -1;
-        }
-    }
-    events.push_back(*event);
+    readNmeaWindSentence(m_sentence, m_wind, events);
 }

@@ -17,19 +17,13 @@
 // At most that one sentence is held, so the buffer stays bounded whatever
 // arrives: a line that never ends, binary noise, a wrong baud rate.
 //
-// For the true wind, MWD wins over MWV with T. On a boat the two differ: MWD
-// gives the direction from north, MWV the angle off the bow, and a network
-// that sends both would swing the compass between them. MWV counts again
-// once MwdGoneAfter of its readings have come without an MWD between them.
+// Every sentence the chosen wind reads is passed on; which of them the
+// display shows is the wind choice's business (core/windchoice.h).
 class NmeaWindReader final : public WindLineReader
 {
 public:
     // The most a sentence holds from its '$' to its line end.
     static constexpr qsizetype MaxSentenceLength = 80;
-
-    // MWD at 1 a second among MWV at 10 a second stays in charge; an
-    // instrument that stops sending MWD is followed after some 10 s.
-    static constexpr int MwdGoneAfter = 100;
 
     explicit NmeaWindReader(NmeaWind wind);
 
@@ -41,9 +35,6 @@ private:
     void takeSentence(std::vector<WindLineEvent> &events);
 
     NmeaWind m_wind;
-    // True-wind MWV readings since the last MWD reading; -1 while there is
-    // no MWD to prefer.
-    int m_mwvSinceMwd = -1;
     // The current line from its last '$' or '!'; empty while the line has
     // none (or its sentence grew too long).
     QByteArray m_sentence;

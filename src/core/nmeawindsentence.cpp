@@ -1,139 +1,112 @@
 // SPDX-License-Identifier: MIT
 #include "core/nmeawindsentence.h"
 
-#include <QVarLengthArray>
+#include "core/nmeafields.h"
+#include "core/nmeamotionsentence.h"
+#include "core/windspeed.h"
 
 namespace {
 
-// The fields after the address ("IIMWV"), counted from 0. A field beyond
-// the sentence's end reads as empty.
-class Fields
+WindLineEvent rejected(NmeaSentenceId sentence)
 {
-public:
-    explicit Fields(QByteArrayView body)
-    {
-        for (qsizetype start = 0;;) {
-            const qsizetype comma = body.indexOf(',', start);
-            m_fields.append(body.sliced(start, (comma < 0 ? body.size() : comma) - start));
-            if (comma < 0)
-                break;
-            start = comma + 1;
-        }
-    }
-
-    QByteArrayView at(qsizetype index) const
-    {
-        return index < m_fields.size() ? m_fields.at(index) : QByteArrayView();
-    }
-
-private:
-    QVarLengthArray<QByteArrayView, 12> m_fields;
-};
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
+    WindLineEvent event{WindLineEvent::Kind::Rejected, {}, {}};
+    event.reading.sentence = sentence;
+    return event;
 }
 
-// Digits with at most one point, at least one digit: what these fields
-// hold. A sentence's length keeps the value finite.
-std::optional<double> number(QByteArrayView field)
+bool isReadableSpeed(const std::optional<double> &speed)
 {
-    qsizetype digits = 0;
-    qsizetype points = 0;
-    for (const char c : field) {
-        if (isDigit(c))
-            ++digits;
-        else if (c == '.')
-            ++points;
-        else
-            return std::nullopt;
+    return !speed || (*speed >= 0 && *speed <= MaxReadableMetresPerSecond);
+}
+
+// Both values, when both read and in range; a rejection when either is out
+// of range, whether or not the other reads; nothing otherwise.
+void addReading(std::vector<WindLineEvent> &events, NmeaSentenceId sentence, WindKind kind,
+                std::optional<double> angle, std::optional<double> speed)
+{
+    if ((angle && !isNmeaAngle(*angle)) || !isReadableSpeed(speed)) {
+        events.push_back(rejected(sentence));
+        return;
     }
-    if (digits == 0 || points > 1)
-        return std::nullopt;
-    return field.toDouble();
-}
-
-std::optional<double> speedMetresPerSecond(QByteArrayView value, QByteArrayView unit)
-{
-    const std::optional<double> speed = number(value);
-    if (!speed)
-        return std::nullopt;
-    if (unit == "M")
-        return *speed;
-    if (unit == "N")
-        return *speed * NmeaMetresPerSecondPerKnot;
-    if (unit == "K")
-        return *speed * NmeaMetresPerSecondPerKmh;
-    return std::nullopt;
-}
-
-// The first of the listed speeds (a value's field and the unit letter that
-// must follow it) that the sentence carries.
-std::optional<double> firstSpeed(const Fields &fields,
-                                 std::initializer_list<std::pair<int, const char *>> candidates)
-{
-    for (const auto &[index, unit] : candidates) {
-        if (fields.at(index + 1) != unit)
-            continue;
-        if (const std::optional<double> speed
-            = speedMetresPerSecond(fields.at(index), fields.at(index + 1)))
-            return speed;
-    }
-    return std::nullopt;
-}
-
-std::optional<WindReading> bothOrNothing(std::optional<double> direction,
-                                         std::optional<double> speed)
-{
-    if (!direction || !speed)
-        return std::nullopt;
-    return WindReading{direction, speed};
+    if (!angle || !speed)
+        return;
+    WindLineEvent event{WindLineEvent::Kind::Reading, {}, {}};
+    event.reading = WindReading{angle, speed, kind, sentence};
+    events.push_back(event);
 }
 
 // angle, R (relative) or T (true), speed, unit, status
-std::optional<WindReading> readMwv(const Fields &fields, NmeaWind wind)
+void readMwv(const NmeaFields &fields, NmeaWind wind, std::vector<WindLineEvent> &events)
 {
-    if (fields.at(1) != (wind == NmeaWind::Apparent ? "R" : "T") || fields.at(4) != "A")
-        return std::nullopt;
-    return bothOrNothing(number(fields.at(0)), speedMetresPerSecond(fields.at(2), fields.at(3)));
+    if (fields.at(4) != "A")
+        return;
+    WindKind kind;
+    if (fields.at(1) == "R")
+        kind = WindKind::Apparent;
+    else if (fields.at(1) == "T" && wind == NmeaWind::True)
+        kind = WindKind::TrueOffBow;
+    else
+        return;
+    addReading(events, NmeaSentenceId::Mwv, kind, nmeaNumber(fields.at(0)),
+               nmeaSpeedMetresPerSecond(fields.at(2), fields.at(3)));
 }
 
 // angle 0-180, L (port) or R (starboard), knots N, m/s M, km/h K
-std::optional<WindReading> readVwr(const Fields &fields, NmeaWind)
+void readVwr(const NmeaFields &fields, NmeaWind, std::vector<WindLineEvent> &events)
 {
-    std::optional<double> angle = number(fields.at(0));
-    if (!angle || *angle > 180)
-        return std::nullopt;
-    if (fields.at(1) == "L")
+    const bool port = fields.at(1) == "L";
+    if (!port && fields.at(1) != "R")
+        return;
+    std::optional<double> angle = nmeaNumber(fields.at(0));
+    if (angle && (*angle < 0 || *angle > 180)) {
+        events.push_back(rejected(NmeaSentenceId::Vwr));
+        return;
+    }
+    if (angle && port)
         *angle = 360 - *angle;
-    else if (fields.at(1) != "R")
-        return std::nullopt;
-    return bothOrNothing(angle, firstSpeed(fields, {{4, "M"}, {2, "N"}, {6, "K"}}));
+    addReading(events, NmeaSentenceId::Vwr, WindKind::Apparent, angle,
+               nmeaFirstSpeed(fields, {{4, "M"}, {2, "N"}, {6, "K"}}));
 }
 
 // true direction T, magnetic direction M, knots N, m/s M
-std::optional<WindReading> readMwd(const Fields &fields, NmeaWind)
+void readMwd(const NmeaFields &fields, NmeaWind, std::vector<WindLineEvent> &events)
 {
     if (fields.at(1) != "T")
-        return std::nullopt;
-    return bothOrNothing(number(fields.at(0)), firstSpeed(fields, {{6, "M"}, {4, "N"}}));
+        return;
+    addReading(events, NmeaSentenceId::Mwd, WindKind::TrueFromNorth, nmeaNumber(fields.at(0)),
+               nmeaFirstSpeed(fields, {{6, "M"}, {4, "N"}}));
+}
+
+template<void (*read)(const NmeaFields &, std::vector<WindLineEvent> &)>
+void motion(const NmeaFields &fields, NmeaWind, std::vector<WindLineEvent> &events)
+{
+    read(fields, events);
 }
 
 struct SentenceReader
 {
     char id[4];
-    // The winds the sentence can carry: its checksum is judged only for
-    // these, so damaged sentences of no interest never blank the display.
+    NmeaSentenceId sentence;
+    // The winds the sentence serves: it is read, and its checksum judged,
+    // only for these, so damaged sentences of no interest never blank the
+    // display.
     bool apparent;
     bool trueWind;
-    std::optional<WindReading> (*read)(const Fields &fields, NmeaWind wind);
+    // A wind sentence: a damaged one is rejected; a motion sentence that is
+    // damaged is only left unused.
+    bool wind;
+    void (*read)(const NmeaFields &fields, NmeaWind wind, std::vector<WindLineEvent> &events);
 };
 
 constexpr SentenceReader SentenceReaders[] = {
-    {"MWV", true, true, readMwv},
-    {"VWR", true, false, readVwr},
-    {"MWD", false, true, readMwd},
+    {"MWV", NmeaSentenceId::Mwv, true, true, true, readMwv},
+    {"VWR", NmeaSentenceId::Vwr, true, true, true, readVwr},
+    {"MWD", NmeaSentenceId::Mwd, false, true, true, readMwd},
+    {"VHW", NmeaSentenceId::Vhw, false, true, false, motion<readNmeaVhw>},
+    {"VTG", NmeaSentenceId::Vtg, false, true, false, motion<readNmeaVtg>},
+    {"RMC", NmeaSentenceId::Rmc, false, true, false, motion<readNmeaRmc>},
+    {"HDT", NmeaSentenceId::Hdt, false, true, false, motion<readNmeaHdt>},
+    {"HDG", NmeaSentenceId::Hdg, false, true, false, motion<readNmeaHdg>},
 };
 
 const SentenceReader *readerFor(QByteArrayView address, NmeaWind wind)
@@ -156,7 +129,7 @@ const SentenceReader *readerFor(QByteArrayView address, NmeaWind wind)
 
 int hexValue(char c)
 {
-    if (isDigit(c))
+    if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
@@ -178,10 +151,11 @@ bool checksumMatches(QByteArrayView body, QByteArrayView checksum)
 
 } // namespace
 
-std::optional<WindLineEvent> readNmeaWindSentence(QByteArrayView sentence, NmeaWind wind)
+void readNmeaWindSentence(QByteArrayView sentence, NmeaWind wind,
+                          std::vector<WindLineEvent> &events)
 {
     if (sentence.isEmpty() || (sentence.front() != '$' && sentence.front() != '!'))
-        return std::nullopt;
+        return;
     QByteArrayView body = sentence.sliced(1);
     const qsizetype star = body.indexOf('*');
     const bool hasChecksum = star >= 0;
@@ -192,13 +166,13 @@ std::optional<WindLineEvent> readNmeaWindSentence(QByteArrayView sentence, NmeaW
     const qsizetype comma = body.indexOf(',');
     const SentenceReader *reader = readerFor(comma < 0 ? body : body.first(comma), wind);
     if (!reader)
-        return std::nullopt;
-    if (hasChecksum && !checksumMatches(body, checksum))
-        return WindLineEvent{WindLineEvent::Kind::Rejected, {}};
+        return;
+    if (hasChecksum && !checksumMatches(body, checksum)) {
+        if (reader->wind)
+            events.push_back(rejected(reader->sentence));
+        return;
+    }
     if (comma < 0)
-        return std::nullopt;
-    const std::optional<WindReading> reading = reader->read(Fields(body.sliced(comma + 1)), wind);
-    if (!reading)
-        return std::nullopt;
-    return WindLineEvent{WindLineEvent::Kind::Reading, *reading};
+        return;
+    reader->read(NmeaFields(body.sliced(comma + 1)), wind, events);
 }

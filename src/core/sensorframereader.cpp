@@ -3,6 +3,7 @@
 
 #include "core/apperror.h"
 #include "core/sensorframe.h"
+#include "core/windspeed.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ WindLineEvent eventFor(const SensorFrame &frame)
         WindReading reading;
         reading.directionDegrees = readSensorField(frame.payload, 1);
         reading.speedMetresPerSecond = readSensorField(frame.payload, 2);
+        if (reading.speedMetresPerSecond
+            && *reading.speedMetresPerSecond > MaxReadableMetresPerSecond)
+            return rejected();
         return {WindLineEvent::Kind::Reading, reading};
     } catch (const AppError &) {
         return rejected();

@@ -8,7 +8,8 @@
 // Reads the wind sensor's frames (core/sensorframe.h) from a line. A frame
 // whose checksum matches gives a reading of the fields that hold numbers;
 // any other frame taken from the line is rejected: a wrong checksum, one that
-// is not hexadecimal, a missing field, a number too large, a frame too long.
+// is not hexadecimal, a missing field, a number too large, a speed above
+// MaxReadableMetresPerSecond, a frame too long.
 // On a long cable such frames are line noise, one in 256 of them passing
 // the one-byte checksum by chance, so none of them may stop the display.
 class SensorFrameReader : public WindLineReader

@@ -126,6 +126,10 @@ void TcpLineTransport::connected()
 {
     m_connectTimer.stop();
     enableKeepAlive(*m_socket);
+    // Queued in the socket's buffer: nothing waits. A failed write ends the
+    // connection through errorOccurred, and the next one asks again.
+    if (!m_greeting.isEmpty())
+        m_socket->write(m_greeting);
     if (m_outageLogged)
         qCInfo(windInput).noquote() << description() << "connected again";
     m_outageLogged = false;

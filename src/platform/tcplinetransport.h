@@ -9,6 +9,12 @@
 
 class QTcpSocket;
 
+// gpsd sends nothing but its version until a client asks: this asks it to
+// relay every sentence of its devices as NMEA 0183, between JSON reports of
+// its own that the NMEA reader drops, as it drops any line that is no
+// sentence.
+inline constexpr char GpsdWatchRequest[] = "?WATCH={\"enable\":true,\"nmea\":true};\n";
+
 // Sentences from a TCP server: a multiplexer, a boat's instrument server,
 // another copy of this application sharing its wind. A server that is not
 // there yet, goes away or restarts is tried again every 2 s for the first
@@ -54,6 +60,10 @@ public:
     // empty while closed.
     QString state() const { return m_state; }
 
+    // Written to the server on every connection, first of all: a server such
+    // as gpsd sends its sentences only when asked. Set before open().
+    void setGreeting(const QByteArray &greeting) { m_greeting = greeting; }
+
     // Tests shorten the waits.
     void setDelays(int firstRetryMs, int steadyRetryForMs, int longestRetryMs,
                    int connectTimeoutMs);
@@ -71,6 +81,7 @@ private:
     int nextRetryDelayMs();
 
     IpEndpoint m_server;
+    QByteArray m_greeting;
     QTcpSocket *m_socket = nullptr;
     QTimer m_retryTimer;
     QTimer m_connectTimer;

@@ -6,23 +6,51 @@
 
 namespace {
 
-// The events as text, one word each: "45@6.430556" (direction@speed in m/s,
-// to 7 significant digits: enough to tell an exact knot from the display's
-// rounded factor) or "rejected".
+QString sentenceName(NmeaSentenceId sentence)
+{
+    const char *const names[] = {"none", "MWV", "VWR", "MWD", "VHW", "VTG", "RMC", "HDT", "HDG"};
+    return QString::fromLatin1(names[int(sentence)]);
+}
+
+// The events as text, one phrase each, to 7 significant digits (enough to
+// tell an exact knot from the display's rounded factor): "MWV 45@6.430556"
+// (apparent wind: direction@speed in m/s), "MWV T 90.5@5.144444" (true off
+// the bow), "MWD 270@9" (true from north), "VHW water 2.880889", "VTG ground
+// 2.829444", "HDT heading 274.1", "rejected MWV".
 QString describe(const std::vector<WindLineEvent> &events)
 {
-    QStringList words;
+    const auto number = [](double value) {
+        return QString::number(value, 'g', 7);
+    };
+    QStringList phrases;
     for (const WindLineEvent &event : events) {
         const WindReading &reading = event.reading;
-        if (event.kind == WindLineEvent::Kind::Rejected)
-            words << QStringLiteral("rejected");
-        else if (!reading.directionDegrees || !reading.speedMetresPerSecond)
-            words << QStringLiteral("incomplete");
-        else
-            words << QString::number(*reading.directionDegrees, 'g', 7) + u'@'
-                    + QString::number(*reading.speedMetresPerSecond, 'g', 7);
+        switch (event.kind) {
+        case WindLineEvent::Kind::Rejected:
+            phrases << QStringLiteral("rejected ") + sentenceName(reading.sentence);
+            break;
+        case WindLineEvent::Kind::Reading:
+            if (!reading.isComplete())
+                phrases << QStringLiteral("incomplete");
+            else
+                phrases << sentenceName(reading.sentence)
+                        + (reading.kind == WindKind::TrueOffBow ? QStringLiteral(" T ")
+                                                                : QStringLiteral(" "))
+                        + number(*reading.directionDegrees) + u'@'
+                        + number(*reading.speedMetresPerSecond);
+            break;
+        case WindLineEvent::Kind::Motion: {
+            const BoatMotion &motion = event.motion;
+            const QString what = motion.kind == BoatMotion::Kind::SpeedThroughWater
+                ? QStringLiteral("water")
+                : motion.kind == BoatMotion::Kind::SpeedOverGround ? QStringLiteral("ground")
+                                                                   : QStringLiteral("heading");
+            phrases << sentenceName(motion.sentence) + u' ' + what + u' ' + number(motion.value);
+            break;
+        }
+        }
     }
-    return words.join(u' ');
+    return phrases.join(u", ");
 }
 
 QString feedInPieces(NmeaWind wind, const QByteArray &stream, const QList<qsizetype> &cuts)
@@ -67,57 +95,97 @@ void tst_NmeaWindReader::events_data()
               QTest::newRow(name) << wind << sentence + "\r\n" << events;
           };
     row("MWV relative, knots, decimal angle", apparent, "$IIMWV,045.0,R,12.5,N,A*0A",
-        "45@6.430556");
-    row("MWV relative, m/s, whole angle", apparent, "$WIMWV,214,R,6.2,M,A*3D", "214@6.2");
-    row("MWV relative, km/h", apparent, "$INMWV,359.9,R,36.0,K,A*0C", "359.9@10");
+        "MWV 45@6.430556");
+    row("MWV relative, m/s, whole angle", apparent, "$WIMWV,214,R,6.2,M,A*3D", "MWV 214@6.2");
+    row("MWV relative, km/h", apparent, "$INMWV,359.9,R,36.0,K,A*0C", "MWV 359.9@10");
     row("MWV without checksum, lower-case hex", apparent,
         "$WIMWV,214,R,6.2,M,A\r\n"
         "$IIMWV,045.0,R,12.5,N,A*0a",
-        "214@6.2 45@6.430556");
-    row("MWV started with !", apparent, "!WIMWV,214,R,6.2,M,A", "214@6.2");
-    row("MWV true for true wind", trueWind, "$YXMWV,090.5,T,10.0,N,A*07", "90.5@5.144444");
+        "MWV 214@6.2, MWV 45@6.430556");
+    row("MWV started with !", apparent, "!WIMWV,214,R,6.2,M,A", "MWV 214@6.2");
+    row("MWV true for true wind", trueWind, "$YXMWV,090.5,T,10.0,N,A*07", "MWV T 90.5@5.144444");
     row("MWV true ignored for apparent", apparent, "$YXMWV,090.5,T,10.0,N,A*07", "");
-    row("MWV relative ignored for true", trueWind, "$IIMWV,045.0,R,12.5,N,A*0A", "");
+    row("MWV relative read for true wind too", trueWind, "$IIMWV,045.0,R,12.5,N,A*0A",
+        "MWV 45@6.430556");
     row("MWV status V", apparent, "$IIMWV,045.0,R,12.5,N,V*1D", "");
     row("MWV empty angle", apparent, "$IIMWV,,R,12.5,N,A*25", "");
     row("MWV unknown unit", apparent, "$IIMWV,045.0,R,12.5,S,A*17", "");
-    row("MWV negative angle", apparent, "$IIMWV,-45.0,R,12.5,N,A*17", "");
     row("MWV cut short", apparent, "$IIMWV,045.0,R", "");
-    row("MWV wrong checksum", apparent, "$IIMWV,045.0,R,12.5,N,A*0B", "rejected");
-    row("MWV damaged in a field", apparent, "$IIMWV,045.0,R,17.5,N,A*0A", "rejected");
+    row("MWV wrong checksum", apparent, "$IIMWV,045.0,R,12.5,N,A*0B", "rejected MWV");
+    row("MWV damaged in a field", apparent, "$IIMWV,045.0,R,17.5,N,A*0A", "rejected MWV");
+    // One limit for every input: what no wind can be is a damaged sentence,
+    // never a reading the display would fold into range.
+    row("MWV angle of a full turn", apparent, "$IIMWV,360.0,R,12.5,N,A*0E", "MWV 360@6.430556");
+    row("MWV angle of two turns", apparent, "$IIMWV,720.0,R,12.5,N,A*0E", "rejected MWV");
+    row("MWV negative angle", apparent, "$IIMWV,-45.0,R,12.5,N,A*17", "rejected MWV");
+    row("MWV fastest readable speed", apparent, "$IIMWV,045.0,R,999.9,M,A*3F", "MWV 45@999.9");
+    row("MWV speed above the limit", apparent, "$IIMWV,045.0,R,1000.0,M,A*0E", "rejected MWV");
+    row("MWV negative speed", apparent, "$IIMWV,045.0,R,-1.0,M,A*13", "rejected MWV");
     row("VWR port side, m/s before knots and km/h", apparent,
-        "$IIVWR,030.0,L,10.0,N,6.0,M,20.0,K*51", "330@6");
+        "$IIVWR,030.0,L,10.0,N,6.0,M,20.0,K*51", "VWR 330@6");
     row("VWR starboard, knots only, angle ending in a point", apparent,
-        "$IIVWR,148.,R,02.4,N,,M,,K*42", "148@1.234667");
-    row("VWR dead ahead on port, km/h only", apparent, "$IIVWR,000,L,,N,,M,18,K*6E", "360@5");
-    row("VWR without its m/s and km/h fields", apparent, "$IIVWR,180,L,1.0,N*47", "180@0.5144444");
-    row("VWR angle beyond 180", apparent, "$IIVWR,190.0,R,10.0,N,5.1,M,18.5,K*48", "");
-    row("VWR ignored for true wind", trueWind, "$IIVWR,030.0,L,10.0,N,6.0,M,20.0,K*51", "");
-    row("MWD, m/s before knots", trueWind, "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*6D", "270@9");
-    row("MWD knots only", trueWind, "$WIMWD,010.5,T,,M,15.0,N,,M*6A", "10.5@7.716667");
+        "$IIVWR,148.,R,02.4,N,,M,,K*42", "VWR 148@1.234667");
+    row("VWR dead ahead on port, km/h only", apparent, "$IIVWR,000,L,,N,,M,18,K*6E", "VWR 360@5");
+    row("VWR without its m/s and km/h fields", apparent, "$IIVWR,180,L,1.0,N*47",
+        "VWR 180@0.5144444");
+    row("VWR angle beyond 180", apparent, "$IIVWR,190.0,R,10.0,N,5.1,M,18.5,K*48", "rejected VWR");
+    row("VWR read for true wind", trueWind, "$IIVWR,030.0,L,10.0,N,6.0,M,20.0,K*51", "VWR 330@6");
+    row("MWD, m/s before knots", trueWind, "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*6D", "MWD 270@9");
+    row("MWD knots only", trueWind, "$WIMWD,010.5,T,,M,15.0,N,,M*6A", "MWD 10.5@7.716667");
     row("MWD direction without speed", trueWind, "$WIMWD,270.0,T,,M,,N,,M*71", "");
     row("MWD magnetic direction only", trueWind, "$WIMWD,,T,268.5,M,20.0,N,9.0,M*46", "");
-    row("MWD wrong checksum", trueWind, "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*00", "rejected");
+    row("MWD beyond a full turn", trueWind, "$WIMWD,361.0,T,,M,15.0,N,,M*6A", "rejected MWD");
+    row("MWD wrong checksum", trueWind, "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*00", "rejected MWD");
     row("MWD ignored for apparent, damaged or not", apparent,
         "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*00", "");
     row("XDR with wrong checksum", apparent, "$WIXDR,C,12.3,C,AIRTEMP,P,1.013,B,BARO*00", "");
-    row("RMC, HDG, proprietary", apparent,
+    row("RMC, HDG, proprietary ignored for apparent", apparent,
         "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
-        "$HCHDG,101.1,,,7.1,W*3C\r\n$PGRME,15.0,M,45.0,M,25.0,M*1C",
+        "$HCHDG,101.1,2.0,E,7.1,W*55\r\n$PGRME,15.0,M,45.0,M,25.0,M*1C",
         "");
     row("proprietary that looks like MWV", apparent, "$PAMWV,045.0,R,12.5,N,A", "");
 
+    // The boat's motion, read for the true wind.
+    row("VHW speed through water in knots and true heading", trueWind,
+        "$IIVHW,245.1,T,243.7,M,5.6,N,10.4,K*63", "VHW water 2.880889, VHW heading 245.1");
+    row("VHW faster than 50 knots keeps its heading", trueWind, "$IIVHW,245.1,T,,M,50.1,N,,K*63",
+        "VHW heading 245.1");
+    row("VHW heading over 360, negative speed", trueWind, "$IIVHW,361.0,T,,M,-1.0,N,,K*7D", "");
+    row("VHW wrong checksum is not used, not rejected", trueWind,
+        "$IIVHW,245.1,T,243.7,M,5.6,N,10.4,K*64", "");
+    row("VTG speed over ground", trueWind, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*25",
+        "VTG ground 2.829444");
+    row("VTG mode not valid", trueWind, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,N*2A", "");
+    row("RMC status A", trueWind,
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
+        "RMC ground 11.52356");
+    row("RMC status V", trueWind,
+        "$GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*7D", "");
+    row("HDT", trueWind, "$HEHDT,274.1,T*2F", "HDT heading 274.1");
+    row("HDG with deviation east and variation west", trueWind, "$HCHDG,101.1,2.0,E,7.1,W*55",
+        "HDG heading 96");
+    row("HDG variation east past north", trueWind, "$HCHDG,355.0,,,7.5,E*28", "HDG heading 2.5");
+    row("HDG without variation is no true heading", trueWind, "$HCHDG,101.1,,,,*43", "");
+    row("motion ignored for apparent", apparent,
+        "$IIVHW,245.1,T,243.7,M,5.6,N,10.4,K*63\r\n$HEHDT,274.1,T*2F", "");
+
     const QByteArray mwv = "$IIMWV,045.0,R,12.5,N,A*0A";
-    const QString reading = QStringLiteral("45@6.430556");
+    const QString reading = QStringLiteral("MWV 45@6.430556");
     row("LF and CR line ends", apparent, mwv + "\n" + mwv + "\r" + mwv,
-        QStringList(3, reading).join(u' '));
+        QStringList(3, reading).join(QStringLiteral(", ")));
     row("XDR and status V between readings", apparent,
         mwv + "\r\n$WIXDR,C,12.3,C,AIRTEMP,P,1.013,B,BARO*39\r\n$IIMWV,045.0,R,12.5,N,V*1D\r\n"
             + mwv,
-        reading + u' ' + reading);
+        reading + QStringLiteral(", ") + reading);
     row("noise before the sentence", apparent, "\x01\xff#garbage" + mwv, reading);
     row("sentence torn by the next one", apparent, "$IIMWV,04" + mwv, reading);
     row("line without a start dropped", apparent, mwv.sliced(1), "");
+    // gpsd sends its own reports between the sentences it relays.
+    row("JSON lines around a sentence", trueWind,
+        "{\"class\":\"VERSION\",\"release\":\"3.22\",\"proto_major\":3,\"proto_minor\":14}\r\n"
+        "{\"class\":\"WATCH\",\"enable\":true,\"json\":false,\"nmea\":true}\r\n"
+            + mwv + "\r\n{\"class\":\"DEVICE\",\"path\":\"tcp://b:10110\",\"driver\":\"NMEA0183\"}",
+        reading);
     row("80 characters, the longest sentence", apparent,
         "$IIMWV,000000000000000000000000000000000000000000000000000000045.0,R,12.5,N,A*0A",
         reading);
@@ -126,14 +194,12 @@ void tst_NmeaWindReader::events_data()
     row("sentence after an overlong stretch of the same line", apparent,
         "$" + QByteArray(200, 'x') + mwv, reading);
 
-    // MWD from north and MWV with T off the bow: MWD is preferred while it
-    // comes, and the first MWV before any MWD counts.
+    // Which of the winds the display shows is the choice's business: the
+    // reader passes on every one.
     const QByteArray mwvTrue = "$YXMWV,090.5,T,10.0,N,A*07\r\n";
     const QByteArray mwd = "$WIMWD,270.0,T,268.5,M,20.0,N,9.0,M*6D\r\n";
-    row("MWD wins over MWV with T", trueWind, mwvTrue + mwd + mwvTrue + mwd,
-        "90.5@5.144444 270@9 270@9");
-    row("MWV with T again once MWD is gone", trueWind,
-        mwd + mwvTrue.repeated(NmeaWindReader::MwdGoneAfter + 1), "270@9 90.5@5.144444");
+    row("MWD and MWV with T all passed on", trueWind, mwvTrue + mwd + mwvTrue,
+        "MWV T 90.5@5.144444, MWD 270@9, MWV T 90.5@5.144444");
 }
 
 // The same events whether the stream comes whole, in two pieces cut at any
@@ -181,7 +247,7 @@ void tst_NmeaWindReader::bufferStaysBounded()
     }
     reader.feed("\r\n");
     QCOMPARE(describe(reader.feed("$IIMWV,045.0,R,12.5,N,A*0A\r\n")),
-             QStringLiteral("45@6.430556"));
+             QStringLiteral("MWV 45@6.430556"));
 
     // A sentence waits for its line end, and a new stream forgets it.
     QVERIFY(reader.feed("$IIMWV,045.0,R,12.5,N,A*0A").empty());

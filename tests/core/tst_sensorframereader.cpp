@@ -52,6 +52,14 @@ void tst_SensorFrameReader::readsFramesHoweverSplit_data()
     QTest::newRow("wrong checksum") << frame("A,123.4,5.6", "47") << QStringList{"rejected"};
     QTest::newRow("direction not a number, speed kept")
         << frame("A,abc,5.6") << QStringList{"- 5.6"};
+    QTest::newRow("speed empty, direction kept") << frame("Q,090,,M,00,") << QStringList{"90 -"};
+    // One limit for every input: no wind is faster, so the frame is damaged.
+    QTest::newRow("fastest readable speed")
+        << frame("Q,090,999.90,M,00,") << QStringList{"90 999.9"};
+    QTest::newRow("speed above the limit")
+        << frame("Q,090,9999.99,M,00,") << QStringList{"rejected"};
+    QTest::newRow("speed above the limit, direction unreadable")
+        << frame("Q,-,1000.00,M,00,") << QStringList{"rejected"};
     // Noise passes a one-byte checksum one time in 256: such frames are
     // rejected, never a failure that stops listening.
     QTest::newRow("speed field missing") << frame("A,123.4") << QStringList{"rejected"};

@@ -3,13 +3,18 @@
 // the test starts, stops and starts again; datagrams the test sends.
 
 #include "core/apperror.h"
+#include "core/nmeawindreader.h"
 #include "platform/tcplinetransport.h"
 #include "platform/udplinetransport.h"
 
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 
 namespace {
@@ -56,6 +61,8 @@ private slots:
     void tcpRetries();
     void tcpSilentServerStaysConnected();
     void tcpCloseStopsRetrying();
+    void gpsdAskedOnEveryConnection();
+    void realGpsdRelaysTheWind();
     void udpDatagrams_data();
     void udpDatagrams();
     void udpPortInUse();
@@ -164,6 +171,106 @@ void tst_LineTransports::tcpCloseStopsRetrying()
     QTest::qWait(4 * FirstRetryMs);
     QVERIFY(!listener.hasPendingConnections());
     QCOMPARE(recorded, QStringList{"lost 0.04 s"});
+}
+
+// A server that, as gpsd does, greets with its version, relays sentences
+// only once asked and mixes its own JSON reports among them: the request
+// goes out on each connection, and only the sentence reads.
+void tst_LineTransports::gpsdAskedOnEveryConnection()
+{
+    QTcpServer gpsd;
+    QVERIFY(gpsd.listen(QHostAddress::LocalHost));
+    QByteArrayList requests;
+    QList<QTcpSocket *> clients;
+    QObject::connect(&gpsd, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *client = gpsd.nextPendingConnection()) {
+            const qsizetype index = requests.size();
+            requests << QByteArray();
+            clients << client;
+            client->write("{\"class\":\"VERSION\",\"release\":\"3.22\",\"proto_major\":3}\r\n");
+            QObject::connect(client, &QTcpSocket::readyRead, [&requests, client, index] {
+                requests[index] += client->readAll();
+                if (requests[index].endsWith('\n'))
+                    client->write("{\"class\":\"WATCH\",\"enable\":true,\"nmea\":true}\r\n"
+                                  + Sentence
+                                  + "{\"class\":\"DEVICE\",\"path\":\"/dev/ttyUSB0\"}\r\n");
+            });
+        }
+    });
+
+    TcpLineTransport transport(IpEndpoint{QStringLiteral("127.0.0.1"), gpsd.serverPort()});
+    transport.setDelays(FirstRetryMs, 60000, LongestRetryMs, 5000);
+    transport.setGreeting(GpsdWatchRequest);
+    NmeaWindReader reader(NmeaWind::Apparent);
+    int readings = 0;
+    int others = 0;
+    QObject::connect(&transport, &LineTransport::received, [&](const QByteArray &bytes) {
+        for (const WindLineEvent &event : reader.feed(bytes))
+            ++(event.kind == WindLineEvent::Kind::Reading ? readings : others);
+    });
+    QObject::connect(&transport, &LineTransport::restarted, [&reader] { reader.reset(); });
+    transport.open();
+    QTRY_COMPARE(readings, 1);
+
+    // gpsd restarted: the new connection is asked again.
+    clients.first()->disconnectFromHost();
+    QTRY_COMPARE(readings, 2);
+    QCOMPARE(requests, QByteArrayList(2, GpsdWatchRequest));
+    QCOMPARE(others, 0);
+}
+
+// Debian's gpsd, started here, reading an instrument server that the test
+// plays and relaying its sentences to the transport once asked.
+void tst_LineTransports::realGpsdRelaysTheWind()
+{
+    const QString gpsdProgram
+        = QStandardPaths::findExecutable(QStringLiteral("gpsd"), {"/usr/sbin", "/sbin"});
+    if (gpsdProgram.isEmpty())
+        QSKIP("gpsd is not installed");
+
+    QTcpServer instruments;
+    QVERIFY(instruments.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket *> feeds;
+    QObject::connect(&instruments, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *feed = instruments.nextPendingConnection())
+            feeds << feed;
+    });
+    QTimer sending;
+    QObject::connect(&sending, &QTimer::timeout, [&feeds] {
+        for (QTcpSocket *feed : feeds)
+            feed->write(Sentence);
+    });
+    sending.start(50);
+
+    const QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const quint16 gpsdPort = freeTcpPort();
+    QProcess gpsd;
+    gpsd.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // In the foreground, reading at once, never writing to the device, with
+    // its control socket and pid file in the test's folder.
+    gpsd.start(gpsdProgram,
+               {"-N", "-n", "-b", "-S", QString::number(gpsdPort), "-F",
+                folder.filePath("control.sock"), "-P", folder.filePath("gpsd.pid"),
+                QStringLiteral("tcp://127.0.0.1:%1").arg(instruments.serverPort())});
+    QVERIFY2(gpsd.waitForStarted(), qPrintable(gpsd.errorString()));
+
+    TcpLineTransport transport(IpEndpoint{QStringLiteral("127.0.0.1"), gpsdPort});
+    transport.setDelays(FirstRetryMs, 60000, LongestRetryMs, 5000);
+    transport.setGreeting(GpsdWatchRequest);
+    NmeaWindReader reader(NmeaWind::Apparent);
+    int readings = 0;
+    QObject::connect(&transport, &LineTransport::received, [&](const QByteArray &bytes) {
+        for (const WindLineEvent &event : reader.feed(bytes))
+            readings += event.kind == WindLineEvent::Kind::Reading ? 1 : 1000;
+    });
+    transport.open();
+    QTRY_VERIFY_WITH_TIMEOUT(readings >= 3, 15000);
+    QVERIFY(readings < 1000);
+
+    transport.close();
+    gpsd.terminate();
+    QVERIFY(gpsd.waitForFinished(5000));
 }
 
 // Datagrams sent to the port, and what the transport delivers for each:
