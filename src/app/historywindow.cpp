@@ -229,13 +229,21 @@ QWidget *HistoryWindow::buildLinkHealth()
     m_linkState.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_linkState.label->setWordWrap(true);
     grid->addWidget(m_linkState.label, 3, 1, 1, 3);
+    m_windShown = makeFigure(QStringLiteral("Wind shown"),
+                             QStringLiteral("Which wind the display shows from an NMEA 0183 "
+                                            "input: apparent or true, and the sentences it is "
+                                            "worked out from."));
+    m_windShown.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_windShown.label->setWordWrap(true);
+    m_windShown.label->hide();
+    grid->addWidget(m_windShown.label, 4, 0, 1, 4);
     m_mqtt = makeFigure(QStringLiteral("MQTT"),
                         QStringLiteral("The connection to the MQTT broker that the wind is "
                                        "published to: connected, or when it is tried again and "
                                        "why it failed."));
     m_mqtt.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_mqtt.label->hide();
-    grid->addWidget(m_mqtt.label, 4, 0, 1, 4);
+    grid->addWidget(m_mqtt.label, 5, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return box;

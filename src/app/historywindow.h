@@ -128,6 +128,7 @@ private:
 
     Figure m_source; // the input (the port and its device), example mode, or none
     Figure m_linkState; // connected, retrying, device missing...; or not listening
+    Figure m_windShown; // which wind an NMEA input shows: apparent, true, from what
     Figure m_accepted; // samples since the source started, count and share
     Figure m_rejected; // frames that failed their checksum, count and share
     Figure m_frameRate; // samples a second over the last minute

@@ -126,6 +126,11 @@ void HistoryWindow::showLinkHealth(const WindStatisticsSnapshot &snapshot)
         break;
     }
 
+    // Which wind an NMEA input shows; the sensor's needs no words.
+    const QString wind = source.kind == RecordedSource::Kind::Sensor ? source.wind : QString();
+    setFigure(m_windShown, wind, wind);
+    m_windShown.label->setVisible(!wind.isEmpty());
+
     const qint64 accepted = m_recorder.acceptedCount();
     const qint64 rejected = m_recorder.rejectedCount();
     const QString acceptedText = countWithShare(accepted, accepted + rejected, locale);

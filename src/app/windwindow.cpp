@@ -35,6 +35,7 @@ WindWindow::WindWindow(SettingsFile &settings, WindFeed &feed, QWidget *parent)
     connect(&m_feed, &WindFeed::stateChanged, this, &WindWindow::showState);
     connect(&m_feed, &WindFeed::stalenessChanged, this, &WindWindow::showStaleness);
     connect(&m_feed, &WindFeed::halted, this, &WindWindow::tellHalt);
+    connect(&m_feed, &WindFeed::windDescriptionChanged, this, &WindWindow::describeCompass);
     connect(m_controls.clockGauge, &ClockWidget::secondTicked, this,
             &WindWindow::describeStaleReadouts);
 }

@@ -85,6 +85,7 @@ private:
     void describeStaleReadouts();
     void colourValueReadouts();
     void tellHalt(const AppError &error);
+    void describeCompass();
 
     SettingsFile &m_settings;
     WindFeed &m_feed;
@@ -94,6 +95,9 @@ private:
     // What the value readouts say of themselves while fresh.
     QHash<QWidget *, QString> m_freshDescriptions;
     ColourScheme m_colourScheme = ColourScheme::Day;
+    // What the compass tells a screen reader: the raised alarms, and which
+    // wind it shows when that is not the sensor's.
+    QString m_alarmsDescription;
     bool m_settingsSaved = false;
     bool m_showsListening = false; // the buttons say that listening is on
 };

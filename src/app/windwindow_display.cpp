@@ -65,6 +65,18 @@ void WindWindow::clearSpeedReadouts()
 void WindWindow::showAlarms(CompassWidget::Ring ring, const QString &description)
 {
     m_controls.compassGauge->setRing(ring);
+    m_alarmsDescription = description;
+    describeCompass();
+}
+
+void WindWindow::describeCompass()
+{
+    QStringList parts;
+    for (const QString &part : {m_feed.windDescription(), m_alarmsDescription}) {
+        if (!part.isEmpty())
+            parts << part;
+    }
+    const QString description = parts.join(QStringLiteral(". "));
     if (m_controls.compassGauge->accessibleDescription() != description)
         m_controls.compassGauge->setAccessibleDescription(description);
 }

@@ -9,7 +9,7 @@ namespace {
 
 WindLineEvent rejected()
 {
-    return {WindLineEvent::Kind::Rejected, {}};
+    return {WindLineEvent::Kind::Rejected, {}, {}};
 }
 
 WindLineEvent eventFor(const SensorFrame &frame)
@@ -24,7 +24,7 @@ WindLineEvent eventFor(const SensorFrame &frame)
         if (reading.speedMetresPerSecond
             && *reading.speedMetresPerSecond > MaxReadableMetresPerSecond)
             return rejected();
-        return {WindLineEvent::Kind::Reading, reading};
+        return {WindLineEvent::Kind::Reading, reading, {}};
     } catch (const AppError &) {
         return rejected();
     }

@@ -35,6 +35,9 @@ struct RecordedSource
     QString logName;
     // How the input fares: "connecting", "connected", "receiving",
     // "retrying in 2 s: Connection refused", "device missing: ...",
-    // "stopped: ...".
+    // "stopped: ...", "no boat speed: VHW, VTG or RMC missing".
     QString state;
+    // Which wind an NMEA input shows: "true wind from apparent wind, speed
+    // through water and HDT"; empty for the sensor.
+    QString wind;
 };

@@ -2,7 +2,6 @@
 #include "feed/windfeed.h"
 
 #include "core/randomwalk.h"
-#include "core/winddirection.h"
 #include "core/windspeed.h"
 #include "platform/windlink.h"
 
@@ -27,20 +26,6 @@ constexpr double SpeedLimit = 60.0;
 QString stoppedState(const AppError &error)
 {
     return QStringLiteral("stopped: ") + error.description().section(u'\n', 0, 0);
-}
-
-// The offset turns the direction, wrapped into [0, 360); the factor scales
-// the speed. A value the reading did not bring stays out.
-WindReading corrected(WindReading reading, const WindCorrections &corrections)
-{
-    if (corrections.isNone())
-        return reading;
-    if (reading.directionDegrees)
-        reading.directionDegrees
-            = wrappedDegrees(*reading.directionDegrees + corrections.directionOffsetDegrees);
-    if (reading.speedMetresPerSecond)
-        *reading.speedMetresPerSecond *= corrections.speedFactor;
-    return reading;
 }
 
 RecordedSource sensorOnSerialPort(int portNumber)
@@ -74,6 +59,11 @@ WindFeed::~WindFeed()
 void WindFeed::setSourceDescriber(SourceDescriber describe)
 {
     m_describe = std::move(describe);
+}
+
+void WindFeed::setWindChoice(NmeaWind wind, BoatSpeedSource boatSpeed)
+{
+    m_choice.emplace(wind, boatSpeed);
 }
 
 void WindFeed::setCorrections(const WindCorrections &corrections)
@@ -185,13 +175,23 @@ void WindFeed::startListening()
     m_link = m_makeLink(m_portNumber);
     connect(m_link.get(), &WindLink::readingReceived, this, &WindFeed::takeReading);
     connect(m_link.get(), &WindLink::frameRejected, this, &WindFeed::rejectFrame);
+    connect(m_link.get(), &WindLink::motionReceived, this, &WindFeed::takeMotion);
     connect(m_link.get(), &WindLink::failed, this, &WindFeed::fail);
     connect(m_link.get(), &WindLink::lineLost, this, &WindFeed::lineLost);
     connect(m_link.get(), &WindLink::lineBack, this, [this] {
+        // A new stream, maybe from a restarted server: its sentences are
+        // chosen from afresh.
+        if (m_choice)
+            m_choice->reset();
+        m_missing.clear();
         m_lineLost = false;
         updateStaleness();
         emit linkStateChanged(QString());
     });
+    if (m_choice)
+        m_choice->reset();
+    m_missing.clear();
+    describeWind(QString());
     resetAges();
     updateStaleness();
     // The listeners learn of the source before anything it brings, also
@@ -263,9 +263,23 @@ void WindFeed::stepExampleWalk()
 
 void WindFeed::takeReading(const WindReading &input)
 {
-    const WindReading reading = corrected(input, m_corrections);
-    // A speed beyond any wind, made so by the correction, is as unreadable
-    // as one that came so; a value no readout can show (a speed of 1e308)
+    // Corrections apply to what the instrument measured, before true wind
+    // is worked out from it.
+    WindReading reading = correctedReading(input, m_corrections);
+    std::optional<double> angleOffBow;
+    if (m_choice && reading.kind != WindKind::Sensor) {
+        const qint64 now = m_monotonicClock();
+        const std::optional<ChosenWind> chosen
+            = m_choice->take({WindLineEvent::Kind::Reading, reading, {}}, now);
+        tellMissing(now);
+        if (!chosen)
+            return;
+        reading = chosen->reading;
+        angleOffBow = chosen->angleOffBowDegrees;
+        describeWind(chosen->description);
+    }
+    // A speed beyond any wind, made so by the correction or the true wind's
+    // sum, is as unreadable as one that came so; a value no readout can show (a speed of 1e308)
     // came off a noisy line like any frame that fails its check.
     if (reading.speedMetresPerSecond
         && !(*reading.speedMetresPerSecond <= MaxReadableMetresPerSecond)) {
@@ -290,13 +304,42 @@ void WindFeed::takeReading(const WindReading &input)
     updateStaleness();
     const WindFeedReading shown
         = announce(figures, bool(reading.directionDegrees), bool(reading.speedMetresPerSecond),
-                   WindSource::Sensor, reading.kind);
+                   WindSource::Sensor, reading.kind, angleOffBow);
     if (shown.isComplete())
         emit sampleAccepted(shown);
 }
 
+void WindFeed::takeMotion(const BoatMotion &motion)
+{
+    if (!m_choice)
+        return;
+    const qint64 now = m_monotonicClock();
+    m_choice->take({WindLineEvent::Kind::Motion, {}, motion}, now);
+    tellMissing(now);
+}
+
+// The link health says which sentence true wind waits for, and again once
+// nothing is missing.
+void WindFeed::tellMissing(qint64 nowMs)
+{
+    const QString missing = m_choice->missing(nowMs);
+    if (missing == m_missing || m_lineLost)
+        return;
+    m_missing = missing;
+    emit linkStateChanged(missing);
+}
+
+void WindFeed::describeWind(const QString &description)
+{
+    if (description == m_windDescription)
+        return;
+    m_windDescription = description;
+    emit windDescriptionChanged(description);
+}
+
 WindFeedReading WindFeed::announce(const WindFigures &figures, bool directionRead, bool speedRead,
-                                   WindSource source, WindKind kind)
+                                   WindSource source, WindKind kind,
+                                   std::optional<double> angleOffBow)
 {
     WindFeedReading reading;
     reading.figures = figures;
@@ -304,6 +347,7 @@ WindFeedReading WindFeed::announce(const WindFigures &figures, bool directionRea
     reading.speedRead = speedRead;
     reading.source = source;
     reading.kind = kind;
+    reading.angleOffBowDegrees = angleOffBow;
     // A failure part-way leaves the wind as it was; what was worked out
     // before it is still shown.
     if (!figures.failure) {

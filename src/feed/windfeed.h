@@ -5,6 +5,7 @@
 #include "feed/windfeedreading.h"
 
 #include "core/apperror.h"
+#include "core/windchoice.h"
 #include "core/windcorrections.h"
 
 #include <QElapsedTimer>
@@ -51,6 +52,9 @@ public:
 
     // Without a describer the input is the sensor on the serial port.
     void setSourceDescriber(SourceDescriber describe);
+    // An NMEA input's readings go through a choice of the one wind to show
+    // (core/windchoice.h); the sensor's frames never do.
+    void setWindChoice(NmeaWind wind, BoatSpeedSource boatSpeed);
     // Applied to every reading of a live input from the next one on.
     void setCorrections(const WindCorrections &corrections);
     WindCorrections corrections() const { return m_corrections; }
@@ -85,6 +89,8 @@ public:
     void setPortNumber(int portNumber) { m_portNumber = qint16(portNumber); }
     // What listening reads now, as the recorder names it.
     RecordedSource listeningSource() const;
+    // Which wind an NMEA input shows, in a few words; empty for the sensor.
+    QString windDescription() const { return m_windDescription; }
     // The input listening reads; null while not listening.
     WindLink *link() const { return m_link.get(); }
     // Each tick takes one step of example mode.
@@ -121,6 +127,8 @@ signals:
     // Listening stopped on a failure; told once, after the input's own
     // signal has returned.
     void halted(const AppError &error);
+    // The wind an NMEA input shows changed kind (windDescription()).
+    void windDescriptionChanged(const QString &description);
 
 private:
     friend class WindowFixture;
@@ -137,12 +145,16 @@ private:
     void stepExampleWalk();
 
     void takeReading(const WindReading &reading);
+    void takeMotion(const BoatMotion &motion);
+    void tellMissing(qint64 nowMs);
+    void describeWind(const QString &description);
     void rejectFrame();
     void fail(const AppError &error);
     void lineLost(const QString &reason);
     // Tells the display, and returns what it told.
     WindFeedReading announce(const WindFigures &figures, bool directionRead, bool speedRead,
-                             WindSource source, WindKind kind = WindKind::Sensor);
+                             WindSource source, WindKind kind = WindKind::Sensor,
+                             std::optional<double> angleOffBow = std::nullopt);
     void emitState();
 
     // The stale rule: what is old now, and the timer set for the next value
@@ -154,6 +166,11 @@ private:
     LinkFactory m_makeLink;
     SourceDescriber m_describe;
     WindCorrections m_corrections;
+    std::optional<WindChoice> m_choice; // for an NMEA input
+    QString m_windDescription;
+    // What keeps the choice from showing true wind, as the link health
+    // last heard it.
+    QString m_missing;
     Clock m_monotonicClock;
     Clock m_utcClock;
 

@@ -54,6 +54,8 @@ QStringList WindInput::readSettings()
 void WindInput::configure(WindFeed &feed) const
 {
     feed.setSourceDescriber([this](int portNumber) { return recordedSource(portNumber); });
+    if (m_config.protocol != InputProtocol::Sensor || !m_config.isSerial())
+        feed.setWindChoice(m_config.wind, BoatSpeedSource::Water);
 }
 
 std::unique_ptr<WindLink> WindInput::makeLink(int portNumber) const

@@ -27,7 +27,8 @@ public:
     // when a value cannot be used (the input then goes on with its
     // default); empty when all is well.
     QStringList readSettings();
-    // Hands the feed what it needs of the input: how to name it.
+    // Hands the feed what it needs of the input: how to name it, and for
+    // NMEA 0183 which wind to show.
     void configure(WindFeed &feed) const;
 
     // A new link for the port: what WindFeed::LinkFactory asks for. The

@@ -130,6 +130,12 @@ void WindRecorder::linkStateChanged(const QString &problem)
         m_source.state = problem.isEmpty() ? QStringLiteral("connected") : problem;
 }
 
+void WindRecorder::windDescribed(const QString &wind)
+{
+    if (m_source.kind == RecordedSource::Kind::Sensor)
+        m_source.wind = wind;
+}
+
 qint64 WindRecorder::now() const
 {
     return std::max(m_monotonicClock(), m_lastSampleMs);
@@ -168,6 +174,8 @@ void connectRecorder(WindFeed &feed, WindRecorder &recorder)
         });
     QObject::connect(&feed, &WindFeed::linkStateChanged, &recorder,
                      &WindRecorder::linkStateChanged);
+    QObject::connect(&feed, &WindFeed::windDescriptionChanged, &recorder,
+                     &WindRecorder::windDescribed);
 }
 
 QStringList startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings)

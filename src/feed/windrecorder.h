@@ -66,6 +66,8 @@ public:
     // What the live input's link says of itself: empty once it delivers
     // again, otherwise what is wrong (WindFeed::linkStateChanged).
     void linkStateChanged(const QString &problem);
+    // Which wind the live input shows (WindFeed::windDescriptionChanged).
+    void windDescribed(const QString &wind);
 
     const RecordedSource &source() const { return m_source; }
     // Samples and rejected frames since the source started.

@@ -88,5 +88,7 @@ void WindLink::deliver(const std::vector<WindLineEvent> &events)
             emit readingReceived(event.reading);
         else if (event.kind == WindLineEvent::Kind::Rejected)
             emit frameRejected();
+        else
+            emit motionReceived(event.motion);
     }
 }

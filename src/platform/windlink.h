@@ -43,6 +43,8 @@ signals:
     void readingReceived(const WindReading &reading);
     // A frame or sentence that failed its check, or could not be read.
     void frameRejected();
+    // The boat's motion, from the sentences that come with apparent wind.
+    void motionReceived(const BoatMotion &motion);
     // The input failed and reading has stopped.
     void failed(const AppError &error);
     // The input went away; the transport is trying to get it back.
