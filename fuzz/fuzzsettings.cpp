@@ -90,15 +90,15 @@ QList<Setting> settingsToWrite(const uint8_t *data, size_t size, const QLocale &
 
     QList<Setting> settings;
     settings.append({Parameters, QByteArrayLiteral("SerialPort1-COM"),
-                     QString::number(port).toLatin1(), [port, &locale](const QString &text) {
-                         FUZZ_CHECK(settingToInt16(text, locale) == port);
+                     QString::number(port).toLatin1(), [port](const QString &text) {
+                         FUZZ_CHECK(settingToInt16(text) == port);
                          return QString::number(port);
                      }});
     const bool exampleMode = flags & 0x10;
     settings.append({Parameters, QByteArrayLiteral("DummyMode"),
                      exampleMode ? QByteArrayLiteral("True") : QByteArrayLiteral("False"),
-                     [exampleMode, &locale](const QString &text) {
-                         FUZZ_CHECK(settingToBoolean(text, locale) == exampleMode);
+                     [exampleMode](const QString &text) {
+                         FUZZ_CHECK(settingToBoolean(text) == exampleMode);
                          return exampleMode ? QStringLiteral("True") : QStringLiteral("False");
                      }});
     const auto number = [&](const char *key, double value) {
@@ -108,7 +108,7 @@ QList<Setting> settingsToWrite(const uint8_t *data, size_t size, const QLocale &
         FUZZ_CHECK(text.size() <= IniMaxValueLength);
         settings.append({Values, key, text.toLatin1(), [value, &locale](const QString &stored) {
                              // 15 significant digits survive.
-                             const double read = settingToDouble(stored, locale);
+                             const double read = settingToDouble(stored);
                              FUZZ_CHECK(std::fabs(read - value) <= 1e-13 * std::fabs(value));
                              return generalNumberText(read, locale);
                          }});
@@ -151,7 +151,7 @@ QByteArray readValue(const QByteArray &file, const QByteArray &section, const QB
 }
 
 // Start-up's reads and conversions; a failure here only ends start-up.
-void readAtStartUp(const QByteArray &file, const QLocale &locale)
+void readAtStartUp(const QByteArray &file)
 {
     const auto convert = [](const std::function<void()> &conversion) {
         try {
@@ -165,10 +165,10 @@ void readAtStartUp(const QByteArray &file, const QLocale &locale)
     const QString angle = QString::fromLatin1(readValue(file, Values, "Angle"));
     const QString wind = QString::fromLatin1(readValue(file, Values, "Wind"));
     const QString port = QString::fromLatin1(readValue(file, Parameters, "SerialPort1-COM"));
-    convert([&] { settingToBoolean(example, locale); });
-    convert([&] { checkedFloat(settingToDouble(angle, locale)); });
-    convert([&] { checkedFloat(settingToDouble(wind, locale)); });
-    convert([&] { settingToInt16(port, locale); });
+    convert([&] { settingToBoolean(example); });
+    convert([&] { checkedFloat(settingToDouble(angle)); });
+    convert([&] { checkedFloat(settingToDouble(wind)); });
+    convert([&] { settingToInt16(port); });
 }
 
 // Lines with their line ends; the last may have none.
@@ -324,7 +324,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         file = startThroughModule(*module, file);
     }
 
-    readAtStartUp(file, locale);
+    readAtStartUp(file);
     const QList<Query> queries = queriesFor(file);
     QList<QByteArray> before;
     for (const Query &query : queries)
