@@ -15,7 +15,6 @@
 #include "platform/udplinetransport.h"
 #include "platform/windlink.h"
 
-#include <QDir>
 #include <QStringList>
 
 namespace {
@@ -30,21 +29,17 @@ QString WindInput::readSettings()
 {
     QStringList problems;
     try {
-        m_config = readInputSection(m_settings);
+        const SectionSettings<InputConfig> input = readInputSection(m_settings);
+        m_config = input.config;
+        problems << input.problems;
+        const SectionSettings<PortsConfig> ports = readPortsSection(m_settings);
+        m_reconnect = ports.config.reconnect;
+        problems << ports.problems;
     } catch (const AppError &error) {
         m_config = InputConfig();
-        const QString path = QDir::toNativeSeparators(m_settings.path());
-        QString problem = error.description();
-        if (!problem.contains(path))
-            problem += QStringLiteral("\nSettings file: %1.").arg(path);
-        problems << problem
+        problems << error.description()
                 + QStringLiteral("\nUntil this is mended, listening reads the sensor on the serial "
                                  "port, as without the section [INPUT].");
-    }
-    try {
-        m_reconnect = readPortsReconnect(m_settings);
-    } catch (const AppError &error) {
-        problems << error.description();
     }
     return problems.join(QStringLiteral("\n\n"));
 }

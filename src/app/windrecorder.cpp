@@ -169,8 +169,11 @@ void connectRecorder(WindWindow &window, WindRecorder &recorder,
 void startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings)
 {
     try {
-        if (const std::optional<DataLogSettings> log = readDataLogSettings(settings))
-            recorder.startLog(log->folder, log->keepDays);
+        const SectionSettings<DataLogConfig> log = readDataLogSettings(settings);
+        for (const QString &problem : log.problems)
+            emit recorder.problem(problem);
+        if (log.config.isOn())
+            recorder.startLog(log.config.folder, log.config.keepDays);
     } catch (const AppError &error) {
         emit recorder.problem(error.description());
     }

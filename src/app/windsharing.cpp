@@ -23,7 +23,10 @@ QString WindSharing::start()
 {
     NmeaConfig config;
     try {
-        config = readNmeaSection(m_settings);
+        const SectionSettings<NmeaConfig> read = readNmeaSection(m_settings);
+        if (!read.problems.isEmpty())
+            return read.problems.join(QStringLiteral("\n\n"));
+        config = read.config;
         if (!config.isOutputOn())
             return {};
         m_server = new NmeaServer(this);
