@@ -19,6 +19,7 @@
 #include "core/inifile.h"
 #include "core/inputsettings.h"
 #include "core/nmeasettings.h"
+#include "core/sensorsettings.h"
 #include "core/serialdevice.h"
 #include "core/settingsfile.h"
 #include "core/settingstext.h"
@@ -289,7 +290,8 @@ void readSections(const SettingsFile &module)
     QStringList problems;
     problems << readPortsSection(module).problems << readInputSection(module).problems
              << readNmeaSection(module).problems << readDataLogSettings(module).problems
-             << readWindAlarmSettings(module).problems << readViewSettings(module).problems;
+             << readWindAlarmSettings(module).problems << readViewSettings(module).problems
+             << readSensorSection(module).problems;
     for (const QString &problem : std::as_const(problems))
         FUZZ_CHECK(problem.contains(module.path()));
 }

@@ -136,6 +136,19 @@ std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest)
     return value;
 }
 
+std::optional<double> plainDecimal(QStringView text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    if (!number.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<bool> plainSwitch(QStringView text)
 {
     if (text.compare(u"True", Qt::CaseInsensitive) == 0)

@@ -23,6 +23,12 @@ QString generalNumberText(double value, const QLocale &locale = QLocale());
 // reader guessing.
 std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest);
 
+// A finite number written with a point, whatever the locale: an optional
+// sign, digits with an optional fraction, an optional exponent ("-10.5",
+// "1e-05"); nothing otherwise. What QString::number() writes reads back
+// exactly.
+std::optional<double> plainDecimal(QStringView text);
+
 // True or False, in any letter case, or nothing: the switches of the
 // sections the application only reads.
 std::optional<bool> plainSwitch(QStringView text);
