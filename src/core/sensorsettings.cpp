@@ -15,7 +15,7 @@ const QString SpeedFactorKey = QStringLiteral("SpeedFactor");
 std::optional<double> directionOffset(const QString &text)
 {
     const std::optional<double> degrees = plainDecimal(text);
-    if (!degrees || std::fabs(*degrees) > LargestDirectionOffset)
+    if (!degrees || std::fabs(*degrees) > MaxDirectionOffsetDegrees)
         return std::nullopt;
     return degrees;
 }
@@ -23,7 +23,7 @@ std::optional<double> directionOffset(const QString &text)
 std::optional<double> speedFactor(const QString &text)
 {
     const std::optional<double> factor = plainDecimal(text);
-    if (!factor || *factor < SmallestSpeedFactor || *factor > LargestSpeedFactor)
+    if (!factor || *factor < MinSpeedFactor || *factor > MaxSpeedFactor)
         return std::nullopt;
     return factor;
 }
@@ -57,7 +57,7 @@ QString directionOffsetText(double degrees)
 
 void writeDirectionOffset(SettingsFile &file, double degrees)
 {
-    if (!(std::fabs(degrees) <= LargestDirectionOffset))
+    if (!(std::fabs(degrees) <= MaxDirectionOffsetDegrees))
         throw AppError(AppError::Kind::InvalidArgument,
                        QStringLiteral("A direction offset of %1 degrees is not from -180 to 180.")
                            .arg(degrees));

@@ -14,9 +14,6 @@ class SettingsFile;
 //
 // A number is written with a point, whatever the locale.
 inline constexpr char SensorSectionName[] = "SENSOR";
-inline constexpr double LargestDirectionOffset = 180;
-inline constexpr double SmallestSpeedFactor = 0.5;
-inline constexpr double LargestSpeedFactor = 2.0;
 
 // No correction without the section. Corrections that are only partly right
 // would be wrong readings, so any setting that cannot be used (a key the

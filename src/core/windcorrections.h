@@ -15,3 +15,8 @@ struct WindCorrections
 
     bool isNone() const { return directionOffsetDegrees == 0 && speedFactor == 1; }
 };
+
+// The ranges the section accepts.
+inline constexpr double MaxDirectionOffsetDegrees = 180;
+inline constexpr double MinSpeedFactor = 0.5;
+inline constexpr double MaxSpeedFactor = 2.0;
