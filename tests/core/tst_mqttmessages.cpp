@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(std::optional<MqttState::Reading>)
@@ -138,7 +139,7 @@ void tst_MqttMessages::discoveryConfigs()
 void tst_MqttMessages::nodeIds_data()
 {
     QTest::addColumn<QString>("topic");
-    QTest::addColumn<QString>("id"); // the id, or its start and a digest
+    QTest::addColumn<QString>("id"); // a pattern
 
     // Home Assistant keys its entities on these: they never change.
     QTest::newRow("ASCII as always") << "wind-condition/deck"
@@ -146,9 +147,9 @@ void tst_MqttMessages::nodeIds_data()
     QTest::newRow("ASCII with blanks and points") << "site/mast 2.b"
                                                   << "site_mast_2_b";
     QTest::newRow("beyond ASCII: a digest of the topic")
-        << QStringLiteral("wind/S\u00fcd") << "wind_S_d_############";
+        << QStringLiteral("wind/S\u00fcd") << "wind_S_d_[0-9a-f]{12}";
     QTest::newRow("another station beyond ASCII")
-        << QStringLiteral("\u98a8/\u7532\u677f") << "_____############";
+        << QStringLiteral("\u98a8/\u7532\u677f") << "_____[0-9a-f]{12}";
 }
 
 // Different topics give different ids, so that two stations never
@@ -158,11 +159,8 @@ void tst_MqttMessages::nodeIds()
     QFETCH(QString, topic);
     QFETCH(QString, id);
     const QString nodeId = mqttNodeId(topic);
-    QCOMPARE(nodeId.size(), id.size());
-    for (qsizetype i = 0; i < id.size(); ++i)
-        QVERIFY2(id[i] == u'#' ? QStringLiteral("0123456789abcdef").contains(nodeId[i])
-                               : nodeId[i] == id[i],
-                 qPrintable(nodeId));
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(id)).match(nodeId).hasMatch(),
+             qPrintable(nodeId));
     // The other station of the same site, whose topic differs beyond ASCII.
     if (topic.startsWith(QChar(0x98a8)))
         QVERIFY(mqttNodeId(QStringLiteral("\u98a8/\u8239\u9996")) != nodeId);

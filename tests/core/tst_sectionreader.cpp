@@ -74,8 +74,6 @@ void tst_SectionReader::onePolicy_data()
 
     QTest::newRow("no section") << QByteArray("[OTHER]\r\nAlpha=\r\n") << false << "- -"
                                 << QStringList();
-    QTest::newRow("keys in any case, blanks around the value")
-        << QByteArray("[s]\r\nalpha=1\r\n BETA = 2 \r\n") << false << "1 2" << QStringList();
     QTest::newRow("bad value: named with what was expected and what is off, the other part on")
         << QByteArray("[S]\r\nAlpha=x\r\nBeta=2\r\n") << false << "- 2"
         << QStringList{"\"Alpha=x\" in section [S] of the settings file %1 cannot be used: "

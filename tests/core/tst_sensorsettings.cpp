@@ -6,8 +6,6 @@
 #include <QLocale>
 #include <QTest>
 
-#include <limits>
-
 class tst_SensorSettings : public QObject
 {
     Q_OBJECT
@@ -30,10 +28,8 @@ void tst_SensorSettings::section_data()
     QTest::newRow("no section: no correction") << QByteArray() << 0.0 << 1.0 << QString();
     QTest::newRow("both, any letter case")
         << QByteArray("directionoffset=-10\nSPEEDFACTOR=1.1") << -10.0 << 1.1 << QString();
-    QTest::newRow("the limits") << QByteArray("DirectionOffset=180\nSpeedFactor=0.5") << 180.0
-                                << 0.5 << QString();
-    QTest::newRow("decimals, one key alone")
-        << QByteArray("DirectionOffset=-179.75") << -179.75 << 1.0 << QString();
+    QTest::newRow("the limits, decimals")
+        << QByteArray("DirectionOffset=-180.0\nSpeedFactor=0.5") << -180.0 << 0.5 << QString();
     QTest::newRow("an offset in words turns every correction off")
         << QByteArray("DirectionOffset=east\nSpeedFactor=1.1") << 0.0 << 1.0
         << "\"DirectionOffset=east\"";
@@ -43,8 +39,6 @@ void tst_SensorSettings::section_data()
         << QByteArray("SpeedFactor=1,1") << 0.0 << 1.0 << "\"SpeedFactor=1,1\"";
     QTest::newRow("a factor above 2") << QByteArray("DirectionOffset=5\nSpeedFactor=2.01") << 0.0
                                       << 1.0 << "\"SpeedFactor=2.01\"";
-    QTest::newRow("an empty value")
-        << QByteArray("DirectionOffset=5\nSpeedFactor=") << 0.0 << 1.0 << "\"SpeedFactor\"";
     QTest::newRow("a mistyped key") << QByteArray("DirectionOffset=5\nSpeedFacter=1.1") << 0.0
                                     << 1.0 << "\"SpeedFacter\" (set to \"1.1\")";
 }
@@ -89,8 +83,6 @@ void tst_SensorSettings::zeroDirectionWritten_data()
     QTest::newRow("a tiny offset in exponent form")
         << QByteArray() << 1e-300 << QByteArray("[SENSOR]\r\nDirectionOffset=1e-300\r\n");
     QTest::newRow("beyond 180 is refused") << values << 180.5 << QByteArray();
-    QTest::newRow("no number is refused")
-        << values << std::numeric_limits<double>::quiet_NaN() << QByteArray();
 }
 
 // What is written reads back exactly, under the locale it was written in
