@@ -57,11 +57,11 @@ NightColours::~NightColours()
 QStringList NightColours::start()
 {
     const ViewSettings view = readViewSettings(m_settings);
-    m_switch.emplace(view.night, view.schedule);
+    m_switch.emplace(view.config.night, view.config.schedule);
     m_switch->checkClock(m_timeOfDay());
     if (m_nightRequested)
         m_switch->setByUser(true);
-    if (view.schedule)
+    if (view.config.schedule)
         m_clockTimer->start();
     show();
     return view.problems;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/sectionreader.h"
+
 #include <QString>
 
 #include <optional>
@@ -15,18 +17,20 @@ class SettingsFile;
 //     KeepDays=30
 //
 // The application reads the section at start and never writes it.
-struct DataLogSettings
+struct DataLogConfig
 {
     // Absolute; a relative Folder is taken from the settings file's folder.
+    // Empty: no log.
     QString folder;
     // Files dated more than this many days before today (UTC) are deleted.
     // None when KeepDays is absent: nothing is ever deleted.
     std::optional<int> keepDays;
+
+    bool isOn() const { return !folder.isEmpty(); }
 };
 
-// Nothing when the section or its Folder is missing: no log. Throws AppError
-// (InvalidArgument) naming the file, the section and the key for a key the
-// section does not have, a key with an empty value, or a KeepDays that is
-// not a whole number from 0 to 100000; FileError when the settings file
+// No log when the section or its Folder is missing. A setting that cannot
+// be used (KeepDays must be a whole number from 0 to 100000) turns the log
+// off and is told. Throws AppError (FileError) only when the settings file
 // cannot be read.
-std::optional<DataLogSettings> readDataLogSettings(const SettingsFile &file);
+SectionSettings<DataLogConfig> readDataLogSettings(const SettingsFile &file);

@@ -151,7 +151,7 @@ QList<std::pair<QByteArray, QByteArray>> iniSectionEntries(const QByteArray &fil
     QList<std::pair<QByteArray, QByteArray>> entries;
     for (qsizetype i = span.header + 1; span.header >= 0 && i < span.end; ++i) {
         if (lines[i].kind == LineKind::Entry)
-            entries.append({lines[i].name, lines[i].value.left(IniMaxValueLength)});
+            entries.append({lines[i].name, lines[i].value});
     }
     return entries;
 }

@@ -21,8 +21,9 @@ constexpr int IniMaxValueLength = 254;
 QByteArray iniReadValue(const QByteArray &file, const QByteArray &section, const QByteArray &key);
 
 // Every entry of the first section named section, in the file's order, keys
-// as spelt there and values cut as iniReadValue cuts them; empty when there
-// is no such section. For sections that are read only and check their keys.
+// as spelt there and values whole, so that a reader can refuse a value
+// longer than IniMaxValueLength rather than use part of it; empty when there
+// is no such section. For the sections that are only read.
 QList<std::pair<QByteArray, QByteArray>> iniSectionEntries(const QByteArray &file,
                                                            const QByteArray &section);
 

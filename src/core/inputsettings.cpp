@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/inputsettings.h"
 
-#include "core/apperror.h"
-#include "core/sectionkeys.h"
 #include "core/settingsfile.h"
+
+#include <iterator>
 
 namespace {
 
@@ -12,65 +12,47 @@ const QString BaudKey = QStringLiteral("Baud");
 const QString TcpKey = QStringLiteral("Tcp");
 const QString UdpKey = QStringLiteral("Udp");
 const QString WindKey = QStringLiteral("Wind");
-const QStringList InputKeys = {ProtocolKey, BaudKey, TcpKey, UdpKey, WindKey};
+const QString BoatSpeedKey = QStringLiteral("BoatSpeed");
 
 // The rates instruments use: NMEA 0183 is specified at 4800 baud, the
 // sensor sends at 9600.
 constexpr qint32 NmeaBaud = 4800;
 constexpr qint32 SensorBaud = 9600;
 
-[[noreturn]] void raiseBadValue(const QString &key, const QString &value, const QString &expected)
+// The value in words of a key that takes one of a few words, in any
+// letter case.
+template<class Value, std::size_t N> auto oneOf(const std::pair<const char *, Value> (&words)[N])
 {
-    raiseBadSectionValue(QLatin1String(InputSectionName), key, value, expected);
+    return [&words](const QString &text) -> std::optional<Value> {
+        for (const auto &[word, value] : words) {
+            if (text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+                return value;
+        }
+        return std::nullopt;
+    };
 }
 
-bool matches(const QString &text, const char *word)
-{
-    return text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
-}
+const std::pair<const char *, InputProtocol> Protocols[] = {
+    {"Sensor", InputProtocol::Sensor},
+    {"NMEA0183", InputProtocol::Nmea0183},
+    {"gpsd", InputProtocol::Gpsd},
+};
+const std::pair<const char *, NmeaWind> Winds[] = {
+    {"Apparent", NmeaWind::Apparent},
+    {"True", NmeaWind::True},
+};
+const std::pair<const char *, BoatSpeedSource> BoatSpeeds[] = {
+    {"Water", BoatSpeedSource::Water},
+    {"Ground", BoatSpeedSource::Ground},
+};
 
-InputProtocol readProtocol(const QString &text)
-{
-    if (matches(text, "Sensor"))
-        return InputProtocol::Sensor;
-    if (matches(text, "NMEA0183"))
-        return InputProtocol::Nmea0183;
-    raiseBadValue(ProtocolKey, text, QStringLiteral("expected Sensor or NMEA0183."));
-}
-
-qint32 readBaud(const QString &text)
+std::optional<qint32> baudRate(const QString &text)
 {
     for (const qint32 rate : InputBaudRates) {
         if (text == QString::number(rate))
             return rate;
     }
-    raiseBadValue(BaudKey, text,
-                  QStringLiteral("expected 4800, 9600, 19200, 38400, 57600 or 115200."));
-}
-
-IpEndpoint readTcp(const QString &text)
-{
-    if (const std::optional<IpEndpoint> server = parseIpEndpoint(text))
-        return *server;
-    raiseBadValue(TcpKey, text,
-                  QStringLiteral("expected a numeric address and a port, such as "
-                                 "192.168.1.10:10110 or [fe80::1%eth0]:10110."));
-}
-
-quint16 readUdp(const QString &text)
-{
-    if (const std::optional<quint16> port = parsePortNumber(text))
-        return *port;
-    raiseBadValue(UdpKey, text, QStringLiteral("expected a port number from 1 to 65535."));
-}
-
-NmeaWind readWind(const QString &text)
-{
-    if (matches(text, "Apparent"))
-        return NmeaWind::Apparent;
-    if (matches(text, "True"))
-        return NmeaWind::True;
-    raiseBadValue(WindKey, text, QStringLiteral("expected Apparent or True."));
+    return std::nullopt;
 }
 
 } // namespace
@@ -79,13 +61,14 @@ qint32 InputConfig::baudRate() const
 {
     if (baud)
         return *baud;
-    return protocol == InputProtocol::Nmea0183 ? NmeaBaud : SensorBaud;
+    return protocol == InputProtocol::Sensor ? SensorBaud : NmeaBaud;
 }
 
 QString InputConfig::description(const QString &serialPortName) const
 {
     if (tcpServer)
-        return tcpInputDescription(*tcpServer);
+        return protocol == InputProtocol::Gpsd ? gpsdInputDescription(*tcpServer)
+                                               : tcpInputDescription(*tcpServer);
     if (udpPort)
         return udpInputDescription(*udpPort);
     // The sensor is what the port has always read, so only NMEA is named.
@@ -104,45 +87,56 @@ QString udpInputDescription(quint16 port)
     return QStringLiteral("udp :%1").arg(port);
 }
 
-InputConfig readInputConfig(const InputSettingLookup &valueOf)
+QString gpsdInputDescription(const IpEndpoint &server)
 {
-    InputConfig config;
-    const auto read = [&](const QString &key) {
-        return valueOf(key).trimmed();
-    };
-
-    const QString protocol = read(ProtocolKey);
-    if (!protocol.isEmpty())
-        config.protocol = readProtocol(protocol);
-    if (const QString text = read(BaudKey); !text.isEmpty())
-        config.baud = readBaud(text);
-    const QString tcp = read(TcpKey);
-    if (!tcp.isEmpty())
-        config.tcpServer = readTcp(tcp);
-    const QString udp = read(UdpKey);
-    if (!udp.isEmpty())
-        config.udpPort = readUdp(udp);
-    if (const QString text = read(WindKey); !text.isEmpty())
-        config.wind = readWind(text);
-
-    if (config.tcpServer && config.udpPort)
-        raiseBadValue(UdpKey, udp,
-                      QStringLiteral("Tcp=%1 is set as well, and the wind comes from one input "
-                                     "only. Remove one of them.")
-                          .arg(tcp));
-    if (!config.isSerial()) {
-        if (config.protocol == InputProtocol::Sensor && !protocol.isEmpty())
-            raiseBadValue(ProtocolKey, protocol,
-                          QStringLiteral("the sensor's frames come on the serial port only; "
-                                         "Tcp and Udp carry NMEA0183."));
-        config.protocol = InputProtocol::Nmea0183;
-    }
-    return config;
+    return QStringLiteral("gpsd ") + ipEndpointText(server);
 }
 
-InputConfig readInputSection(const SettingsFile &file)
+SectionSettings<InputConfig> readInputSection(const SettingsFile &file)
 {
-    const QString section = QLatin1String(InputSectionName);
-    checkSectionKeys(file, section, InputKeys);
-    return readInputConfig([&](const QString &key) { return file.readKey(section, key); });
+    InputConfig config;
+    // The keys choose one input together, so any of them that cannot be
+    // used leaves the input as without the section.
+    SectionReader section(file, QLatin1String(InputSectionName),
+                          {{QStringLiteral("Until this is mended, listening reads the sensor on "
+                                           "the serial port, as without the section [INPUT]."),
+                            [&config] {
+                                config = InputConfig();
+                            }}},
+                          0);
+    std::optional<InputProtocol> protocol;
+    section.read({
+        settingKey(ProtocolKey, protocol, oneOf(Protocols),
+                   QStringLiteral("expected Sensor, NMEA0183 or gpsd.")),
+        settingKey(BaudKey, config.baud, baudRate,
+                   QStringLiteral("expected 4800, 9600, 19200, 38400, 57600 or 115200.")),
+        settingKey(TcpKey, config.tcpServer, parseIpEndpoint,
+                   QStringLiteral("expected a numeric address and a port, such as "
+                                  "192.168.1.10:10110 or [fe80::1%eth0]:10110.")),
+        settingKey(UdpKey, config.udpPort, parsePortNumber,
+                   QStringLiteral("expected a port number from 1 to 65535.")),
+        settingKey(WindKey, config.wind, oneOf(Winds),
+                   QStringLiteral("expected Apparent or True.")),
+        settingKey(BoatSpeedKey, config.boatSpeed, oneOf(BoatSpeeds),
+                   QStringLiteral("expected Water or Ground.")),
+    });
+
+    config.protocol = protocol.value_or(InputProtocol::Sensor);
+    if (config.tcpServer && config.udpPort)
+        section.refuse(UdpKey,
+                       QStringLiteral("Tcp=%1 is set as well, and the wind comes from one input "
+                                      "only. Remove one of them.")
+                           .arg(ipEndpointText(*config.tcpServer)));
+    if (protocol == InputProtocol::Gpsd && !config.tcpServer)
+        section.refuse(ProtocolKey,
+                       QStringLiteral("gpsd is read from its TCP port: set Tcp to its address "
+                                      "and port, usually Tcp=127.0.0.1:%1.")
+                           .arg(GpsdUsualPort));
+    else if (!config.isSerial() && protocol == InputProtocol::Sensor)
+        section.refuse(ProtocolKey,
+                       QStringLiteral("the sensor's frames come on the serial port only; Tcp "
+                                      "and Udp carry NMEA0183."));
+    else if (!config.isSerial() && config.protocol != InputProtocol::Gpsd)
+        config.protocol = InputProtocol::Nmea0183;
+    return section.finish(config);
 }

@@ -7,6 +7,7 @@
 #include "core/windspeed.h"
 #include "core/windstatisticstext.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -115,12 +116,25 @@ QByteArray mqttStateMessage(const MqttState &state)
 QString mqttNodeId(const QString &topicPrefix)
 {
     QString id = topicPrefix;
+    bool beyondAscii = false;
     for (QChar &c : id) {
         const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
             || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-';
+        beyondAscii = beyondAscii || c.unicode() > 0x7f;
         if (!plain)
             c = u'_';
     }
+    // Home Assistant keys its entities on these ids, so those of plain ASCII
+    // prefixes stay as they always were. Beyond ASCII the underscores alone
+    // would make 風/甲板 and 風/船首 one station, each overwriting the
+    // other's retained configs: a digest of the whole prefix tells them
+    // apart.
+    if (beyondAscii)
+        id += u'_'
+            + QString::fromLatin1(
+                  QCryptographicHash::hash(topicPrefix.toUtf8(), QCryptographicHash::Sha256)
+                      .toHex()
+                      .left(12));
     return id;
 }
 

@@ -61,7 +61,9 @@ struct MqttDiscoveryConfig
 
 // The node id that names this display in discovery topics and unique ids:
 // the topic prefix with every character other than A-Z, a-z, 0-9, _ and -
-// made '_'. It stays the same as long as the prefix does, across restarts.
+// made '_', and for a prefix beyond ASCII '_' and 12 hexadecimal digits of
+// its SHA-256, so that such prefixes give different ids. It stays the same
+// as long as the prefix does, across restarts.
 QString mqttNodeId(const QString &topicPrefix);
 
 // One config per sensor (speed, direction, 10-minute mean speed and mean

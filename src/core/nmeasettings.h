@@ -2,10 +2,10 @@
 #pragma once
 
 #include "core/nmeasentence.h"
+#include "core/sectionreader.h"
 
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 // The optional [NMEA] section of the settings file, which shares the wind
@@ -20,11 +20,9 @@
 //     SendExampleMode=False
 //
 // Every key may be left out. A section without TcpPort and UdpTarget shares
-// nothing; when it sets other keys that is an error, because its author
+// nothing; when it sets other keys that is told, because its author
 // evidently meant to share and would otherwise find out only at the
-// chartplotter. A section with no key set counts as no section. For the
-// same reason a key the section does not have, or a key with an empty
-// value, is an error in the settings file (readNmeaSection).
+// chartplotter. An empty section counts as no section.
 
 class SettingsFile;
 
@@ -58,17 +56,8 @@ struct NmeaConfig
 // The section's name in the settings file.
 inline constexpr char NmeaSectionName[] = "NMEA";
 
-// The text of one key of the section, blanks around it removed; empty when
-// the key (or the whole section) is missing.
-using NmeaSettingLookup = std::function<QString(const QString &key)>;
-
-// The configuration the section describes; output off without a section.
-// Throws AppError (InvalidArgument) on the first bad value, with a
-// description that names the section and the key (the caller adds the
-// file), so that the display can start without output.
-NmeaConfig readNmeaConfig(const NmeaSettingLookup &valueOf);
-
-// The section as the settings file holds it: its keys are checked first
-// (checkSectionKeys), then read as above. Every AppError it throws is meant
-// for the user.
-NmeaConfig readNmeaSection(const SettingsFile &file);
+// The section as the settings file holds it; output off without one. A
+// setting that cannot be used turns sharing off and is told, so that the
+// display starts without output. Throws AppError (FileError) only when the
+// settings file cannot be read.
+SectionSettings<NmeaConfig> readNmeaSection(const SettingsFile &file);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/serialdevice.h"
 
-#include "core/apperror.h"
 #include "core/settingsfile.h"
+#include "core/settingstext.h"
 
 #include <QDir>
 
@@ -58,17 +58,44 @@ QString portListing(const QList<SerialDevice> &devices, const QString &settingsP
     return text;
 }
 
-bool readPortsReconnect(const SettingsFile &settings)
+SectionSettings<PortsConfig> readPortsSection(const SettingsFile &settings)
 {
-    const QString value
-        = settings.readKey(QStringLiteral("PORTS"), QStringLiteral("Reconnect")).trimmed();
-    if (value.isEmpty() || value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    throw AppError(AppError::Kind::InvalidArgument,
-                   QStringLiteral("[PORTS] Reconnect=%1: expected True or False, in the settings "
-                                  "file %2. A device lost while listening ends listening until "
-                                  "this is mended.")
-                       .arg(value.left(40), QDir::toNativeSeparators(settings.path())));
+    PortsConfig config;
+    enum Part { Reconnect, Devices };
+    SectionReader section(
+        settings, QStringLiteral("PORTS"),
+        {{QStringLiteral("A device lost while listening ends listening until "
+                         "this is mended."),
+          [&config] {
+              config.reconnect = false;
+          }},
+         {QStringLiteral("The port opens the device the system names after it."), {}}},
+        std::nullopt);
+    // COM followed by a port number, written as the port dialog writes it:
+    // COM03 would be a port that no line of the dialog names.
+    const auto portOf = [](const QString &key) -> std::optional<int> {
+        if (!key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+            return std::nullopt;
+        const QStringView digits = QStringView(key).mid(3);
+        const std::optional<int> port = plainWholeNumber(digits, 1, 32767);
+        if (!port || digits != QString::number(*port))
+            return std::nullopt;
+        return port;
+    };
+    SectionKey device{
+        QStringLiteral("COM1, COM2, ..."),
+        [&config, portOf](const QString &key, const QString &value) -> std::optional<QString> {
+            config.devices.insert(*portOf(key), value);
+            return std::nullopt;
+        },
+        Devices,
+        [portOf](const QString &key) {
+            return portOf(key).has_value();
+        }};
+    section.read({
+        device,
+        settingKey(QStringLiteral("Reconnect"), config.reconnect, plainSwitch,
+                   QStringLiteral("expected True or False."), Reconnect),
+    });
+    return section.finish(config);
 }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/sectionreader.h"
+
 #include <QList>
+#include <QMap>
 #include <QString>
 
 class SettingsFile;
@@ -36,9 +39,22 @@ QString portsLine(int port, const QString &device);
 // ready to paste into that file.
 QString portListing(const QList<SerialDevice> &devices, const QString &settingsPath);
 
-// The [PORTS] section's Reconnect key: with True, a device lost while
-// listening is waited for and read again when it comes back, instead of
-// ending listening with a message. False when the key is absent. Letter
-// case does not matter. Throws AppError (InvalidArgument) naming the key,
-// the value and the file for any other value.
-bool readPortsReconnect(const SettingsFile &settings);
+// The optional [PORTS] section, read and never written:
+//
+//     [PORTS]
+//     COM3=/dev/serial/by-id/usb-Serial_Adapter_0001-if00-port0
+//     Reconnect=True
+struct PortsConfig
+{
+    // The device a port number opens, where a COMn line names one.
+    QMap<int, QString> devices;
+    // With True, a device lost while listening is waited for and read again
+    // when it comes back, instead of ending listening with a message.
+    bool reconnect = false;
+};
+
+// A COMn line that cannot be used leaves port n on the system's own device
+// for it; a Reconnect that cannot be used is off; a key the section does not
+// have turns nothing off. Each is told. Throws AppError (FileError) only when
+// the settings file cannot be read.
+SectionSettings<PortsConfig> readPortsSection(const SettingsFile &settings);

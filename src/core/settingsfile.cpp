@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 namespace {
 
@@ -39,17 +40,29 @@ QByteArray readFile(const QString &path)
     return file.readAll();
 }
 
-// The file holds 8-bit text; a character outside it would be stored as '?'
-// and the entry could not be found or read back.
+// Debian's editors write UTF-8, while files from older systems hold Latin-1.
+// A multi-byte UTF-8 sequence is very unlikely in Latin-1 text (it would
+// need a letter such as Ã followed by a character from the upper control
+// range or the symbols), so bytes that are valid UTF-8 are read as UTF-8,
+// and any others, which Latin-1 can always read, as before.
+QString fromFileText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+// What the application writes stays Latin-1, as it always was. A character
+// beyond it would be stored as '?', and text whose Latin-1 bytes happen to
+// be valid UTF-8 ("Ã©") would read back as something else: neither could be
+// read back, so both are refused.
 QByteArray toFileText(const QString &text)
 {
-    for (const QChar c : text) {
-        if (c.unicode() > 0xff)
-            throw AppError(
-                AppError::Kind::InvalidArgument,
-                QStringLiteral("\"%1\" cannot be stored in the settings file").arg(text));
-    }
-    return text.toLatin1();
+    const QByteArray bytes = text.toLatin1();
+    if (fromFileText(bytes) != text)
+        throw AppError(AppError::Kind::InvalidArgument,
+                       QStringLiteral("\"%1\" cannot be stored in the settings file").arg(text));
+    return bytes;
 }
 
 void writeFile(const QString &path, const QByteArray &contents)
@@ -113,15 +126,14 @@ void SettingsFile::seedKey(const QString &section, const QString &key, const QSt
 
 QString SettingsFile::readKey(const QString &section, const QString &key) const
 {
-    return QString::fromLatin1(
-        iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
+    return fromFileText(iniReadValue(readFile(m_path), toFileText(section), toFileText(key)));
 }
 
 QList<std::pair<QString, QString>> SettingsFile::readSection(const QString &section) const
 {
     QList<std::pair<QString, QString>> entries;
     for (const auto &[key, value] : iniSectionEntries(readFile(m_path), toFileText(section)))
-        entries.append({QString::fromLatin1(key), QString::fromLatin1(value)});
+        entries.append({fromFileText(key), fromFileText(value)});
     return entries;
 }
 

@@ -52,15 +52,19 @@ public:
     // In a new file only: appends "key=" under the last header and fills in
     // the value.
     void seedKey(const QString &section, const QString &key, const QString &value);
-    // The value, at most 254 characters; empty when the file, the section or
-    // the key is missing. Throws AppError (FileError) when an existing file
+    // Values are read as UTF-8 when their bytes are valid UTF-8, else as
+    // Latin-1; what the application writes is Latin-1.
+
+    // The value, at most 254 bytes; empty when the file, the section or the
+    // key is missing. Throws AppError (FileError) when an existing file
     // cannot be read.
     QString readKey(const QString &section, const QString &key) const;
-    // Every key and value of the section, in the file's order; empty when
-    // the file or the section is missing. Throws as readKey() does.
+    // Every key and whole value of the section, in the file's order; empty
+    // when the file or the section is missing. Throws as readKey() does.
     QList<std::pair<QString, QString>> readSection(const QString &section) const;
     // Throws AppError: FileError when the file cannot be replaced,
-    // InvalidArgument for text that the file's 8-bit lines cannot hold.
+    // InvalidArgument for text that would not read back as written (beyond
+    // Latin-1, or Latin-1 bytes that read as UTF-8).
     void writeKey(const QString &section, const QString &key, const QString &value);
 
 private:

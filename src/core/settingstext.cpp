@@ -4,6 +4,8 @@
 #include "core/apperror.h"
 #include "core/inifile.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -25,24 +27,26 @@ QString storedDecimalPoint(const QLocale &locale)
     return QStringLiteral(".");
 }
 
-double parseNumber(const QString &text, const QLocale &locale)
+// A settings file outlives the desktop language it was written under: closed
+// under de_DE it holds "326,53", and the next start may be under C. So a
+// number reads with a point or a comma as its one decimal separator in any
+// locale; group separators are refused, since "1,500" and "1.500" could not
+// be told apart from decimals.
+double parseNumber(const QString &text)
 {
-    // Without this, German "1.5" would read as fifteen.
-    QLocale strict = locale;
-    strict.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
-
+    static const QRegularExpression plainNumber(
+        QStringLiteral("^[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)([eE][+-]?[0-9]+)?$"));
     QString number = text.trimmed();
-    const QString point = storedDecimalPoint(locale);
-    if (point != locale.decimalPoint())
-        number.replace(point, locale.decimalPoint());
+    if (!plainNumber.match(number).hasMatch())
+        raise(AppError::Kind::TypeMismatch);
+    number.replace(u',', u'.');
 
     bool ok = false;
-    const double value = strict.toDouble(number, &ok);
+    const double value = QLocale::c().toDouble(number, &ok);
     if (ok && std::isfinite(value))
         return value;
-    // Qt reports a number too large for a double as a failed infinity; the
-    // words "inf" and "nan" convert successfully but are no numbers here.
-    if (!ok && std::isinf(value))
+    // Qt reports a number too large for a double as a failed infinity.
+    if (std::isinf(value))
         raise(AppError::Kind::Overflow);
     raise(AppError::Kind::TypeMismatch);
 }
@@ -93,25 +97,25 @@ QString generalNumberText(double value, const QLocale &locale)
         + QString::number(std::abs(exponent));
 }
 
-bool settingToBoolean(const QString &text, const QLocale &locale)
+bool settingToBoolean(const QString &text)
 {
     const QString word = text.trimmed();
     if (word.compare(u"True", Qt::CaseInsensitive) == 0)
         return true;
     if (word.compare(u"False", Qt::CaseInsensitive) == 0)
         return false;
-    return parseNumber(word, locale) != 0;
+    return parseNumber(word) != 0;
 }
 
-double settingToDouble(const QString &text, const QLocale &locale)
+double settingToDouble(const QString &text)
 {
-    return parseNumber(text, locale);
+    return parseNumber(text);
 }
 
-qint16 settingToInt16(const QString &text, const QLocale &locale)
+qint16 settingToInt16(const QString &text)
 {
     // The default rounding mode rounds halves to the even neighbour.
-    const double rounded = std::nearbyint(parseNumber(text, locale));
+    const double rounded = std::nearbyint(parseNumber(text));
     if (rounded < -32768 || rounded > 32767)
         raise(AppError::Kind::Overflow);
     return static_cast<qint16>(rounded);
@@ -128,6 +132,19 @@ std::optional<int> plainWholeNumber(QStringView text, int lowest, int highest)
         value = value * 10 + (c.unicode() - u'0');
     }
     if (value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> plainDecimal(QStringView text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    if (!number.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -5,7 +5,6 @@
 #include "core/settingsfile.h"
 #include "core/settingstext.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 namespace {
@@ -28,49 +27,43 @@ std::optional<QTime> timeOfDay(const QString &text)
 
 ViewSettings readViewSettings(const SettingsFile &file)
 {
-    ViewSettings settings;
-    const QString path = QDir::toNativeSeparators(file.path());
-    const auto report = [&](const QString &key, const QString &value, const QString &problem) {
-        settings.problems.append(QStringLiteral("The setting \"%1=%2\" in section [%3] of the "
-                                                "settings file %4 %5.")
-                                     .arg(key, value, SectionView, path, problem));
-    };
+    ViewConfig config;
+    enum Part { NightColours, Clock };
+    SectionReader section(file, SectionView,
+                          {{QStringLiteral("Night colours are off."),
+                            [&config] {
+                                config.night = false;
+                            }},
+                           {QStringLiteral("The clock does not switch night colours."),
+                            [&config] {
+                                config.schedule.reset();
+                            }}},
+                          std::nullopt);
+    std::optional<QTime> from;
+    std::optional<QTime> to;
+    const QString timeExpected = QStringLiteral("expected a time of day such as 21:00.");
+    section.read({
+        settingKey(KeyNight, config.night, plainSwitch, QStringLiteral("expected True or False."),
+                   NightColours),
+        settingKey(KeyNightFrom, from, timeOfDay, timeExpected, Clock),
+        settingKey(KeyNightTo, to, timeOfDay, timeExpected, Clock),
+    });
 
-    const QString night = file.readKey(SectionView, KeyNight);
-    if (!night.isEmpty()) {
-        if (const std::optional<bool> value = plainSwitch(night))
-            settings.night = *value;
-        else
-            report(KeyNight, night, QStringLiteral("is not True or False. Night colours are off"));
+    // Both times or neither: one alone is told on the key that is there.
+    if (section.holds(KeyNightFrom) != section.holds(KeyNightTo)) {
+        const bool hasFrom = section.holds(KeyNightFrom);
+        section.refuse(hasFrom ? KeyNightFrom : KeyNightTo,
+                       QStringLiteral("%1 is not set beside it, and the clock needs both.")
+                           .arg(hasFrom ? KeyNightTo : KeyNightFrom));
+    } else if (from && to && *from == *to) {
+        section.refuse(KeyNightTo,
+                       QStringLiteral("it is the same time as %1, so night would never begin or "
+                                      "end.")
+                           .arg(KeyNightFrom));
     }
-
-    const QString fromText = file.readKey(SectionView, KeyNightFrom);
-    const QString toText = file.readKey(SectionView, KeyNightTo);
-    if (fromText.isEmpty() && toText.isEmpty())
-        return settings;
-    const QString clockOff = QStringLiteral(". The clock does not switch night colours");
-    const std::optional<QTime> from = timeOfDay(fromText);
-    const std::optional<QTime> to = timeOfDay(toText);
-    const auto checkTime = [&](const QString &key, const QString &text,
-                               const std::optional<QTime> &time, const QString &otherKey) {
-        if (text.isEmpty())
-            report(key, text, QStringLiteral("is missing beside %1").arg(otherKey) + clockOff);
-        else if (!time)
-            report(key, text, QStringLiteral("is not a time of day such as 21:00") + clockOff);
-    };
-    checkTime(KeyNightFrom, fromText, from, KeyNightTo);
-    checkTime(KeyNightTo, toText, to, KeyNightFrom);
-    if (!from || !to)
-        return settings;
-    if (*from == *to) {
-        report(KeyNightTo, toText,
-               QStringLiteral("is the same time as %1, so night would never begin or end")
-                       .arg(KeyNightFrom)
-                   + clockOff);
-        return settings;
-    }
-    settings.schedule = NightSchedule{*from, *to};
-    return settings;
+    if (from && to)
+        config.schedule = NightSchedule{*from, *to};
+    return section.finish(config);
 }
 
 void writeNightSetting(SettingsFile &file, bool night)

@@ -2,8 +2,7 @@
 #pragma once
 
 #include "core/nightschedule.h"
-
-#include <QStringList>
+#include "core/sectionreader.h"
 
 #include <optional>
 
@@ -18,16 +17,18 @@ class SettingsFile;
 //
 // Night is read at start and written at close; NightFrom and NightTo (local
 // time, both or neither) are only read.
-struct ViewSettings
+struct ViewConfig
 {
     bool night = false;
     std::optional<NightSchedule> schedule;
-    // One message for each key that cannot be used, naming the key, its value
-    // and the file.
-    QStringList problems;
 };
 
-// Throws AppError (FileError) only when the settings file cannot be read.
+using ViewSettings = SectionSettings<ViewConfig>;
+
+// A Night that cannot be used starts in day colours; a NightFrom or NightTo
+// that cannot be used leaves the clock out; a key the section does not have
+// turns nothing off. Each is told. Throws AppError (FileError) only when the
+// settings file cannot be read.
 ViewSettings readViewSettings(const SettingsFile &file);
 
 // Writes Night at close. A file that lacks the key and a night that is off

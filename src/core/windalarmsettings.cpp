@@ -1,21 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "core/windalarmsettings.h"
 
-#include "core/apperror.h"
-#include "core/sectionkeys.h"
 #include "core/settingsfile.h"
 #include "core/settingstext.h"
 #include "core/windspeed.h"
 
-#include <QDir>
-#include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -28,91 +21,21 @@ const QString KeyNoReadingSeconds = QStringLiteral("NoReadingSeconds");
 const QString KeyCommand = QStringLiteral("Command");
 const QString KeyExampleMode = QStringLiteral("ExampleMode");
 
-// Every key the section may hold; anything else is a typing slip that would
-// otherwise leave an alarm silently off.
-const QStringList SectionKeys
-    = {KeyUnit,         KeyMeanAbove,        KeyGustAbove, KeyShiftDegrees,
-       KeyShiftMinutes, KeyNoReadingSeconds, KeyCommand,   KeyExampleMode};
-
 // Above any wind ever measured, in any of the units: a larger threshold is a
 // typing slip that would leave the alarm off for good.
 constexpr double HighestSpeedThreshold = 1000;
 constexpr int LongestShiftMinutes = 60;
 constexpr int LongestNoReadingSeconds = 24 * 60 * 60;
 
-class SectionReader
-{
-public:
-    SectionReader(const SettingsFile &file, WindAlarmSettings &settings)
-        : m_path(QDir::toNativeSeparators(file.path()))
-        , m_settings(settings)
-    {
-        std::optional<QString> keyProblem;
-        try {
-            checkSectionKeys(file, section(), SectionKeys);
-        } catch (const AppError &error) {
-            if (error.kind() != AppError::Kind::InvalidArgument)
-                throw;
-            keyProblem = error.description();
-        }
-        // The shared check names the first entry it cannot use. A key the
-        // section does not have turns no alarm off, so its message stands
-        // alone and the other alarms are read; an empty value is left to
-        // text() below, which says which alarm it turns off.
-        bool firstProblemSeen = false;
-        const auto entries = file.readSection(section());
-        for (const auto &[key, value] : entries) {
-            const auto known = std::find_if(SectionKeys.begin(), SectionKeys.end(),
-                                            [&key = key](const QString &name) {
-                                                return name.compare(key, Qt::CaseInsensitive) == 0;
-                                            });
-            if (known == SectionKeys.end()) {
-                if (keyProblem && !std::exchange(firstProblemSeen, true))
-                    m_settings.problems.append(*keyProblem);
-                continue;
-            }
-            // The first entry counts, as for every other section.
-            if (m_values.contains(*known))
-                continue;
-            m_values.insert(*known, value);
-            if (value.isEmpty())
-                firstProblemSeen = true;
-        }
-    }
-
-    static QString section() { return QString::fromLatin1(WindAlarmSectionName); }
-
-    bool has(const QString &key) const { return m_values.contains(key); }
-
-    // The key's text, or nothing when the key is missing or unusable
-    // because empty (which is reported, naming what is off).
-    std::optional<QString> text(const QString &key, const QString &whatIsOff)
-    {
-        const auto value = m_values.constFind(key);
-        if (value == m_values.cend())
-            return std::nullopt;
-        if (value->isEmpty()) {
-            report(key, *value, QStringLiteral("is empty"), whatIsOff);
-            return std::nullopt;
-        }
-        return *value;
-    }
-
-    void report(const QString &key, const QString &value, const QString &problem,
-                const QString &whatIsOff)
-    {
-        QString message = QStringLiteral("The setting \"%1=%2\" in section [%3] of the settings "
-                                         "file %4 %5.")
-                              .arg(key, value, section(), m_path, problem);
-        if (!whatIsOff.isEmpty())
-            message += u' ' + whatIsOff;
-        m_settings.problems.append(message);
-    }
-
-private:
-    QString m_path;
-    WindAlarmSettings &m_settings;
-    QHash<QString, QString> m_values;
+// The parts of the section that a setting it cannot use turns off.
+enum Part {
+    SpeedAlarms,
+    MeanAlarm,
+    GustAlarm,
+    ShiftAlarm,
+    NoReadingAlarm,
+    CommandRun,
+    ExampleMode
 };
 
 // Plain decimal with a point, whatever the user's locale: the section is
@@ -142,111 +65,140 @@ double toMetresPerSecond(double value, SpeedUnit unit)
     return value;
 }
 
+// Whether every double quote that opens an argument is closed, reading
+// quotes as QProcess::splitCommand does: one opens or closes, three in a row
+// are a quote character. splitCommand itself takes the rest of the line as
+// the open argument, which would run something other than what was meant.
+bool quotesClosed(QStringView command)
+{
+    bool inQuote = false;
+    int quotes = 0;
+    for (const QChar c : command) {
+        if (c == u'"') {
+            if (++quotes == 3)
+                quotes = 0;
+            continue;
+        }
+        if (quotes == 1)
+            inQuote = !inQuote;
+        quotes = 0;
+    }
+    if (quotes == 1)
+        inQuote = !inQuote;
+    return !inQuote;
+}
+
 } // namespace
 
 WindAlarmSettings readWindAlarmSettings(const SettingsFile &file)
 {
-    WindAlarmSettings settings;
-    WindAlarmConfig &config = settings.config;
-    SectionReader section(file, settings);
+    WindAlarmConfig config;
+    // Speeds as written, in the section's unit.
+    std::optional<double> meanAbove;
+    std::optional<double> gustAbove;
+    SectionReader section(file, QString::fromLatin1(WindAlarmSectionName),
+                          {
+                              {QStringLiteral("The mean and gust alarms are off."),
+                               [&] {
+                                   meanAbove.reset();
+                                   gustAbove.reset();
+                               }},
+                              {QStringLiteral("The mean speed alarm is off."),
+                               [&] {
+                                   meanAbove.reset();
+                               }},
+                              {QStringLiteral("The gust alarm is off."),
+                               [&] {
+                                   gustAbove.reset();
+                               }},
+                              {QStringLiteral("The shift alarm is off."),
+                               [&] {
+                                   config.shiftDegrees.reset();
+                               }},
+                              {QStringLiteral("The no-reading alarm is off."),
+                               [&] {
+                                   config.noReadingSeconds.reset();
+                               }},
+                              {QStringLiteral("No command is run."),
+                               [&] {
+                                   config.command.clear();
+                               }},
+                              {QStringLiteral("Example mode raises no alarm."),
+                               [&] {
+                                   config.exampleModeRaises = false;
+                               }},
+                          },
+                          std::nullopt);
 
-    const QString speedAlarmsOff = QStringLiteral("The mean and gust alarms are off.");
-    bool unitUsable = true;
-    if (const auto text = section.text(KeyUnit, speedAlarmsOff)) {
-        const std::pair<const char *, SpeedUnit> units[] = {
-            {"kn", SpeedUnit::Knots},
-            {"ms", SpeedUnit::MetresPerSecond},
-            {"kmh", SpeedUnit::KilometresPerHour},
-        };
-        const auto unit = std::find_if(std::begin(units), std::end(units), [&](const auto &u) {
-            return text->compare(QLatin1String(u.first), Qt::CaseInsensitive) == 0;
-        });
-        if (unit == std::end(units)) {
-            section.report(KeyUnit, *text, QStringLiteral("is not kn, ms or kmh"), speedAlarmsOff);
-            unitUsable = false;
-        } else {
-            config.unit = unit->second;
-        }
-    } else if (section.has(KeyUnit)) {
-        unitUsable = false;
-    }
-
-    const auto readSpeed = [&](const QString &key, const QString &alarm) {
-        const QString off = QStringLiteral("The %1 alarm is off.").arg(alarm);
-        const auto text = section.text(key, off);
-        if (!text)
-            return std::optional<double>();
-        const std::optional<double> value = positiveNumber(*text, HighestSpeedThreshold);
-        if (!value)
-            section.report(key, *text,
-                           QStringLiteral("is not a speed above 0 and up to %1, written with "
-                                          "a point")
-                               .arg(HighestSpeedThreshold),
-                           off);
-        if (!value || !unitUsable)
-            return std::optional<double>();
-        return std::optional<double>(toMetresPerSecond(*value, config.unit));
+    const std::pair<const char *, SpeedUnit> units[] = {
+        {"kn", SpeedUnit::Knots},
+        {"ms", SpeedUnit::MetresPerSecond},
+        {"kmh", SpeedUnit::KilometresPerHour},
     };
-    config.meanAboveMetresPerSecond = readSpeed(KeyMeanAbove, QStringLiteral("mean speed"));
-    config.gustAboveMetresPerSecond = readSpeed(KeyGustAbove, QStringLiteral("gust"));
-
-    const QString shiftOff = QStringLiteral("The shift alarm is off.");
-    const auto degrees = section.text(KeyShiftDegrees, shiftOff);
-    const auto minutes = section.text(KeyShiftMinutes, shiftOff);
-    bool shiftUsable = degrees.has_value();
-    if (degrees) {
-        config.shiftDegrees = positiveNumber(*degrees, 180);
-        if (!config.shiftDegrees || *config.shiftDegrees >= 180) {
-            section.report(KeyShiftDegrees, *degrees,
-                           QStringLiteral("is not a number of degrees above 0 and below 180"),
-                           shiftOff);
-            shiftUsable = false;
+    const auto unit = [&units](const QString &text) -> std::optional<SpeedUnit> {
+        for (const auto &[name, value] : units) {
+            if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+                return value;
         }
-    }
-    if (minutes) {
-        const std::optional<int> value = plainWholeNumber(*minutes, 1, LongestShiftMinutes);
-        if (!value) {
-            section.report(KeyShiftMinutes, *minutes,
-                           QStringLiteral("is not a whole number of minutes from 1 to %1")
-                               .arg(LongestShiftMinutes),
-                           shiftOff);
-            shiftUsable = false;
-        } else if (!section.has(KeyShiftDegrees)) {
-            section.report(KeyShiftMinutes, *minutes,
-                           QStringLiteral("has no %1 beside it").arg(KeyShiftDegrees), shiftOff);
-        } else {
-            config.shiftMinutes = *value;
-        }
-    }
-    if (!shiftUsable)
-        config.shiftDegrees.reset();
+        return std::nullopt;
+    };
+    const auto speed = [](const QString &text) {
+        return positiveNumber(text, HighestSpeedThreshold);
+    };
+    const QString speedExpected
+        = QStringLiteral("expected a speed above 0 and up to %1, written with a point.")
+              .arg(HighestSpeedThreshold);
+    const auto shiftDegrees = [](const QString &text) -> std::optional<double> {
+        const std::optional<double> degrees = positiveNumber(text, 180);
+        return degrees && *degrees < 180 ? degrees : std::nullopt;
+    };
+    const auto wholeNumber = [](int lowest, int highest) {
+        return [lowest, highest](const QString &text) {
+            return plainWholeNumber(text, lowest, highest);
+        };
+    };
+    const auto command = [&config](const QString &, const QString &text) -> std::optional<QString> {
+        if (!quotesClosed(text))
+            return QStringLiteral("a double quote is not closed.");
+        const QStringList words = QProcess::splitCommand(text);
+        if (words.isEmpty() || words.first().isEmpty())
+            return QStringLiteral("it names no program.");
+        config.command = words;
+        return std::nullopt;
+    };
 
-    const QString noReadingOff = QStringLiteral("The no-reading alarm is off.");
-    if (const auto text = section.text(KeyNoReadingSeconds, noReadingOff)) {
-        config.noReadingSeconds = plainWholeNumber(*text, 1, LongestNoReadingSeconds);
-        if (!config.noReadingSeconds)
-            section.report(KeyNoReadingSeconds, *text,
-                           QStringLiteral("is not a whole number of seconds from 1 to %1")
-                               .arg(LongestNoReadingSeconds),
-                           noReadingOff);
-    }
+    section.read({
+        settingKey(KeyUnit, config.unit, unit, QStringLiteral("expected kn, ms or kmh."),
+                   SpeedAlarms),
+        settingKey(KeyMeanAbove, meanAbove, speed, speedExpected, MeanAlarm),
+        settingKey(KeyGustAbove, gustAbove, speed, speedExpected, GustAlarm),
+        settingKey(KeyShiftDegrees, config.shiftDegrees, shiftDegrees,
+                   QStringLiteral("expected a number of degrees above 0 and below 180, written "
+                                  "with a point."),
+                   ShiftAlarm),
+        settingKey(KeyShiftMinutes, config.shiftMinutes, wholeNumber(1, LongestShiftMinutes),
+                   QStringLiteral("expected a whole number of minutes from 1 to %1.")
+                       .arg(LongestShiftMinutes),
+                   ShiftAlarm),
+        settingKey(KeyNoReadingSeconds, config.noReadingSeconds,
+                   wholeNumber(1, LongestNoReadingSeconds),
+                   QStringLiteral("expected a whole number of seconds from 1 to %1.")
+                       .arg(LongestNoReadingSeconds),
+                   NoReadingAlarm),
+        SectionKey{KeyCommand, command, CommandRun},
+        settingKey(KeyExampleMode, config.exampleModeRaises, plainSwitch,
+                   QStringLiteral("expected True or False."), ExampleMode),
+    });
+    if (section.holds(KeyShiftMinutes) && !section.holds(KeyShiftDegrees))
+        section.refuse(KeyShiftMinutes,
+                       QStringLiteral("%1 is not set beside it.").arg(KeyShiftDegrees));
 
-    const QString commandOff = QStringLiteral("No command is run.");
-    if (const auto text = section.text(KeyCommand, commandOff)) {
-        config.command = QProcess::splitCommand(*text);
-        if (config.command.isEmpty() || config.command.first().isEmpty()) {
-            section.report(KeyCommand, *text, QStringLiteral("names no program"), commandOff);
-            config.command.clear();
-        }
-    }
-
-    const QString exampleOff = QStringLiteral("Example mode raises no alarm.");
-    if (const auto text = section.text(KeyExampleMode, exampleOff)) {
-        if (const std::optional<bool> on = plainSwitch(*text))
-            config.exampleModeRaises = *on;
-        else
-            section.report(KeyExampleMode, *text, QStringLiteral("is not True or False"),
-                           exampleOff);
-    }
+    WindAlarmSettings settings;
+    settings.problems = section.finish();
+    if (meanAbove)
+        config.meanAboveMetresPerSecond = toMetresPerSecond(*meanAbove, config.unit);
+    if (gustAbove)
+        config.gustAboveMetresPerSecond = toMetresPerSecond(*gustAbove, config.unit);
+    settings.config = config;
     return settings;
 }

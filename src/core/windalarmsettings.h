@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/sectionreader.h"
 #include "core/windstatisticstext.h"
 
 #include <QString>
@@ -49,17 +50,14 @@ struct WindAlarmConfig
     }
 };
 
-struct WindAlarmSettings
-{
-    WindAlarmConfig config;
-    // One message for each key that cannot be used, naming the key, its value
-    // and the file, and which alarm is off because of it.
-    QStringList problems;
-};
+using WindAlarmSettings = SectionSettings<WindAlarmConfig>;
 
 // The section's name in the settings file.
 inline constexpr char WindAlarmSectionName[] = "ALARM";
 
-// Reads the section. A bad value leaves its alarm off and the others on.
-// Throws AppError (FileError) only when the settings file cannot be read.
+// Reads the section. A setting that cannot be used turns its own alarm off
+// (Unit both speed alarms, Command the command, ExampleMode example mode's
+// alarms) and leaves the others on; a key the section does not have turns
+// nothing off. Throws AppError (FileError) only when the settings file
+// cannot be read.
 WindAlarmSettings readWindAlarmSettings(const SettingsFile &file);

@@ -9,13 +9,11 @@
 #include "core/logcategories.h"
 #include "core/mqttmessages.h"
 #include "core/mqttsettings.h"
-#include "core/sectionkeys.h"
 #include "core/settingsfile.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QSysInfo>
 #include <QTimer>
 
@@ -43,13 +41,13 @@ MqttSharing::~MqttSharing()
 QStringList MqttSharing::start()
 {
     try {
-        checkSectionKeys(m_settings, QLatin1String(MqttSectionName), mqttSectionKeys());
-        m_config = readMqttConfig(m_settings.readSection(QLatin1String(MqttSectionName)),
-                                  QSysInfo::machineHostName(),
-                                  QFileInfo(m_settings.path()).absolutePath());
+        const SectionSettings<MqttConfig> read
+            = readMqttSection(m_settings, QSysInfo::machineHostName());
+        m_config = read.config;
+        if (!read.problems.isEmpty())
+            return read.problems;
         if (!m_config.isOn())
             return {};
-        readMqttFiles(m_config);
     } catch (const AppError &error) {
         m_config = {};
         return {QStringLiteral("%1\n\nThe wind is not published to the MQTT broker until this is "

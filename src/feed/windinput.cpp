@@ -7,6 +7,7 @@
 #include "core/nmeawindreader.h"
 #include "core/sensorframereader.h"
 #include "core/serialdevice.h"
+#include "core/sensorsettings.h"
 #include "core/settingsfile.h"
 #include "core/windlogrow.h"
 #include "platform/portdevice.h"
@@ -15,7 +16,6 @@
 #include "platform/udplinetransport.h"
 #include "platform/windlink.h"
 
-#include <QDir>
 #include <QStringList>
 
 namespace {
@@ -30,39 +30,46 @@ QStringList WindInput::readSettings()
 {
     QStringList problems;
     try {
-        m_config = readInputSection(m_settings);
+        const SectionSettings<InputConfig> input = readInputSection(m_settings);
+        m_config = input.config;
+        problems << input.problems;
+        const SectionSettings<PortsConfig> ports = readPortsSection(m_settings);
+        m_reconnect = ports.config.reconnect;
+        problems << ports.problems;
     } catch (const AppError &error) {
         m_config = InputConfig();
-        const QString path = QDir::toNativeSeparators(m_settings.path());
-        QString problem = error.description();
-        if (!problem.contains(path))
-            problem += QStringLiteral("\nSettings file: %1.").arg(path);
-        problems << problem
+        problems << error.description()
                 + QStringLiteral("\nUntil this is mended, listening reads the sensor on the serial "
                                  "port, as without the section [INPUT].");
     }
     try {
-        m_reconnect = readPortsReconnect(m_settings);
+        const SectionSettings<WindCorrections> sensor = readSensorSection(m_settings);
+        m_corrections = sensor.config;
+        problems << sensor.problems;
     } catch (const AppError &error) {
         problems << error.description();
     }
-    if (problems.isEmpty())
-        return {};
-    return {problems.join(QStringLiteral("\n\n"))};
+    return problems;
 }
 
 void WindInput::configure(WindFeed &feed) const
 {
     feed.setSourceDescriber([this](int portNumber) { return recordedSource(portNumber); });
+    feed.setCorrections(m_corrections);
     if (m_config.protocol != InputProtocol::Sensor || !m_config.isSerial())
-        feed.setWindChoice(m_config.wind, BoatSpeedSource::Water);
+        feed.setWindChoice(m_config.wind, m_config.boatSpeed);
 }
 
 std::unique_ptr<WindLink> WindInput::makeLink(int portNumber) const
 {
-    if (m_config.tcpServer)
-        return std::make_unique<WindLink>(std::make_unique<TcpLineTransport>(*m_config.tcpServer),
+    if (m_config.tcpServer) {
+        auto transport = std::make_unique<TcpLineTransport>(*m_config.tcpServer);
+        // gpsd relays sentences only once asked, on every connection.
+        if (m_config.protocol == InputProtocol::Gpsd)
+            transport->setGreeting(GpsdWatchRequest);
+        return std::make_unique<WindLink>(std::move(transport),
                                           std::make_unique<NmeaWindReader>(m_config.wind));
+    }
     if (m_config.udpPort)
         return std::make_unique<WindLink>(std::make_unique<UdpLineTransport>(*m_config.udpPort),
                                           std::make_unique<NmeaWindReader>(m_config.wind));
@@ -83,7 +90,9 @@ RecordedSource WindInput::recordedSource(int portNumber) const
     source.kind = RecordedSource::Kind::Sensor;
     source.portNumber = portNumber;
     if (m_config.tcpServer) {
-        source.input = tcpInputDescription(*m_config.tcpServer);
+        source.input = m_config.protocol == InputProtocol::Gpsd
+            ? gpsdInputDescription(*m_config.tcpServer)
+            : tcpInputDescription(*m_config.tcpServer);
         source.logName = tcpInputSource();
         source.state = QStringLiteral("connecting");
         return source;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/inputsettings.h"
+#include "core/windcorrections.h"
 
 #include <QString>
 
@@ -27,8 +28,8 @@ public:
     // when a value cannot be used (the input then goes on with its
     // default); empty when all is well.
     QStringList readSettings();
-    // Hands the feed what it needs of the input: how to name it, and for
-    // NMEA 0183 which wind to show.
+    // Hands the feed what it needs of the input: how to name it, the
+    // corrections of [SENSOR], and for NMEA 0183 which wind to show.
     void configure(WindFeed &feed) const;
 
     // A new link for the port: what WindFeed::LinkFactory asks for. The
@@ -42,5 +43,6 @@ public:
 private:
     const SettingsFile &m_settings;
     InputConfig m_config;
+    WindCorrections m_corrections; // from [SENSOR]
     bool m_reconnect = false;
 };

@@ -181,10 +181,11 @@ void connectRecorder(WindFeed &feed, WindRecorder &recorder)
 QStringList startDataLogFromSettings(WindRecorder &recorder, const SettingsFile &settings)
 {
     try {
-        if (const std::optional<DataLogSettings> log = readDataLogSettings(settings))
-            recorder.startLog(log->folder, log->keepDays);
+        const SectionSettings<DataLogConfig> log = readDataLogSettings(settings);
+        if (log.config.isOn())
+            recorder.startLog(log.config.folder, log.config.keepDays);
+        return log.problems;
     } catch (const AppError &error) {
         return {error.description()};
     }
-    return {};
 }

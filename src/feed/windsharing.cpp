@@ -23,7 +23,10 @@ QStringList WindSharing::start()
 {
     NmeaConfig config;
     try {
-        config = readNmeaSection(m_settings);
+        const SectionSettings<NmeaConfig> read = readNmeaSection(m_settings);
+        if (!read.problems.isEmpty())
+            return read.problems;
+        config = read.config;
         if (!config.isOutputOn())
             return {};
         m_server = new NmeaServer(this);

@@ -4,12 +4,12 @@
 #include "openfailure.h"
 #include "serialtransport.h"
 
+#include "core/serialdevice.h"
 #include "core/settingsfile.h"
 
 QString deviceForPort(const SettingsFile &settings, int port)
 {
-    const QString mapped
-        = settings.readKey(QStringLiteral("PORTS"), QStringLiteral("COM%1").arg(port)).trimmed();
+    const QString mapped = readPortsSection(settings).config.devices.value(port);
     return mapped.isEmpty() ? SerialTransport::defaultDeviceForPort(port) : mapped;
 }
 

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "core/apperror.h"
 #include "core/datalogsettings.h"
 #include "core/settingsfile.h"
 #include "core/windperiodstatistics.h"
@@ -26,8 +25,6 @@ private slots:
     void speedsInEveryUnit();
     void logSection_data();
     void logSection();
-    void badKeepDaysNamesTheSetting_data();
-    void badKeepDaysNamesTheSetting();
 };
 
 void tst_HistoryText::sixteenPoints_data()
@@ -144,25 +141,33 @@ void tst_HistoryText::speedsInEveryUnit()
 void tst_HistoryText::logSection_data()
 {
     QTest::addColumn<QByteArray>("section");
-    QTest::addColumn<bool>("logs");
-    QTest::addColumn<QString>("folder"); // relative to the settings file's folder
+    QTest::addColumn<QString>("folder"); // relative to the settings file's; empty: no log
     QTest::addColumn<int>("keepDays"); // -1: kept for ever
+    QTest::addColumn<QString>("problem"); // what the one message quotes
 
-    QTest::newRow("no section, no log") << QByteArray() << false << QString() << -1;
+    QTest::newRow("no section, no log") << QByteArray() << QString() << -1 << QString();
     QTest::newRow("a section without a folder, no log")
-        << QByteArray("[LOG]\r\nKeepDays=3\r\n") << false << QString() << -1;
+        << QByteArray("[LOG]\r\nKeepDays=3\r\n") << QString() << -1 << QString();
     QTest::newRow("folder and days")
-        << QByteArray("[LOG]\r\nFolder=logs\r\nKeepDays=30\r\n") << true << "logs" << 30;
+        << QByteArray("[LOG]\r\nFolder=logs\r\nKeepDays=30\r\n") << "logs" << 30 << QString();
     QTest::newRow("no KeepDays keeps every file")
-        << QByteArray("[LOG]\r\nFolder=logs\r\n") << true << "logs" << -1;
+        << QByteArray("[LOG]\r\nFolder=logs\r\n") << "logs" << -1 << QString();
     QTest::newRow("KeepDays 0 keeps today's file")
-        << QByteArray("[log]\nfolder = logs/wind \nkeepdays=0\n") << true << "logs/wind" << 0;
+        << QByteArray("[log]\nfolder = logs/wind \nkeepdays=0\n") << "logs/wind" << 0 << QString();
+    QTest::newRow("a folder in UTF-8")
+        << QByteArray("[LOG]\nFolder=/srv/wind/Böen\n") << "/srv/wind/Böen" << -1 << QString();
+    for (const char *days : {"-1", "1.5", "thirty", "100001", "99999999999"})
+        QTest::addRow("KeepDays=%s turns the log off", days)
+            << "[LOG]\r\nFolder=/tmp\r\nKeepDays=" + QByteArray(days) + "\r\n"
+            << QString() << -1 << "\"KeepDays=" + QString::fromLatin1(days) + '"';
 }
 
 void tst_HistoryText::logSection()
 {
     QFETCH(QByteArray, section);
-    QFETCH(bool, logs);
+    QFETCH(QString, folder);
+    QFETCH(int, keepDays);
+    QFETCH(QString, problem);
     QTemporaryDir dir;
     SettingsFile settings(dir.path(), dir.path());
     settings.selectFile(QStringLiteral("Application.ini"));
@@ -171,46 +176,16 @@ void tst_HistoryText::logSection()
     file.write("[PARAMETRES]\r\nDummyMode=True\r\n" + section);
     file.close();
 
-    const std::optional<DataLogSettings> log = readDataLogSettings(settings);
-    QCOMPARE(log.has_value(), logs);
-    if (!logs)
-        return;
-    QFETCH(QString, folder);
-    QFETCH(int, keepDays);
-    QCOMPARE(log->folder, QDir(dir.path()).filePath(folder));
-    QCOMPARE(log->keepDays.value_or(-1), keepDays);
-}
-
-void tst_HistoryText::badKeepDaysNamesTheSetting_data()
-{
-    QTest::addColumn<QByteArray>("keepDays");
-    QTest::newRow("negative") << QByteArray("-1");
-    QTest::newRow("fraction") << QByteArray("1.5");
-    QTest::newRow("words") << QByteArray("thirty");
-    QTest::newRow("beyond 100000") << QByteArray("100001");
-    QTest::newRow("beyond an int") << QByteArray("99999999999");
-}
-
-void tst_HistoryText::badKeepDaysNamesTheSetting()
-{
-    QFETCH(QByteArray, keepDays);
-    QTemporaryDir dir;
-    SettingsFile settings(dir.path(), dir.path());
-    settings.selectFile(QStringLiteral("Application.ini"));
-    QFile file(settings.path());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[LOG]\r\nFolder=/tmp\r\nKeepDays=" + keepDays + "\r\n");
-    file.close();
-    try {
-        readDataLogSettings(settings);
-        QFAIL("the setting was taken");
-    } catch (const AppError &error) {
-        QCOMPARE(error.kind(), AppError::Kind::InvalidArgument);
-        QVERIFY2(error.description().contains(QStringLiteral("KeepDays"))
-                     && error.description().contains(QStringLiteral("[LOG]"))
-                     && error.description().contains(QString::fromLatin1(keepDays)),
-                 qPrintable(error.description()));
-    }
+    const SectionSettings<DataLogConfig> log = readDataLogSettings(settings);
+    QCOMPARE(log.config.folder, folder.isEmpty() ? folder : QDir(dir.path()).filePath(folder));
+    if (log.config.isOn())
+        QCOMPARE(log.config.keepDays.value_or(-1), keepDays);
+    QCOMPARE(log.problems.size(), problem.isEmpty() ? 0 : 1);
+    if (!problem.isEmpty())
+        QVERIFY2(log.problems.first().contains(problem)
+                     && log.problems.first().contains(settings.path())
+                     && log.problems.first().endsWith(QStringLiteral("The wind log is off.")),
+                 qPrintable(log.problems.first()));
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryText)

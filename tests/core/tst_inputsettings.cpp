@@ -1,24 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "core/apperror.h"
 #include "core/inputsettings.h"
-#include "core/settingsfile.h"
+#include "sectionfile.h"
 
-#include <QFile>
-
-#include <QMap>
-#include <QTemporaryDir>
 #include <QTest>
-
-using Section = QMap<QString, QString>;
-
-namespace {
-
-InputConfig readSection(const Section &section)
-{
-    return readInputConfig([&section](const QString &key) { return section.value(key); });
-}
-
-} // namespace
 
 class tst_InputSettings : public QObject
 {
@@ -34,88 +18,93 @@ private slots:
 // What the section chooses, told by the description the link health shows.
 void tst_InputSettings::readsInput_data()
 {
-    QTest::addColumn<Section>("section");
+    QTest::addColumn<QByteArray>("section");
     QTest::addColumn<QString>("description"); // of serial port COM3
     QTest::addColumn<NmeaWind>("wind");
+    QTest::addColumn<BoatSpeedSource>("boatSpeed");
 
     const auto apparent = NmeaWind::Apparent;
-    QTest::newRow("no section: the sensor at 9600") << Section{} << "COM3 9600" << apparent;
+    const auto water = BoatSpeedSource::Water;
+    QTest::newRow("no section: the sensor at 9600")
+        << QByteArray() << "COM3 9600" << apparent << water;
     QTest::newRow("the sensor at another rate")
-        << Section{{"Protocol", "Sensor"}, {"Baud", "19200"}} << "COM3 19200" << apparent;
+        << QByteArray("Protocol=Sensor\nBaud=19200") << "COM3 19200" << apparent << water;
     QTest::newRow("NMEA 0183 at its usual 4800")
-        << Section{{"Protocol", "NMEA0183"}} << "COM3 NMEA 0183 4800" << apparent;
+        << QByteArray("Protocol=NMEA0183") << "COM3 NMEA 0183 4800" << apparent << water;
     QTest::newRow("NMEA 0183 from a multiplexer, any case")
-        << Section{{"Protocol", "nmea0183"}, {"Baud", "115200"}, {"Wind", "TRUE"}}
-        << "COM3 NMEA 0183 115200" << NmeaWind::True;
+        << QByteArray("Protocol=nmea0183\nBaud=115200\nWind=TRUE") << "COM3 NMEA 0183 115200"
+        << NmeaWind::True << water;
     QTest::newRow("Tcp alone means NMEA 0183")
-        << Section{{"Tcp", "192.168.1.10:10110"}} << "tcp 192.168.1.10:10110" << apparent;
+        << QByteArray("Tcp=192.168.1.10:10110") << "tcp 192.168.1.10:10110" << apparent << water;
     QTest::newRow("Tcp to IPv6 keeps its brackets")
-        << Section{{"Protocol", "NMEA0183"}, {"Tcp", "[fe80::1%eth0]:10110"}}
-        << "tcp [fe80::1%eth0]:10110" << apparent;
+        << QByteArray("Protocol=NMEA0183\nTcp=[fe80::1%eth0]:10110") << "tcp [fe80::1%eth0]:10110"
+        << apparent << water;
     QTest::newRow("Udp, a baud rate left over is harmless")
-        << Section{{"Udp", "10110"}, {"Baud", "4800"}, {"Wind", "apparent"}} << "udp :10110"
-        << apparent;
+        << QByteArray("Udp=10110\nBaud=4800\nWind=apparent") << "udp :10110" << apparent << water;
+    QTest::newRow("gpsd on its usual port, true wind over the ground")
+        << QByteArray("Protocol=GPSD\nTcp=127.0.0.1:2947\nWind=True\nBoatSpeed=ground")
+        << "gpsd 127.0.0.1:2947" << NmeaWind::True << BoatSpeedSource::Ground;
 }
 
 void tst_InputSettings::readsInput()
 {
-    QFETCH(Section, section);
+    QFETCH(QByteArray, section);
     QFETCH(QString, description);
     QFETCH(NmeaWind, wind);
+    QFETCH(BoatSpeedSource, boatSpeed);
 
-    const InputConfig config = readSection(section);
-    QCOMPARE(config.description(QStringLiteral("COM3")), description);
-    QCOMPARE(config.wind, wind);
-    QCOMPARE(config.protocol == InputProtocol::Nmea0183,
-             description.contains(u"NMEA") || !config.isSerial());
+    SectionFile file(section.isEmpty() ? QByteArray() : "[INPUT]\n" + section + '\n');
+    const SectionSettings<InputConfig> read = readInputSection(file.settings());
+    QCOMPARE(read.problems, QStringList());
+    QCOMPARE(read.config.description(QStringLiteral("COM3")), description);
+    QCOMPARE(read.config.wind, wind);
+    QCOMPARE(read.config.boatSpeed, boatSpeed);
+    QCOMPARE(read.config.protocol == InputProtocol::Nmea0183,
+             description.contains(u"NMEA") || description.startsWith(u"tcp")
+                 || description.startsWith(u"udp"));
 }
 
-// Both checks, as a settings file holds the section: of the keys, and of the
-// values.
+// Any setting that cannot be used leaves the whole input as without the
+// section: the sensor on the serial port.
 void tst_InputSettings::badValueNamesItsKey_data()
 {
-    QTest::addColumn<Section>("section");
+    QTest::addColumn<QByteArray>("section");
     QTest::addColumn<QString>("named");
 
-    QTest::newRow("protocol misspelled") << Section{{"Protocol", "NMEA"}} << "Protocol=NMEA:";
-    QTest::newRow("baud rate not offered") << Section{{"Baud", "1200"}} << "Baud=1200:";
-    QTest::newRow("baud rate with a leading zero") << Section{{"Baud", "04800"}} << "Baud=04800:";
+    QTest::newRow("protocol misspelled") << QByteArray("Protocol=NMEA") << "\"Protocol=NMEA\"";
+    QTest::newRow("baud rate not offered") << QByteArray("Baud=1200") << "\"Baud=1200\"";
+    QTest::newRow("baud rate with a leading zero") << QByteArray("Baud=04800") << "\"Baud=04800\"";
     QTest::newRow("Tcp by host name")
-        << Section{{"Tcp", "boatserver.local:10110"}} << "Tcp=boatserver.local:10110:";
-    QTest::newRow("Tcp without a port") << Section{{"Tcp", "192.168.1.10"}} << "Tcp=192.168.1.10:";
-    QTest::newRow("Udp port 0") << Section{{"Udp", "0"}} << "Udp=0:";
-    QTest::newRow("Udp with an address") << Section{{"Udp", "0.0.0.0:10110"}} << "Udp=0.0.0.0:";
-    QTest::newRow("wind neither") << Section{{"Wind", "Both"}} << "Wind=Both:";
+        << QByteArray("Tcp=boatserver.local:10110") << "\"Tcp=boatserver.local:10110\"";
+    QTest::newRow("Tcp without a port") << QByteArray("Tcp=192.168.1.10") << "\"Tcp=192.168.1.10\"";
+    QTest::newRow("Udp port 0") << QByteArray("Udp=0") << "\"Udp=0\"";
+    QTest::newRow("Udp with an address") << QByteArray("Udp=0.0.0.0:10110") << "\"Udp=0.0.0.0:";
+    QTest::newRow("wind neither") << QByteArray("Wind=Both") << "\"Wind=Both\"";
+    QTest::newRow("boat speed neither") << QByteArray("BoatSpeed=Air") << "\"BoatSpeed=Air\"";
     QTest::newRow("Tcp and Udp together")
-        << Section{{"Tcp", "127.0.0.1:10110"}, {"Udp", "10110"}} << "Tcp=127.0.0.1:10110 is set";
+        << QByteArray("Tcp=127.0.0.1:10110\nUdp=10110") << "Tcp=127.0.0.1:10110 is set";
     QTest::newRow("sensor frames over the network")
-        << Section{{"Protocol", "Sensor"}, {"Udp", "10110"}} << "Protocol=Sensor:";
-    QTest::newRow("unknown key") << Section{{"Port", "10110"}} << "\"Port\"";
-    QTest::newRow("empty value") << Section{{"wind", " "}} << "\"wind\"";
+        << QByteArray("Protocol=Sensor\nUdp=10110") << "\"Protocol=Sensor\"";
+    QTest::newRow("gpsd without its TCP port")
+        << QByteArray("Protocol=gpsd") << "usually Tcp=127.0.0.1:2947";
+    QTest::newRow("gpsd by datagram")
+        << QByteArray("Protocol=gpsd\nUdp=2947") << "\"Protocol=gpsd\"";
+    QTest::newRow("unknown key") << QByteArray("Tcp=127.0.0.1:10110\nPort=10110") << "\"Port\"";
+    QTest::newRow("empty value") << QByteArray("Tcp=127.0.0.1:10110\nwind= ") << "\"wind\"";
 }
 
 void tst_InputSettings::badValueNamesItsKey()
 {
-    QFETCH(Section, section);
+    QFETCH(QByteArray, section);
     QFETCH(QString, named);
 
-    QTemporaryDir folder;
-    SettingsFile settings(folder.path(), folder.path());
-    settings.selectFile(QStringLiteral("Application.ini"));
-    QByteArray text = "[INPUT]\r\n";
-    for (auto it = section.cbegin(); it != section.cend(); ++it)
-        text += it.key().toLatin1() + '=' + it.value().toLatin1() + "\r\n";
-    QFile file(settings.path());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-    file.close();
-    try {
-        readInputSection(settings);
-        QFAIL("a bad section was accepted");
-    } catch (const AppError &error) {
-        QCOMPARE(error.kind(), AppError::Kind::InvalidArgument);
-        QVERIFY2(error.description().contains("[INPUT]"), qPrintable(error.description()));
-        QVERIFY2(error.description().contains(named), qPrintable(error.description()));
-    }
+    SectionFile file("[INPUT]\r\n" + section + "\r\n");
+    const SectionSettings<InputConfig> read = readInputSection(file.settings());
+    QVERIFY2(file.told(read.problems, {named}), qPrintable(read.problems.join(u'\n')));
+    QVERIFY(read.problems.first().contains("[INPUT]"));
+    QVERIFY(read.problems.first().endsWith("reads the sensor on the serial port, as without the "
+                                           "section [INPUT]."));
+    QCOMPARE(read.config.description(QStringLiteral("COM3")), QStringLiteral("COM3 9600"));
 }
 
 QTEST_APPLESS_MAIN(tst_InputSettings)

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(std::optional<MqttState::Reading>)
@@ -40,6 +41,8 @@ private slots:
     void stateMessage_data();
     void stateMessage();
     void discoveryConfigs();
+    void nodeIds_data();
+    void nodeIds();
 };
 
 void tst_MqttMessages::stateMessage_data()
@@ -135,6 +138,36 @@ void tst_MqttMessages::discoveryConfigs()
                  // The display's own scale of tenths: no device class.
                  "beaufort beaufort  measurement ",
              }));
+}
+
+void tst_MqttMessages::nodeIds_data()
+{
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("id"); // a pattern
+
+    // Home Assistant keys its entities on these: they never change.
+    QTest::newRow("ASCII as always") << "wind-condition/deck"
+                                     << "wind-condition_deck";
+    QTest::newRow("ASCII with blanks and points") << "site/mast 2.b"
+                                                  << "site_mast_2_b";
+    QTest::newRow("beyond ASCII: a digest of the topic")
+        << QStringLiteral("wind/S\u00fcd") << "wind_S_d_[0-9a-f]{12}";
+    QTest::newRow("another station beyond ASCII")
+        << QStringLiteral("\u98a8/\u7532\u677f") << "_____[0-9a-f]{12}";
+}
+
+// Different topics give different ids, so that two stations never
+// overwrite each other's retained discovery configs.
+void tst_MqttMessages::nodeIds()
+{
+    QFETCH(QString, topic);
+    QFETCH(QString, id);
+    const QString nodeId = mqttNodeId(topic);
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(id)).match(nodeId).hasMatch(),
+             qPrintable(nodeId));
+    // The other station of the same site, whose topic differs beyond ASCII.
+    if (topic.startsWith(QChar(0x98a8)))
+        QVERIFY(mqttNodeId(QStringLiteral("\u98a8/\u8239\u9996")) != nodeId);
 }
 
 QTEST_GUILESS_MAIN(tst_MqttMessages)

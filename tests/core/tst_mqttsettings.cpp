@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: MIT
-#include "core/apperror.h"
 #include "core/mqttsettings.h"
+#include "sectionfile.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// "Key=value" lines, as the section holds them.
-QList<std::pair<QString, QString>> entries(const QString &lines)
+// The section with these "Key=value" lines, for the host "deck".
+SectionSettings<MqttConfig> readSection(SectionFile &file, const QString &lines)
 {
-    QList<std::pair<QString, QString>> result;
-    for (const QString &line : lines.split(u'\n', Qt::SkipEmptyParts))
-        result.append({line.section(u'=', 0, 0), line.section(u'=', 1)});
-    return result;
+    QFile written(file.path());
+    if (!written.open(QIODevice::WriteOnly))
+        return {};
+    written.write("[MQTT]\n" + lines.toUtf8() + '\n');
+    written.close();
+    return readMqttSection(file.settings(), QStringLiteral("deck"));
 }
 
 QString summary(const MqttConfig &config)
@@ -61,23 +62,35 @@ void tst_MqttSettings::reads_data()
                                 << "broker.local:1883 tls=" + defaults;
     QTest::newRow("CaFile turns TLS on, port 8883, taken from the settings folder")
         << "Host=10.0.0.2\nCaFile=ca.pem"
-        << "10.0.0.2:8883 tls=/etc/wind/ca.pem" + defaults;
+        << "10.0.0.2:8883 tls=<folder>/ca.pem" + defaults;
     QTest::newRow("an IPv6 address in brackets, another port") << "Host=[fd00::10]\nPort=1884"
                                                                << "fd00::10:1884 tls=" + defaults;
     QTest::newRow("every key, in any letter case")
-        << "host=b\nPORT=2000\nUsername=wind\nPasswordFile=/run/pw\nTopic=site/mast 2\n"
+        << "host=b\nPORT=2000\nUsername=wind\nPasswordFile=pw\nTopic=site/mast 2\n"
            "Interval=0\nDiscovery=false\nDiscoveryPrefix=ha\nSendExampleMode=TRUE"
-        << "b:2000 tls= user=wind password=/run/pw topic=site/mast 2 interval=0 discovery=0 "
-           "prefix=ha example=1";
+        << "b:2000 tls= user=wind password=<folder>/pw topic=site/mast 2 interval=0 "
+           "discovery=0 prefix=ha example=1";
+    QTest::newRow("a topic and a user name in UTF-8")
+        << "Host=b\nTopic=wind/Süd\nUsername=Jürgen"
+        << "b:1883 tls= user=Jürgen password= topic=wind/Süd interval=1 discovery=1 "
+           "prefix=homeassistant example=0";
 }
 
 void tst_MqttSettings::reads()
 {
     QFETCH(QString, section);
     QFETCH(QString, expected);
-    QCOMPARE(summary(readMqttConfig(entries(section), QStringLiteral("deck"),
-                                    QStringLiteral("/etc/wind"))),
-             expected);
+    SectionFile file({});
+    // The files the section names are read as well.
+    for (const char *name : {"ca.pem", "pw"}) {
+        QFile named(file.folder() + u'/' + QLatin1String(name));
+        QVERIFY(named.open(QIODevice::WriteOnly) && named.write("secret\n") > 0);
+        named.close();
+        QVERIFY(named.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    }
+    const SectionSettings<MqttConfig> read = readSection(file, section);
+    QVERIFY2(read.problems.isEmpty(), qPrintable(read.problems.join(u'\n')));
+    QCOMPARE(summary(read.config), QString(expected).replace("<folder>", file.folder()));
 }
 
 void tst_MqttSettings::refuses_data()
@@ -95,24 +108,25 @@ void tst_MqttSettings::refuses_data()
         {"interval over an hour", "Host=b\nInterval=3601", "Interval=3601"},
         {"interval with a point", "Host=b\nInterval=1.5", "Interval=1.5"},
         {"switch not True or False", "Host=b\nDiscovery=yes", "Discovery=yes"},
-        {"password without user", "Host=b\nPasswordFile=pw", "PasswordFile is set without"},
+        {"password without user", "Host=b\nPasswordFile=pw", "\"PasswordFile=pw\""},
+        {"a mistyped key", "Host=b\nTopik=a/b", "\"Topik\" (set to \"a/b\")"},
     };
     for (const auto &row : rows)
         QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
+    QTest::newRow("a topic cut at 254 characters would publish elsewhere")
+        << "Host=b\nTopic=wind/" + QString(250, u'x') << "\"Topic\" in section [MQTT]";
 }
 
 void tst_MqttSettings::refuses()
 {
     QFETCH(QString, section);
     QFETCH(QString, named);
-    try {
-        readMqttConfig(entries(section), QStringLiteral("deck"), QStringLiteral("/etc"));
-        QFAIL("accepted");
-    } catch (const AppError &error) {
-        QVERIFY2(error.description().startsWith(QLatin1String("[MQTT] ")),
-                 qPrintable(error.description()));
-        QVERIFY2(error.description().contains(named), qPrintable(error.description()));
-    }
+    SectionFile file({});
+    const SectionSettings<MqttConfig> read = readSection(file, section);
+    QVERIFY2(file.told(read.problems, {named}), qPrintable(read.problems.join(u'\n')));
+    QVERIFY(read.problems.first().endsWith("The wind is not published to the MQTT broker until "
+                                           "this is mended. The display works as usual."));
+    QVERIFY(!read.config.isOn());
 }
 
 void tst_MqttSettings::files_data()
@@ -137,32 +151,29 @@ void tst_MqttSettings::files()
     QFETCH(QByteArray, content);
     QFETCH(int, permissions);
     QFETCH(QString, refusal);
-    QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("password")));
+    SectionFile settings({});
+    QFile file(settings.folder() + QStringLiteral("/password"));
     if (!content.isNull()) {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
         QVERIFY(file.setPermissions(QFile::Permissions(permissions)));
     }
-    MqttConfig config = readMqttConfig(entries(QStringLiteral("Host=b\nUsername=u\n"
-                                                              "PasswordFile=password")),
-                                       QString(), folder.path());
-    try {
-        readMqttFiles(config);
-        QVERIFY2(refusal.isEmpty(), "accepted");
-        QCOMPARE(config.password, QByteArray("s3cret"));
-    } catch (const AppError &error) {
-        QVERIFY2(!refusal.isEmpty(), qPrintable(error.description()));
-        QVERIFY2(error.description().contains(QStringLiteral("PasswordFile=") + file.fileName()),
-                 qPrintable(error.description()));
-        QVERIFY2(error.description().contains(refusal), qPrintable(error.description()));
+    const SectionSettings<MqttConfig> read
+        = readSection(settings, QStringLiteral("Host=b\nUsername=u\nPasswordFile=password"));
+    if (refusal.isEmpty()) {
+        QVERIFY2(read.problems.isEmpty(), qPrintable(read.problems.join(u'\n')));
+        QCOMPARE(read.config.password, QByteArray("s3cret"));
+    } else {
+        // Named by the path that was tried.
+        QVERIFY2(settings.told(read.problems, {"\"PasswordFile=" + file.fileName()})
+                     && read.problems.first().contains(refusal),
+                 qPrintable(read.problems.join(u'\n')));
+        QVERIFY(!read.config.isOn());
     }
 
     // A CA file that cannot be read is refused before any connection.
-    config.caFile = folder.filePath(QStringLiteral("absent.pem"));
-    config.passwordFile.clear();
-    QVERIFY_THROWS_EXCEPTION(AppError, readMqttFiles(config));
+    QVERIFY(!readSection(settings, QStringLiteral("Host=b\nCaFile=absent.pem")).config.isOn());
 }
 
 QTEST_GUILESS_MAIN(tst_MqttSettings)

@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "core/apperror.h"
-#include "core/inifile.h"
 #include "core/openfailureadvice.h"
 #include "core/serialdevice.h"
-#include "core/settingsfile.h"
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "sectionfile.h"
 
 #include <QTest>
 
@@ -19,8 +14,8 @@ private slots:
     void listingPastesIntoTheSettingsFile();
     void adviceNamesTheFix_data();
     void adviceNamesTheFix();
-    void reconnectSetting_data();
-    void reconnectSetting();
+    void portsSection_data();
+    void portsSection();
 };
 
 static const SerialDevice usbAdapter{"/dev/ttyUSB0", "/dev/serial/by-id/usb-Maker_A1-if00-port0",
@@ -65,15 +60,13 @@ void tst_SerialDevice::listingPastesIntoTheSettingsFile()
     QVERIFY(listing.contains("Settings file: " + settingsPath + '\n'));
     const qsizetype section = listing.indexOf("[PORTS]\n");
     QCOMPARE(section >= 0, !mappedDevices.isEmpty());
-    const QByteArray file = "[PARAMETRES]\r\nDummyMode=True\r\n"
-        + listing.mid(std::max<qsizetype>(section, 0)).section("\n\n", 0, 0).toLatin1();
-    for (int port = 1; port <= 10; ++port) {
-        QCOMPARE(QString::fromLatin1(iniReadValue(file, "PORTS", "COM" + QByteArray::number(port))),
-                 mappedDevices.value(port - 1));
-    }
+    SectionFile file("[PARAMETRES]\r\nDummyMode=True\r\n"
+                     + listing.mid(std::max<qsizetype>(section, 0)).section("\n\n", 0, 0).toUtf8());
+    const SectionSettings<PortsConfig> read = readPortsSection(file.settings());
+    QCOMPARE(read.problems, QStringList());
+    QCOMPARE(read.config.devices.values(), mappedDevices);
     // It asks for listening to go on when an unplugged adapter comes back.
-    if (!mappedDevices.isEmpty())
-        QCOMPARE(iniReadValue(file, "PORTS", "Reconnect"), QByteArray("True"));
+    QCOMPARE(read.config.reconnect, !mappedDevices.isEmpty());
 }
 
 void tst_SerialDevice::adviceNamesTheFix_data()
@@ -132,37 +125,47 @@ void tst_SerialDevice::adviceNamesTheFix()
                  && !facts.deviceGroup.isEmpty());
 }
 
-void tst_SerialDevice::reconnectSetting_data()
+void tst_SerialDevice::portsSection_data()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("expected"); // 1 on, 0 off, -1 refused
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QString>("read"); // "reconnect port=device ..."
+    QTest::addColumn<QStringList>("problems"); // what each message quotes
 
-    QTest::newRow("absent: off") << QByteArray() << 0;
-    QTest::newRow("True") << QByteArray("Reconnect=True") << 1;
-    QTest::newRow("letter case does not matter") << QByteArray("reconnect=true") << 1;
-    QTest::newRow("False") << QByteArray("Reconnect=False") << 0;
-    QTest::newRow("anything else is refused") << QByteArray("Reconnect=Yes") << -1;
+    QTest::newRow("no section: off, nothing mapped") << QByteArray() << "off" << QStringList();
+    QTest::newRow("letter case does not matter")
+        << QByteArray("reconnect=true\ncom3=/dev/ttyUSB0") << "on 3=/dev/ttyUSB0" << QStringList();
+    QTest::newRow("False, and a port beyond the dialog's")
+        << QByteArray("Reconnect=False\nCOM12=/dev/ttyACM0") << "off 12=/dev/ttyACM0"
+        << QStringList();
+    QTest::newRow("a device path in UTF-8")
+        << QByteArray("COM1=/dev/serial/by-id/usb-Gerät-if00")
+        << "off 1=/dev/serial/by-id/usb-Gerät-if00" << QStringList();
+    QTest::newRow("anything but True or False turns Reconnect off")
+        << QByteArray("Reconnect=Yes\nCOM1=/dev/ttyUSB0") << "off 1=/dev/ttyUSB0"
+        << QStringList{"Reconnect=Yes"};
+    QTest::newRow("mistyped keys are told and turn nothing off")
+        << QByteArray("Reconect=True\nCOM03=/dev/ttyUSB0\nCOM0=/dev/ttyS0\nReconnect=True") << "on"
+        << QStringList{"Reconect", "COM03", "COM0"};
+    QTest::newRow("a device path cut at 254 characters would open another device")
+        << QByteArray("COM1=/dev/" + QByteArray(250, 'x') + "\nCOM2=/dev/ttyUSB0")
+        << "off 2=/dev/ttyUSB0" << QStringList{"COM1"};
 }
 
-void tst_SerialDevice::reconnectSetting()
+void tst_SerialDevice::portsSection()
 {
-    QFETCH(QByteArray, line);
-    QFETCH(int, expected);
-    QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("Application.ini")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n" + line + "\r\n");
-    file.close();
-    SettingsFile settings(folder.path(), folder.path());
-    settings.selectFile(QStringLiteral("Application.ini"));
-    try {
-        QCOMPARE(int(readPortsReconnect(settings)), expected);
-    } catch (const AppError &error) {
-        QCOMPARE(expected, -1);
-        QVERIFY2(error.description().contains(QStringLiteral("Reconnect=Yes"))
-                     && error.description().contains(settings.path()),
-                 qPrintable(error.description()));
-    }
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, read);
+    QFETCH(QStringList, problems);
+    SectionFile file(lines.isEmpty() ? QByteArray() : "[PORTS]\r\n" + lines + "\r\n");
+    const SectionSettings<PortsConfig> ports = readPortsSection(file.settings());
+    QStringList seen{ports.config.reconnect ? "on" : "off"};
+    for (auto device = ports.config.devices.cbegin(); device != ports.config.devices.cend();
+         ++device)
+        seen << QStringLiteral("%1=%2").arg(device.key()).arg(device.value());
+    QCOMPARE(seen.join(u' '), read);
+    for (QString &problem : problems)
+        problem = '"' + problem;
+    QVERIFY2(file.told(ports.problems, problems), qPrintable(ports.problems.join(u'\n')));
 }
 
 QTEST_APPLESS_MAIN(tst_SerialDevice)

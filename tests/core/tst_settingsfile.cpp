@@ -28,6 +28,8 @@ private slots:
     void unseenFileGetsSecondHeaders();
     void folderChoice_data();
     void folderChoice();
+    void valuesAsStored_data();
+    void valuesAsStored();
     void valuesBeyondAscii_data();
     void valuesBeyondAscii();
     void unchangedFileIsNotRewritten_data();
@@ -234,6 +236,42 @@ void tst_SettingsFile::folderChoice()
                  fileOnDisk.isEmpty() ? QStringList() : QStringList{fileOnDisk});
 }
 
+void tst_SettingsFile::valuesAsStored_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("UTF-8, as Debian writes it") << QByteArray("wind/S\xc3\xbc"
+                                                              "d")
+                                                << QStringLiteral("wind/S\u00fcd");
+    QTest::newRow("Latin-1, from an older system") << QByteArray("wind/S\xfc"
+                                                                 "d")
+                                                   << QStringLiteral("wind/S\u00fcd");
+    QTest::newRow("UTF-8 beyond Latin-1") << QByteArray("\xe9\xa2\xa8/\xe7\x94\xb2\xe6\x9d\xbf")
+                                          << QStringLiteral("\u98a8/\u7532\u677f");
+    QTest::newRow("an overlong form is no UTF-8")
+        << QByteArray("\xc0\xaf") << QStringLiteral("\u00c0\u00af");
+    QTest::newRow("an encoded surrogate is no UTF-8")
+        << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u0080");
+    QTest::newRow("a character cut short is no UTF-8")
+        << QByteArray("D\xc3") << QStringLiteral("D\u00c3");
+}
+
+// What the file holds reads as UTF-8 where it is valid UTF-8, and as
+// Latin-1 where it is not, by key and by section alike.
+void tst_SettingsFile::valuesAsStored()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, value);
+
+    QTemporaryDir exe;
+    writeContents(exe.filePath("Application.ini"), "[MQTT]\r\nTopic=" + stored + "\r\n");
+    SettingsFile settings(exe.path(), exe.filePath("fallback"));
+    settings.selectFile("Application.ini");
+    QCOMPARE(settings.readKey("MQTT", "Topic"), value);
+    QCOMPARE(settings.readSection("MQTT").value(0).second, value);
+}
+
 void tst_SettingsFile::valuesBeyondAscii_data()
 {
     QTest::addColumn<QString>("value");
@@ -245,10 +283,13 @@ void tst_SettingsFile::valuesBeyondAscii_data()
     QTest::newRow("Ω is refused") << QStringLiteral("10 \u03a9") << QByteArray();
     QTest::newRow("Ā, the first beyond Latin-1, is refused")
         << QStringLiteral("\u0100") << QByteArray();
+    QTest::newRow("Ã© would read back as é, so it is refused")
+        << QStringLiteral("\u00c3\u00a9") << QByteArray();
 }
 
-// The file holds 8-bit text: what it can hold reads back exactly, the rest
-// is refused rather than stored as '?'.
+// What the application writes is Latin-1: what reads back exactly is stored,
+// the rest is refused rather than stored as '?' or read back as another
+// text.
 void tst_SettingsFile::valuesBeyondAscii()
 {
     QFETCH(QString, value);

@@ -86,7 +86,11 @@ void tst_SettingsText::roundTrip()
     double rounded = QString::number(value, 'g', 15).toDouble();
     if (std::isinf(rounded))
         rounded = value;
-    QCOMPARE(settingToDouble(text), rounded);
+    // Read back after the desktop's language changed, both ways.
+    for (const char *next : {"C", "de_DE"}) {
+        QLocale::setDefault(QLocale(QLatin1String(next)));
+        QCOMPARE(settingToDouble(text), rounded);
+    }
 }
 
 namespace {
@@ -114,8 +118,14 @@ void tst_SettingsText::conversions_data()
     row("double", "en_US", Target::Double, "0.5", 0.5, ok);
     row("double, blanks", "en_US", Target::Double, " 270 ", 270, ok);
     row("double, German comma", "de_DE", Target::Double, "1,5", 1.5, ok);
-    row("double, German point is no group", "de_DE", Target::Double, "1.5", 0, mismatch);
+    row("double, written under de_DE, read under C", "C", Target::Double, "326,53", 326.53, ok);
+    row("double, written under C, read under de_DE", "de_DE", Target::Double, "326.53", 326.53, ok);
+    row("double, a comma is always decimal", "en_US", Target::Double, "1,000", 1, ok);
     row("double, grouped", "en_US", Target::Double, "1,000.5", 0, mismatch);
+    row("double, German grouped", "de_DE", Target::Double, "1.000,5", 0, mismatch);
+    row("double, French group of a blank", "fr_FR", Target::Double, "1 000", 0, mismatch);
+    row("double, exponent as written for extremes", "de_DE", Target::Double, "1,25E+299", 1.25e299,
+        ok);
     row("double, empty", "en_US", Target::Double, "", 0, mismatch);
     row("double, word", "en_US", Target::Double, "abc", 0, mismatch);
     row("double, nan", "en_US", Target::Double, "nan", 0, mismatch);
@@ -134,6 +144,7 @@ void tst_SettingsText::conversions_data()
     row("int, 3.5 to even", "en_US", Target::Int16, "3.5", 4, ok);
     row("int, -2.5 to even", "en_US", Target::Int16, "-2.5", -2, ok);
     row("int, German 2,5", "de_DE", Target::Int16, "2,5", 2, ok);
+    row("int, German 3,5 under C", "C", Target::Int16, "3,5", 4, ok);
     row("int, top", "en_US", Target::Int16, "32767", 32767, ok);
     row("int, bottom", "en_US", Target::Int16, "-32768.5", -32768, ok);
     row("int, 32768", "en_US", Target::Int16, "32768", 0, overflow);

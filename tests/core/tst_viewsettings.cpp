@@ -102,8 +102,13 @@ void tst_ViewSettings::section_data()
         << QByteArray("[VIEW]\nNight=yes\nNightFrom=24:00\nNightTo=06:30\n")
         << "day none Night=yes NightFrom=24:00" << false
         << QByteArray("[VIEW]\nNight=False\nNightFrom=24:00\nNightTo=06:30\n");
-    QTest::newRow("one time alone")
-        << QByteArray("[VIEW]\nNightTo=06:30\n") << "day none NightFrom=" << false << QByteArray();
+    QTest::newRow("one time alone") << QByteArray("[VIEW]\nNightTo=06:30\n")
+                                    << "day none NightTo=06:30" << false << QByteArray();
+    QTest::newRow("a mistyped key is told, the others read")
+        << QByteArray("[VIEW]\nNite=True\nNightFrom=21:00\nNightTo=6:30\n")
+        << "day 21:00-06:30 Nite" << false << QByteArray();
+    QTest::newRow("an empty value is told")
+        << QByteArray("[VIEW]\nNight=\n") << "day none Night" << false << QByteArray();
     QTest::newRow("the same time twice")
         << QByteArray("[VIEW]\nNightFrom=06:30\nNightTo=06:30\n") << "day none NightTo=06:30"
         << true << QByteArray("[VIEW]\nNightFrom=06:30\nNightTo=06:30\nNight=True\n");
@@ -125,9 +130,10 @@ void tst_ViewSettings::section()
     file.close();
 
     const ViewSettings view = readViewSettings(settings);
-    QStringList seen = {view.night ? "night" : "day", "none"};
-    if (view.schedule)
-        seen[1] = view.schedule->from.toString("HH:mm") + '-' + view.schedule->to.toString("HH:mm");
+    QStringList seen = {view.config.night ? "night" : "day", "none"};
+    if (view.config.schedule)
+        seen[1] = view.config.schedule->from.toString("HH:mm") + '-'
+            + view.config.schedule->to.toString("HH:mm");
     for (const QString &problem : view.problems) {
         QVERIFY2(problem.contains(settings.path()), qPrintable(problem));
         seen << problem.section('"', 1, 1);
