@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "nightcolours.h"
 #include "windwindow.h"
+#include "zerodirection.h"
 
 #include "core/settingsfile.h"
 #include "feed/mqttsharing.h"
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
         },
         history);
     NightColours night(settings, window, history.historyWindow(), request.night);
+    ZeroDirection zeroDirection(settings, feed, window);
     WindSharing sharing(settings, feed);
     MqttSharing mqtt(settings, feed, history.recorder());
     QObject::connect(&mqtt, &MqttSharing::statusChanged, &history.historyWindow(),

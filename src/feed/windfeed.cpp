@@ -304,7 +304,7 @@ void WindFeed::takeReading(const WindReading &input)
     updateStaleness();
     const WindFeedReading shown
         = announce(figures, bool(reading.directionDegrees), bool(reading.speedMetresPerSecond),
-                   WindSource::Sensor, reading.kind, angleOffBow);
+                   WindSource::Sensor, reading.kind, angleOffBow, input.directionDegrees);
     if (shown.isComplete())
         emit sampleAccepted(shown);
 }
@@ -339,7 +339,8 @@ void WindFeed::describeWind(const QString &description)
 
 WindFeedReading WindFeed::announce(const WindFigures &figures, bool directionRead, bool speedRead,
                                    WindSource source, WindKind kind,
-                                   std::optional<double> angleOffBow)
+                                   std::optional<double> angleOffBow,
+                                   std::optional<double> reportedDirection)
 {
     WindFeedReading reading;
     reading.figures = figures;
@@ -348,6 +349,7 @@ WindFeedReading WindFeed::announce(const WindFigures &figures, bool directionRea
     reading.source = source;
     reading.kind = kind;
     reading.angleOffBowDegrees = angleOffBow;
+    reading.reportedDirectionDegrees = reportedDirection;
     // A failure part-way leaves the wind as it was; what was worked out
     // before it is still shown.
     if (!figures.failure) {

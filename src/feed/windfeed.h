@@ -154,7 +154,8 @@ private:
     // Tells the display, and returns what it told.
     WindFeedReading announce(const WindFigures &figures, bool directionRead, bool speedRead,
                              WindSource source, WindKind kind = WindKind::Sensor,
-                             std::optional<double> angleOffBow = std::nullopt);
+                             std::optional<double> angleOffBow = std::nullopt,
+                             std::optional<double> reportedDirection = std::nullopt);
     void emitState();
 
     // The stale rule: what is old now, and the timer set for the next value

@@ -24,6 +24,10 @@ struct WindFeedReading
     WindKind kind = WindKind::Sensor;
     // For true wind shown from north: its angle off the bow, when known.
     std::optional<double> angleOffBowDegrees;
+    // The direction as the input reported it, before any correction: what
+    // setting the zero direction starts from. None for example mode and
+    // for a reading without a direction.
+    std::optional<double> reportedDirectionDegrees;
     // Which values this reading brought; the display keeps the other one.
     // Only a complete reading is recorded or shared.
     bool directionRead = true;
