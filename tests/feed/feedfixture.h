@@ -7,6 +7,7 @@
 
 #include "../settingsfiles.h"
 
+#include "core/nmeawindreader.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
 #include "feed/windfeed.h"
@@ -24,9 +25,14 @@
 class FeedFixture
 {
 public:
+    // What the line carries: the sensor's frames, or NMEA 0183 read for the
+    // true wind, chosen as a boat's input chooses it.
+    enum class Protocol { Sensor, NmeaTrueWind };
+
     // settingsFile, when given, is written first; with a device the real
     // serial port opens it whatever the port number.
-    explicit FeedFixture(const QByteArray &settingsFile = {}, const QString &device = {})
+    explicit FeedFixture(const QByteArray &settingsFile = {}, const QString &device = {},
+                         Protocol protocol = Protocol::Sensor)
         : settings(folder.path(), folder.path() + QStringLiteral("/config"))
     {
         settings.selectFile(QStringLiteral("Application.ini"));
@@ -37,16 +43,21 @@ public:
         }
         if (device.isEmpty())
             line = std::make_unique<FakeLine>();
-        feed = std::make_unique<WindFeed>([this, device](int port) {
+        feed = std::make_unique<WindFeed>([this, device, protocol](int port) {
             std::unique_ptr<LineTransport> transport;
             if (line)
                 transport = line->makeTransport(port);
             else
-                transport
-                    = std::make_unique<SerialTransport>(port, [device](int) { return device; });
-            return std::make_unique<WindLink>(std::move(transport),
-                                              std::make_unique<SensorFrameReader>());
+                transport = std::make_unique<SerialTransport>(port, [device](int) { return device; });
+            std::unique_ptr<WindLineReader> reader;
+            if (protocol == Protocol::NmeaTrueWind)
+                reader = std::make_unique<NmeaWindReader>(NmeaWind::True);
+            else
+                reader = std::make_unique<SensorFrameReader>();
+            return std::make_unique<WindLink>(std::move(transport), std::move(reader));
         });
+        if (protocol == Protocol::NmeaTrueWind)
+            feed->setWindChoice(NmeaWind::True, BoatSpeedSource::Water);
     }
 
     // Starts the feed on port 1, idle, with no wind yet.

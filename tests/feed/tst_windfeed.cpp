@@ -5,7 +5,12 @@
 #include "../sensorframes.h"
 #include "feedfixture.h"
 
+#include "core/nmeafields.h"
+#include "core/nmeasentence.h"
+
 #include <QSignalSpy>
+
+#include <cmath>
 
 using Frames = QList<QByteArray>;
 
@@ -19,6 +24,8 @@ private slots:
     void eachValueGoesStaleOnItsOwn();
     void correctionsApplyToTheLiveInputOnly_data();
     void correctionsApplyToTheLiveInputOnly();
+    void trueWindFromTheBoatsMotion_data();
+    void trueWindFromTheBoatsMotion();
     void statesFollowTheButtons();
 };
 
@@ -138,6 +145,51 @@ void tst_WindFeed::correctionsApplyToTheLiveInputOnly()
     const WindSample step = shared.at(0).at(0).value<WindFeedReading>().sample;
     QVERIFY(std::abs(step.directionDegrees - 45) <= 20);
     QVERIFY(std::abs(step.speedMetresPerSecond - 10) <= 2);
+}
+
+// An NMEA input read for the true wind: apparent wind with the speed through
+// the water and the true heading becomes the true wind from north, after the
+// corrections of the apparent wind.
+void tst_WindFeed::trueWindFromTheBoatsMotion_data()
+{
+    QTest::addColumn<QByteArray>("apparent"); // an MWV R body
+    QTest::addColumn<double>("offset");
+    QTest::addColumn<double>("direction"); // of the true wind, from north
+    QTest::addColumn<double>("angleOffBow");
+    QTest::addColumn<double>("knots");
+
+    // 5 kn through the water, heading 090: x = 10 cos 45 - 5, y = 10 sin 45.
+    QTest::newRow("close reach") << QByteArray("IIMWV,045.0,R,10.0,N,A") << 0.0 << 163.6749
+                                 << 73.6749 << 7.3681;
+    QTest::newRow("running: wind and boat add up")
+        << QByteArray("IIMWV,180.0,R,10.0,N,A") << 0.0 << 270.0 << 180.0 << 15.0;
+    QTest::newRow("the vane's offset turns the apparent wind first")
+        << QByteArray("IIMWV,035.0,R,10.0,N,A") << 10.0 << 163.6749 << 73.6749 << 7.3681;
+}
+
+void tst_WindFeed::trueWindFromTheBoatsMotion()
+{
+    QFETCH(QByteArray, apparent);
+    QFETCH(double, offset);
+    QFETCH(double, direction);
+    QFETCH(double, angleOffBow);
+    QFETCH(double, knots);
+    FeedFixture fixture({}, {}, FeedFixture::Protocol::NmeaTrueWind);
+    fixture.start();
+    fixture.feed->setCorrections({offset, 1});
+    QSignalSpy shared(fixture.feed.get(), &WindFeed::sampleAccepted);
+    fixture.listenWhile({[&] {
+        fixture.line->feed(nmeaSentence("IIVHW,,T,,M,5.0,N,,K") + nmeaSentence("IIHDT,090.0,T")
+                           + nmeaSentence(apparent));
+    }});
+    QCOMPARE(shared.size(), 1);
+    const auto reading = shared.at(0).at(0).value<WindFeedReading>();
+    QCOMPARE(reading.kind, WindKind::TrueFromNorth);
+    QVERIFY(std::abs(reading.sample.directionDegrees - direction) < 1e-3);
+    QVERIFY(std::abs(*reading.angleOffBowDegrees - angleOffBow) < 1e-3);
+    QVERIFY(std::abs(reading.sample.speedMetresPerSecond / NmeaMetresPerSecondPerKnot - knots)
+            < 1e-3);
+    QVERIFY(fixture.feed->windDescription().contains(QStringLiteral("HDT")));
 }
 
 // Listening and example mode exclude each other; a port that will not open
