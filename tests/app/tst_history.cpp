@@ -154,6 +154,7 @@ private slots:
     void logHoldsAcceptedFramesOnly();
     void exampleModeSamplesAreLoggedAsExample();
     void expiredFilesGoAtStartAndAtMidnight();
+    void reportsNameTheRoseTheGroupsAndTheRunways();
     void logProblemIsShownOnceAndTheDisplayGoesOn_data();
     void logProblemIsShownOnceAndTheDisplayGoesOn();
     void figuresReadAloudMatchTheEngine_data();
@@ -256,6 +257,34 @@ void tst_History::expiredFilesGoAtStartAndAtMidnight()
         (QStringList{QStringLiteral("notes.csv"), QStringLiteral("wind-2026-12-05.csv"),
                      QStringLiteral("wind-2026-12-06.csv")}),
         2000);
+}
+
+// Ten minutes from 250 degrees at 15 knots: the rose, the airfield's groups
+// and runway 27's components name what was received.
+void tst_History::reportsNameTheRoseTheGroupsAndTheRunways()
+{
+    qint64 clock = 0;
+    WindRecorder recorder([&clock] { return clock; }, [] { return qint64(0); });
+    recorder.sourceStarted({RecordedSource::Kind::Sensor, 1, QString()});
+    for (clock = 0; clock <= 10 * 60 * 1000; clock += 1000)
+        recorder.recordSample({clock, 250, 7.72}, WindSource::Sensor, 1);
+    clock -= 1000;
+    HistoryWindow window(recorder);
+    window.setRunways({{QStringLiteral("27"), 268}});
+    window.show();
+    window.refresh();
+
+    const QWidget *rose = window.findChild<QWidget *>(QStringLiteral("Wind Rose"));
+    QVERIFY(rose);
+    QCOMPARE(rose->accessibleName(), QStringLiteral("Wind Rose"));
+    QCOMPARE(rose->accessibleDescription(), QStringLiteral("Prevailing WSW, 100 %"));
+    const QList<std::pair<QString, QString>> spoken = spokenParts(&window);
+    QCOMPARE(spokenValues(spoken, QStringLiteral("METAR wind")),
+             QStringList{QStringLiteral("2 minutes 25015KT, 10 minutes 25015KT")});
+    // 15 kn from 18 degrees left of the runway's heading.
+    QCOMPARE(spokenValues(spoken, QStringLiteral("Runway 27")),
+             QStringList{QStringLiteral(
+                 "RWY 27: headwind 14 kt, crosswind 5 kt from the left, gusts to 5")});
 }
 
 void tst_History::logProblemIsShownOnceAndTheDisplayGoesOn_data()
