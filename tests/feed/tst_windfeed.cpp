@@ -26,6 +26,7 @@ private slots:
     void correctionsApplyToTheLiveInputOnly();
     void trueWindFromTheBoatsMotion_data();
     void trueWindFromTheBoatsMotion();
+    void aRestartedServerIsChosenFromAfresh();
     void statesFollowTheButtons();
 };
 
@@ -190,6 +191,28 @@ void tst_WindFeed::trueWindFromTheBoatsMotion()
     QVERIFY(std::abs(reading.sample.speedMetresPerSecond / NmeaMetresPerSecondPerKnot - knots)
             < 1e-3);
     QVERIFY(fixture.feed->windDescription().contains(QStringLiteral("HDT")));
+}
+
+// MWD wins over MWV T for 5 s; a server that went away and came back is a
+// new stream, whose MWV T counts at once.
+void tst_WindFeed::aRestartedServerIsChosenFromAfresh()
+{
+    FeedFixture fixture({}, {}, FeedFixture::Protocol::NmeaTrueWind);
+    fixture.start();
+    fixture.line->setReconnect(true);
+    QSignalSpy shared(fixture.feed.get(), &WindFeed::sampleAccepted);
+    const QByteArray trueMwv = nmeaSentence("IIMWV,010.0,T,5.0,M,A");
+    fixture.listenWhile({
+        [&] { fixture.line->feed(nmeaSentence("WIMWD,270.0,T,,M,,N,6.0,M") + trueMwv); },
+        [&] { fixture.line->pullCable(QStringLiteral("server restarted")); },
+        [&] {
+            fixture.line->plugCable();
+            fixture.line->feed(trueMwv);
+        },
+    });
+    QCOMPARE(shared.size(), 2);
+    QCOMPARE(shared.at(0).at(0).value<WindFeedReading>().sample.directionDegrees, 270.0);
+    QCOMPARE(shared.at(1).at(0).value<WindFeedReading>().kind, WindKind::TrueOffBow);
 }
 
 // Listening and example mode exclude each other; a port that will not open
