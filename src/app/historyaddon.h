@@ -13,9 +13,9 @@ class WindFeed;
 
 // The wind history beside the main window, attached from outside: the
 // recorder fed from the feed, the data log the settings file asks for, the
-// history window with the runways the settings file names, and the action "Wind History…" (Ctrl+H) in the main
-// window's context menu. Problems of the log while it runs show in a
-// message box that does not wait, so the display goes on.
+// history window with the runways the settings file names, and the action "Wind History…" (Ctrl+H)
+// in the main window's context menu. Problems of the log while it runs show in a message box that
+// does not wait, so the display goes on.
 class HistoryAddOn : public AddOn
 {
 public:

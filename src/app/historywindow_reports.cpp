@@ -111,11 +111,10 @@ void HistoryWindow::showRose(qint64 nowMs)
         m_rosePlot->setRose(m_dayLogRose.rose());
     } else {
         WindRose rose;
-        m_recorder.forEachHistoryPoint(nowMs, minutes * MinuteMs,
-                                       [&rose](const WindHistoryPoint &point) {
-                                           rose.add(point.directionDegrees,
-                                                    point.speedMetresPerSecond);
-                                       });
+        m_recorder.forEachHistoryPoint(
+            nowMs, minutes * MinuteMs, [&rose](const WindHistoryPoint &point) {
+                rose.add(point.directionDegrees, point.speedMetresPerSecond);
+            });
         m_rosePlot->setRose(rose);
     }
     const QString description = windRoseDescription(m_rosePlot->rose());
@@ -130,10 +129,8 @@ void HistoryWindow::showReports(qint64 nowMs, const WindStatisticsSnapshot &snap
         const QString text = period.group();
         return statistics.isCovered() && !text.isEmpty() ? text : notShownFigure();
     };
-    const MetarWindPeriod twoMinutes
-        = metarPeriod(m_recorder, nowMs, WindStatistics::twoMinutesMs);
-    const MetarWindPeriod tenMinutes
-        = metarPeriod(m_recorder, nowMs, WindStatistics::tenMinutesMs);
+    const MetarWindPeriod twoMinutes = metarPeriod(m_recorder, nowMs, WindStatistics::twoMinutesMs);
+    const MetarWindPeriod tenMinutes = metarPeriod(m_recorder, nowMs, WindStatistics::tenMinutesMs);
     const QString two = group(snapshot.twoMinutes, twoMinutes);
     const QString ten = group(snapshot.tenMinutes, tenMinutes);
     setFigure(m_metar, QStringLiteral("2 min %1 \u00b7 10 min %2").arg(two, ten),

@@ -61,10 +61,9 @@ void ZeroDirection::open()
         m_dialog->raise();
         return;
     }
-    m_dialog = new QMessageBox(QMessageBox::Question, QStringLiteral("Set Zero Direction"),
-                               QString(),
-                               QMessageBox::Ok | QMessageBox::Reset | QMessageBox::Cancel,
-                               &m_mainWindow);
+    m_dialog = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Set Zero Direction"), QString(),
+        QMessageBox::Ok | QMessageBox::Reset | QMessageBox::Cancel, &m_mainWindow);
     m_dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_dialog->setDefaultButton(QMessageBox::Cancel);
     describe();
@@ -78,8 +77,8 @@ void ZeroDirection::open()
 void ZeroDirection::describe()
 {
     const QLocale locale;
-    const QString reported = m_reported ? formatOneDecimal(*m_reported, locale) + u'°'
-                                        : QStringLiteral("nothing");
+    const QString reported
+        = m_reported ? formatOneDecimal(*m_reported, locale) + u'°' : QStringLiteral("nothing");
     m_dialog->setText(
         QStringLiteral("The sensor reports %1 now, before any correction.\n\n"
                        "Turn the vane to true north (on a boat: to the bow) and press OK: the "

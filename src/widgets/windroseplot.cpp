@@ -134,8 +134,8 @@ void WindRosePlot::paintEvent(QPaintEvent *)
                 continue;
             const BarScaleBand &band = beaufortForceBand(force);
             painter.setBrush(QColor(QRgb(night ? band.nightRgb : band.dayRgb)));
-            painter.drawPath(wedgePiece(sector * WindRoseRules::sectorWidthDegrees,
-                                        radius(share), radius(share + piece)));
+            painter.drawPath(wedgePiece(sector * WindRoseRules::sectorWidthDegrees, radius(share),
+                                        radius(share + piece)));
             share += piece;
         }
     }

@@ -7,8 +7,8 @@
 
 #include "app/zerodirection.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QMessageBox>
 
 class tst_ZeroDirection : public QObject
@@ -29,8 +29,8 @@ void tst_ZeroDirection::answerWritesTheOffset_data()
     const QByteArray before = "[SENSOR]\r\nDirectionOffset=5\r\n";
     QTest::newRow("OK: what the vane reports now reads 0")
         << QMessageBox::Ok << QByteArray("[SENSOR]\r\nDirectionOffset=-37\r\n") << 0.0;
-    QTest::newRow("Reset: no offset") << QMessageBox::Reset
-                                      << QByteArray("[SENSOR]\r\nDirectionOffset=0\r\n") << 37.0;
+    QTest::newRow("Reset: no offset")
+        << QMessageBox::Reset << QByteArray("[SENSOR]\r\nDirectionOffset=0\r\n") << 37.0;
     QTest::newRow("Cancel: nothing changes") << QMessageBox::Cancel << before << 42.0;
 }
 
@@ -47,7 +47,9 @@ void tst_ZeroDirection::answerWritesTheOffset()
     fixture.feed->setCorrections({5, 1});
     QVERIFY(!zero.action()->isEnabled());
 
-    fixture.listenWhile({[&] { fixture.line->feed(sensorFrame("A,37,5")); }});
+    fixture.listenWhile({[&] {
+        fixture.line->feed(sensorFrame("A,37,5"));
+    }});
     QCOMPARE(fixture.feed->directionDegrees(), 42.0);
     QVERIFY(zero.action()->isEnabled());
     zero.action()->trigger();

@@ -48,7 +48,8 @@ public:
             if (line)
                 transport = line->makeTransport(port);
             else
-                transport = std::make_unique<SerialTransport>(port, [device](int) { return device; });
+                transport
+                    = std::make_unique<SerialTransport>(port, [device](int) { return device; });
             std::unique_ptr<WindLineReader> reader;
             if (protocol == Protocol::NmeaTrueWind)
                 reader = std::make_unique<NmeaWindReader>(NmeaWind::True);
