@@ -31,9 +31,9 @@ struct Sensor
     const char *name;
     const char *field; // in the state message
     const char *deviceClass; // none for Beaufort: the display's own scale of tenths
-    const char *stateClass;
+    const char *stateClass; // none for text
     const char *unit;
-    int precision;
+    int precision; // negative for text
 };
 
 // Speeds in m/s: Home Assistant converts wind_speed sensors to the unit each
@@ -48,6 +48,8 @@ const Sensor Sensors[] = {
      "measurement_angle", "°", 0},
     {"gust10", "Gust (10 min)", "gust10_ms", "wind_speed", "measurement", "m/s", 1},
     {"beaufort", "Beaufort", "beaufort", nullptr, "measurement", nullptr, 1},
+    // Appended, so that the entities above keep their ids.
+    {"metar10", "METAR wind (10 min)", "metar_wind_10min", nullptr, nullptr, nullptr, -1},
 };
 
 QByteArray compact(const QJsonObject &object)
@@ -96,7 +98,7 @@ QByteArray mqttStateMessage(const MqttState &state)
     set("speed_kn", knots);
     set("beaufort", beaufort);
 
-    const WindPeriodStatistics &ten = state.tenMinutes;
+    const WindPeriodStatistics &ten = state.tenMinutes.statistics;
     const bool covered = ten.isCovered() && ten.sampleCount > 0;
     std::optional<double> meanSpeed, meanDirection, gust;
     if (covered) {
@@ -110,6 +112,9 @@ QByteArray mqttStateMessage(const MqttState &state)
     set("mean10_direction_deg", meanDirection);
     set("gust10_ms", gust);
     set("coverage10_percent", double(coveragePercent(ten)));
+    const QString &metar = state.tenMinutes.metarWind;
+    object.insert(QStringLiteral("metar_wind_10min"),
+                  covered && !metar.isEmpty() ? QJsonValue(metar) : QJsonValue());
     return compact(object);
 }
 
@@ -166,17 +171,20 @@ QList<MqttDiscoveryConfig> mqttDiscoveryConfigs(const QString &topicPrefix,
             {QStringLiteral("unique_id"), nodeId + u'_' + objectId},
             {QStringLiteral("state_topic"), stateTopic},
             // A null field renders None, which Home Assistant shows as
-            // unknown: stale readings, a calm mean direction.
+            // unknown: stale readings, a calm mean direction, a METAR wind
+            // group of a period covered too little.
             {QStringLiteral("value_template"),
              QStringLiteral("{{ value_json.%1 }}").arg(QLatin1String(sensor.field))},
-            {QStringLiteral("state_class"), QLatin1String(sensor.stateClass)},
-            {QStringLiteral("suggested_display_precision"), sensor.precision},
             {QStringLiteral("availability_topic"), availabilityTopic},
             {QStringLiteral("payload_available"), QLatin1String(MqttOnline)},
             {QStringLiteral("payload_not_available"), QLatin1String(MqttOffline)},
             {QStringLiteral("device"), device},
             {QStringLiteral("origin"), origin},
         };
+        if (sensor.stateClass)
+            config.insert(QStringLiteral("state_class"), QLatin1String(sensor.stateClass));
+        if (sensor.precision >= 0)
+            config.insert(QStringLiteral("suggested_display_precision"), sensor.precision);
         if (sensor.deviceClass)
             config.insert(QStringLiteral("device_class"), QLatin1String(sensor.deviceClass));
         if (sensor.unit)

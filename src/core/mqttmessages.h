@@ -22,6 +22,15 @@ QByteArray mqttAvailabilityTopic(const QString &topicPrefix);
 inline constexpr char MqttOnline[] = "online";
 inline constexpr char MqttOffline[] = "offline";
 
+// The last 10 minutes as the state message tells them, as of one moment.
+struct MqttTenMinutes
+{
+    WindPeriodStatistics statistics;
+    // The METAR wind group of the same samples ("27015G25KT 240V300"); empty
+    // without a sample.
+    QString metarWind;
+};
+
 // One state message's content.
 struct MqttState
 {
@@ -39,7 +48,7 @@ struct MqttState
     std::optional<Reading> reading;
     WindSource source = WindSource::Sensor;
     // The statistics engine's last 10 minutes as of utcMs.
-    WindPeriodStatistics tenMinutes;
+    MqttTenMinutes tenMinutes;
 };
 
 // The state as compact JSON with the numbers the display and the history
@@ -48,8 +57,9 @@ struct MqttState
 // 10-minute mean speed and gust with one decimal and the mean direction in
 // whole degrees, each null while the period is covered too little (and the
 // direction also when calm or when the directions cancel out);
-// coverage10_percent rounded down. Always a decimal point, whatever the
-// locale. Throws AppError when a value is not finite.
+// coverage10_percent rounded down; metar_wind_10min, the METAR wind group as
+// text, null as the other 10-minute figures are or without a group. Always a decimal point,
+// whatever the locale. Throws AppError when a value is not finite.
 QByteArray mqttStateMessage(const MqttState &state);
 
 // A retained discovery config for Home Assistant.
@@ -67,10 +77,11 @@ struct MqttDiscoveryConfig
 QString mqttNodeId(const QString &topicPrefix);
 
 // One config per sensor (speed, direction, 10-minute mean speed and mean
-// direction, 10-minute gust, Beaufort), grouped under one device, each with
-// the state topic, a value template, the availability topic and a unique
-// id; speeds in m/s with device class wind_speed, directions in degrees with
-// device class wind_direction and state class measurement_angle.
+// direction, 10-minute gust, Beaufort, 10-minute METAR wind), grouped under
+// one device, each with the state topic, a value template, the availability
+// topic and a unique id; speeds in m/s with device class wind_speed,
+// directions in degrees with device class wind_direction and state class
+// measurement_angle; the METAR wind a text sensor, without unit or classes.
 QList<MqttDiscoveryConfig> mqttDiscoveryConfigs(const QString &topicPrefix,
                                                 const QString &discoveryPrefix,
                                                 const QString &softwareVersion);

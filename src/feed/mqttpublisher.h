@@ -3,8 +3,6 @@
 
 #include "feed/windfeedreading.h"
 
-#include "core/windperiodstatistics.h"
-
 #include "core/mqttmessages.h"
 
 #include <QObject>
@@ -27,8 +25,9 @@ class MqttPublisher : public QObject
 
 public:
     using Sink = std::function<void(const QByteArray &stateMessage)>;
-    // The statistics engine's last 10 minutes, as of now.
-    using TenMinutes = std::function<WindPeriodStatistics()>;
+    // The statistics engine's last 10 minutes and their METAR wind group, as
+    // of now; asked once for each message sent.
+    using TenMinutes = std::function<MqttTenMinutes()>;
     using UtcClock = std::function<qint64()>;
 
     // utcClock stamps the message that says the readings went stale; a

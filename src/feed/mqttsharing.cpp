@@ -7,6 +7,7 @@
 
 #include "core/apperror.h"
 #include "core/logcategories.h"
+#include "core/metarwind.h"
 #include "core/mqttmessages.h"
 #include "core/mqttsettings.h"
 #include "core/settingsfile.h"
@@ -19,6 +20,25 @@
 
 #include <cmath>
 #include <utility>
+
+namespace {
+
+// The recorder's last 10 minutes and their METAR wind group, as of now. The
+// group walks the period's samples, so it is made for a message only.
+MqttTenMinutes tenMinutes(WindRecorder &recorder)
+{
+    const qint64 now = recorder.now();
+    constexpr qint64 span = WindStatistics::tenMinutesMs;
+    MetarWindPeriod period(now + 1 - span);
+    // The gust's 3-second means reach back before the period.
+    recorder.forEachHistoryPoint(
+        now, span + WindRules::gustSpanMs, [&period](const WindHistoryPoint &point) {
+            period.add(point.timeMs, point.directionDegrees, point.speedMetresPerSecond);
+        });
+    return {recorder.statistics(now).tenMinutes, period.group()};
+}
+
+} // namespace
 
 MqttSharing::MqttSharing(const SettingsFile &settings, WindFeed &feed, WindRecorder &recorder,
                          QObject *parent)
@@ -78,7 +98,7 @@ QStringList MqttSharing::start()
         [client = m_client, stateTopic](const QByteArray &message) {
             client->publish(stateTopic, message);
         },
-        [recorder = &m_recorder] { return recorder->statistics(recorder->now()).tenMinutes; },
+        [recorder = &m_recorder] { return tenMinutes(*recorder); },
         [] { return QDateTime::currentMSecsSinceEpoch(); }, this);
     wireFeed();
 

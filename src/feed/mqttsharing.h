@@ -19,8 +19,8 @@ class WindRecorder;
 // section asks for it: the section is read once at start and never written,
 // the client connects (and keeps trying, without ever holding up the
 // display), and every reading the feed accepts becomes a state message
-// carrying the recorder's 10-minute statistics. Without the section nothing
-// is opened.
+// carrying the recorder's 10-minute statistics and their METAR wind group.
+// Without the section nothing is opened.
 class MqttSharing : public QObject, public AddOn
 {
     Q_OBJECT

@@ -49,7 +49,9 @@ void tst_MqttMessages::stateMessage_data()
 {
     QTest::addColumn<std::optional<MqttState::Reading>>("reading");
     QTest::addColumn<WindPeriodStatistics>("tenMinutes");
-    QTest::addColumn<QString>("expected"); // the fields after time_utc and source, in key order
+    QTest::addColumn<QString>("metar"); // the period's group, and as published ("": null)
+    QTest::addColumn<QString>("published");
+    QTest::addColumn<QString>("expected"); // the other numbers and nulls, in key order
 
     // What the display shows for a direction and a speed.
     const auto reading = [](double direction, double speed) {
@@ -59,25 +61,35 @@ void tst_MqttMessages::stateMessage_data()
     };
     // 5.6 m/s: 20.16 km/h shows 20.2, which gives Beaufort 4.2; 10.885 kn.
     QTest::newRow("a reading as the display shows it, a covered period")
-        << reading(123.4, 5.6) << period(87, 5.149, 359.6, false)
+        << reading(123.4, 5.6) << period(87, 5.149, 359.6, false) << "36010KT 330V030"
+        << "36010KT 330V030"
         << "beaufort=4.2 coverage10_percent=87 direction_deg=123 gust10_ms=7.2 "
            "mean10_direction_deg=0 mean10_speed_ms=5.1 speed_kmh=20.2 speed_kn=10.9 "
            "speed_ms=5.6";
     QTest::newRow("stale readings are null")
-        << std::optional<MqttState::Reading>() << period(70, 3, 90, false)
+        << std::optional<MqttState::Reading>() << period(70, 3, 90, false) << "09006KT"
+        << "09006KT"
         << "beaufort=null coverage10_percent=70 direction_deg=null gust10_ms=5 "
            "mean10_direction_deg=90 mean10_speed_ms=3 speed_kmh=null speed_kn=null "
            "speed_ms=null";
     QTest::newRow("a period covered too little has no figures")
-        << reading(0.4, 0) << period(65, 3, 90, false)
+        << reading(0.4, 0) << period(65, 3, 90, false) << "09006KT"
+        << ""
         << "beaufort=0.1 coverage10_percent=65 direction_deg=0 gust10_ms=null "
            "mean10_direction_deg=null mean10_speed_ms=null speed_kmh=0 speed_kn=0 speed_ms=0";
     // The display turns 359.6 into -0.4 and shows "-0"; published as 0.
     QTest::newRow("a calm period has no mean direction")
-        << reading(-0.4, 0.123) << period(100, 0.3, -1, true)
+        << reading(-0.4, 0.123) << period(100, 0.3, -1, true) << "00000KT"
+        << "00000KT"
         << "beaufort=0.5 coverage10_percent=100 direction_deg=0 gust10_ms=2.3 "
            "mean10_direction_deg=null mean10_speed_ms=0.3 speed_kmh=0.4 speed_kn=0.2 "
            "speed_ms=0.12";
+    QTest::newRow("no samples") << std::optional<MqttState::Reading>() << period(0, 0, -1, true)
+                                << ""
+                                << ""
+                                << "beaufort=null coverage10_percent=0 direction_deg=null "
+                                   "gust10_ms=null mean10_direction_deg=null mean10_speed_ms=null "
+                                   "speed_kmh=null speed_kn=null speed_ms=null";
 }
 
 // Every number is a JSON number (a decimal comma would not parse), whatever
@@ -86,17 +98,21 @@ void tst_MqttMessages::stateMessage()
 {
     QFETCH(std::optional<MqttState::Reading>, reading);
     QFETCH(WindPeriodStatistics, tenMinutes);
+    QFETCH(QString, metar);
+    QFETCH(QString, published);
     QFETCH(QString, expected);
     MqttState state;
     state.utcMs = 1796638800250; // 2026-12-07T10:20:00.250Z
     state.reading = reading;
     state.source = WindSource::ExampleMode;
-    state.tenMinutes = tenMinutes;
+    state.tenMinutes = {tenMinutes, metar};
     QJsonParseError error;
-    const QJsonObject object = QJsonDocument::fromJson(mqttStateMessage(state), &error).object();
+    QJsonObject object = QJsonDocument::fromJson(mqttStateMessage(state), &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
     QCOMPARE(object.value(QLatin1String("time_utc")).toString(), "2026-12-07T10:20:00.250Z");
     QCOMPARE(object.value(QLatin1String("source")).toString(), "example");
+    QCOMPARE(object.take(QLatin1String("metar_wind_10min")),
+             published.isEmpty() ? QJsonValue() : QJsonValue(published));
     QStringList fields;
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.value().isNull())
@@ -111,7 +127,8 @@ void tst_MqttMessages::discoveryConfigs()
 {
     // Characters a discovery topic does not allow become '_'.
     const QString prefix = QStringLiteral("ha/sensor/site_mast_2_b/");
-    QStringList described; // sensor, field, device class, state class, unit
+    // sensor, field, device class, state class, unit, display precision
+    QStringList described;
     for (const MqttDiscoveryConfig &config : mqttDiscoveryConfigs("site/mast 2.b", "ha", "1.0")) {
         const QString topic = QString::fromUtf8(config.topic);
         QVERIFY2(topic.startsWith(prefix) && topic.endsWith("/config"), qPrintable(topic));
@@ -122,21 +139,26 @@ void tst_MqttMessages::discoveryConfigs()
         QCOMPARE(o["availability_topic"].toString(), "site/mast 2.b/availability");
         QCOMPARE(o["device"]["identifiers"][0].toString(), "site_mast_2_b");
         QVERIFY(o["value_template"].toString().startsWith("{{ value_json."));
-        described << QStringList{sensor, o["value_template"].toString().mid(14).chopped(3),
-                                 o["device_class"].toString(), o["state_class"].toString(),
-                                 o["unit_of_measurement"].toString()}
+        described << QStringList{sensor,
+                                 o["value_template"].toString().mid(14).chopped(3),
+                                 o["device_class"].toString(),
+                                 o["state_class"].toString(),
+                                 o["unit_of_measurement"].toString(),
+                                 o["suggested_display_precision"].toVariant().toString()}
                          .join(u' ');
     }
     QCOMPARE(described,
              (QStringList{
-                 "speed speed_ms wind_speed measurement m/s",
-                 "direction direction_deg wind_direction measurement_angle °",
-                 "mean10_speed mean10_speed_ms wind_speed measurement m/s",
+                 "speed speed_ms wind_speed measurement m/s 1",
+                 "direction direction_deg wind_direction measurement_angle ° 0",
+                 "mean10_speed mean10_speed_ms wind_speed measurement m/s 1",
                  "mean10_direction mean10_direction_deg wind_direction "
-                 "measurement_angle °",
-                 "gust10 gust10_ms wind_speed measurement m/s",
+                 "measurement_angle ° 0",
+                 "gust10 gust10_ms wind_speed measurement m/s 1",
                  // The display's own scale of tenths: no device class.
-                 "beaufort beaufort  measurement ",
+                 "beaufort beaufort  measurement  1",
+                 // Text: any of these would make Home Assistant want a number.
+                 "metar10 metar_wind_10min    ",
              }));
 }
 

@@ -60,13 +60,18 @@ void tst_MqttPublisher::publishes()
     QFETCH(QString, events);
     QFETCH(QString, published);
     QStringList speeds;
+    int asked = 0; // for the 10 minutes
     MqttPublisher publisher(
         interval, sendExampleMode,
         [&speeds](const QByteArray &message) {
             const QJsonValue speed = QJsonDocument::fromJson(message)["speed_ms"];
             speeds << (speed.isNull() ? QStringLiteral("null") : QString::number(speed.toDouble()));
         },
-        [] { return WindPeriodStatistics(); }, [] { return qint64(0); });
+        [&asked] {
+            ++asked;
+            return MqttTenMinutes();
+        },
+        [] { return qint64(0); });
     for (const QString &event : events.split(u' ')) {
         if (event == QLatin1String("stale"))
             publisher.readingsStale();
@@ -76,6 +81,8 @@ void tst_MqttPublisher::publishes()
             publisher.sampleAccepted(reading(event));
     }
     QCOMPARE(speeds.join(u' '), published);
+    // They walk the period's samples: once a message, not once a reading.
+    QCOMPARE(asked, speeds.size());
 }
 
 QTEST_GUILESS_MAIN(tst_MqttPublisher)

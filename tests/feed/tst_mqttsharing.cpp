@@ -58,6 +58,10 @@ void tst_MqttSharing::acceptedFramesReachTheBroker()
                         QString::fromLocal8Bit(::ptsname(master)));
     fixture.start();
     WindRecorder recorder;
+    // Ten minutes of 15 knots from the west, a sample a second.
+    const qint64 startMs = monotonicMilliseconds();
+    for (qint64 ms = 599000; ms > 0; ms -= 1000)
+        recorder.recordSample({startMs - ms, 270, 7.7}, WindSource::Sensor, 1);
     connectRecorder(*fixture.feed, recorder);
     MqttSharing sharing(fixture.settings, *fixture.feed, recorder);
     QSignalSpy statuses(&sharing, &MqttSharing::statusChanged);
@@ -89,7 +93,11 @@ void tst_MqttSharing::acceptedFramesReachTheBroker()
     QCOMPARE(first["speed_ms"].toDouble(), 5.6);
     QCOMPARE(first["speed_kmh"].toDouble(), 20.2);
     QCOMPARE(first["source"].toString(), "sensor");
+    // Each frame's direction joins the variation: 123.4 to 270 degrees, then
+    // with 10 degrees an arc of 180 degrees or more.
+    QCOMPARE(first["metar_wind_10min"].toString(), "27015KT 120V270");
     QCOMPARE(json(states[1])["direction_deg"].toDouble(), 10);
+    QCOMPARE(json(states[1])["metar_wind_10min"].toString(), "VRB15KT");
     QVERIFY(json(states[2])["speed_ms"].isNull());
     QVERIFY(json(states[2])["direction_deg"].isNull());
     QVERIFY(problems.isEmpty());
@@ -164,7 +172,7 @@ void tst_MqttSharing::applicationGoesOffline()
                                [](const auto &message) {
                                    return message.topic.startsWith("homeassistant/");
                                }),
-                 6);
+                 7);
         QTRY_VERIFY_WITH_TIMEOUT(!afterRestart.payloadsOn("t/app/state").isEmpty(), 10000);
     }
 
