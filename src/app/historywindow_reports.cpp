@@ -23,19 +23,15 @@
 
 namespace {
 constexpr qint64 MinuteMs = 60 * 1000;
-// The gust's 3-second means reach back this far before a period.
-constexpr qint64 GustReachMs = 3000;
 // The rose chooser's entry for today's data log.
 constexpr int TodaysLog = 0;
 
-// The figures of the period of spanMs up to now, from the recorder.
-MetarWindPeriod metarPeriod(const WindRecorder &recorder, qint64 nowMs, qint64 spanMs)
+// A period's group, or the sign of a figure not shown when the period is
+// covered too little or holds no sample.
+QString groupText(const WindPeriodStatistics &statistics,
+                  const std::optional<MetarWindFigures> &figures)
 {
-    MetarWindPeriod period(nowMs + 1 - spanMs);
-    recorder.forEachHistoryPoint(nowMs, spanMs + GustReachMs, [&](const WindHistoryPoint &point) {
-        period.add(point.timeMs, point.directionDegrees, point.speedMetresPerSecond);
-    });
-    return period;
+    return statistics.isCovered() && figures ? metarWindGroup(*figures) : notShownFigure();
 }
 } // namespace
 
@@ -125,20 +121,17 @@ void HistoryWindow::showRose(qint64 nowMs)
 void HistoryWindow::showReports(qint64 nowMs, const WindStatisticsSnapshot &snapshot)
 {
     // A period covered too little has no report, as it has no mean.
-    const auto group = [](const WindPeriodStatistics &statistics, const MetarWindPeriod &period) {
-        const QString text = period.group();
-        return statistics.isCovered() && !text.isEmpty() ? text : notShownFigure();
-    };
-    const MetarWindPeriod twoMinutes = metarPeriod(m_recorder, nowMs, WindStatistics::twoMinutesMs);
-    const MetarWindPeriod tenMinutes = metarPeriod(m_recorder, nowMs, WindStatistics::tenMinutesMs);
-    const QString two = group(snapshot.twoMinutes, twoMinutes);
-    const QString ten = group(snapshot.tenMinutes, tenMinutes);
+    const std::optional<MetarWindFigures> twoMinutes
+        = m_recorder.metarWindFigures(nowMs, WindStatistics::twoMinutesMs);
+    const QString two = groupText(snapshot.twoMinutes, twoMinutes);
+    const QString ten = groupText(snapshot.tenMinutes,
+                                  m_recorder.metarWindFigures(nowMs, WindStatistics::tenMinutesMs));
     setFigure(m_metar, QStringLiteral("2 min %1 \u00b7 10 min %2").arg(two, ten),
               QStringLiteral("2 minutes %1, 10 minutes %2").arg(two, ten));
 
     std::optional<MetarWindFigures> figures;
     if (snapshot.twoMinutes.isCovered())
-        figures = twoMinutes.figures();
+        figures = twoMinutes;
     for (qsizetype i = 0; i < m_runways.size(); ++i) {
         const Runway &runway = m_runways.at(i);
         if (!figures || !figures->meanDirection) {

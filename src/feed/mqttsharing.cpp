@@ -23,19 +23,13 @@
 
 namespace {
 
-// The recorder's last 10 minutes and their METAR wind group, as of now. The
-// group walks the period's samples, so it is made for a message only.
+// The recorder's last 10 minutes and their METAR wind group, as of now.
 MqttTenMinutes tenMinutes(WindRecorder &recorder)
 {
     const qint64 now = recorder.now();
-    constexpr qint64 span = WindStatistics::tenMinutesMs;
-    MetarWindPeriod period(now + 1 - span);
-    // The gust's 3-second means reach back before the period.
-    recorder.forEachHistoryPoint(
-        now, span + WindRules::gustSpanMs, [&period](const WindHistoryPoint &point) {
-            period.add(point.timeMs, point.directionDegrees, point.speedMetresPerSecond);
-        });
-    return {recorder.statistics(now).tenMinutes, period.group()};
+    const std::optional<MetarWindFigures> figures
+        = recorder.metarWindFigures(now, WindStatistics::tenMinutesMs);
+    return {recorder.statistics(now).tenMinutes, figures ? metarWindGroup(*figures) : QString()};
 }
 
 } // namespace

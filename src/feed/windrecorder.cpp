@@ -151,6 +151,26 @@ std::vector<WindHistoryPoint> WindRecorder::history(qint64 nowMs, qint64 spanMs)
     return m_statistics.history(std::max(nowMs, m_lastSampleMs), spanMs);
 }
 
+std::optional<MetarWindFigures> WindRecorder::metarWindFigures(qint64 nowMs, qint64 spanMs)
+{
+    nowMs = std::max(nowMs, m_lastSampleMs);
+    auto cached = std::find_if(m_metarFigures.begin(), m_metarFigures.end(),
+                               [spanMs](const MetarFiguresAt &at) { return at.spanMs == spanMs; });
+    if (cached == m_metarFigures.end())
+        cached = m_metarFigures.insert(m_metarFigures.end(), {spanMs, -1, std::nullopt});
+    if (cached->second == nowMs / 1000)
+        return cached->figures;
+    MetarWindPeriod period(nowMs + 1 - spanMs);
+    // The gust's 3-second means reach back before the period.
+    forEachHistoryPoint(
+        nowMs, spanMs + WindRules::gustSpanMs, [&period](const WindHistoryPoint &point) {
+            period.add(point.timeMs, point.directionDegrees, point.speedMetresPerSecond);
+        });
+    cached->second = nowMs / 1000;
+    cached->figures = period.figures();
+    return cached->figures;
+}
+
 void connectRecorder(WindFeed &feed, WindRecorder &recorder)
 {
     QObject::connect(&feed, &WindFeed::sampleAccepted, &recorder, &WindRecorder::record);

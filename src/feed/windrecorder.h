@@ -3,6 +3,7 @@
 
 #include "feed/recordedsource.h"
 
+#include "core/metarwind.h"
 #include "core/windsample.h"
 #include "core/windstatistics.h"
 
@@ -79,6 +80,11 @@ public:
     // As of a time from now(), or later.
     WindStatisticsSnapshot statistics(qint64 nowMs);
     std::vector<WindHistoryPoint> history(qint64 nowMs, qint64 spanMs) const;
+    // What the METAR wind group of the spanMs up to nowMs is made from; none
+    // without a sample in the period. It walks the period's samples, so it
+    // is worked out at most once a second of the samples' clock for each
+    // span, however often it is asked for: a report's group moves slowly.
+    std::optional<MetarWindFigures> metarWindFigures(qint64 nowMs, qint64 spanMs);
     // The same points handed one by one to visit(const WindHistoryPoint &),
     // without copying the span.
     template<class Visit> void forEachHistoryPoint(qint64 nowMs, qint64 spanMs, Visit &&visit) const
@@ -105,6 +111,14 @@ private:
     WindLogWriter *m_log = nullptr;
     std::optional<int> m_logKeepDays;
     QTimer *m_midnightTimer = nullptr;
+    // The last METAR figures worked out for each span asked for.
+    struct MetarFiguresAt
+    {
+        qint64 spanMs = 0;
+        qint64 second = 0; // nowMs / 1000 when worked out
+        std::optional<MetarWindFigures> figures;
+    };
+    std::vector<MetarFiguresAt> m_metarFigures;
     // A sample refused by the engine or the log is logged once, not at
     // every sample.
     bool m_refusalReported = false;
