@@ -124,24 +124,10 @@ RecordedSource WindFeed::listeningSource() const
     return m_describe(m_portNumber);
 }
 
-WindFeedReading WindFeed::currentReading() const
-{
-    WindFeedReading reading;
-    reading.figures = windFigures(m_directionDegrees, m_speedMetresPerSecond);
-    if (reading.figures.failure)
-        throw *reading.figures.failure;
-    reading.sample = {m_monotonicClock(), reading.figures.directionDegrees,
-                      reading.figures.speedMetresPerSecond};
-    reading.utcMs = m_utcClock();
-    reading.source = m_exampleModeOn ? WindSource::ExampleMode : WindSource::Sensor;
-    return reading;
-}
-
 void WindFeed::toggleListening()
 {
     // The example-mode timer stops itself at its next tick.
-    if (m_exampleModeOn)
-        setExampleModeOn(false);
+    m_exampleModeOn = false;
     if (m_listening)
         stopListening();
     else
@@ -151,7 +137,7 @@ void WindFeed::toggleListening()
 
 void WindFeed::toggleExampleMode()
 {
-    setExampleModeOn(!m_exampleModeOn);
+    m_exampleModeOn = !m_exampleModeOn;
     if (m_exampleModeOn) {
         if (!m_exampleTimer->isActive())
             m_exampleTimer->start();
@@ -160,11 +146,6 @@ void WindFeed::toggleExampleMode()
     }
     // Switched off, the timer stops itself at its next tick.
     emitState();
-}
-
-void WindFeed::setExampleModeOn(bool on)
-{
-    m_exampleModeOn = on;
 }
 
 void WindFeed::startListening()
@@ -242,7 +223,7 @@ void WindFeed::exampleTick()
     if (figures.failure) {
         // The walk stays in range; should a stored wind throw it out of it,
         // example mode ends with the error rather than the application.
-        setExampleModeOn(false);
+        m_exampleModeOn = false;
         emitState();
         emit halted(*figures.failure);
         return;

@@ -98,10 +98,6 @@ public:
     // Fires when the next value becomes old.
     QTimer *staleTimer() const { return m_staleTimer; }
 
-    // The wind of the moment as the display shows it, worked out afresh.
-    // Throws the AppError of a value that cannot be shown.
-    WindFeedReading currentReading() const;
-
 public slots:
     // The listen and example buttons' actions.
     void toggleListening();
@@ -140,7 +136,6 @@ private:
     void startListening();
     void stopListening();
     void closeLink();
-    void setExampleModeOn(bool on);
     void exampleTick();
     void stepExampleWalk();
 
