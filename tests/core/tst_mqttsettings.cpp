@@ -113,8 +113,6 @@ void tst_MqttSettings::refuses_data()
     };
     for (const auto &row : rows)
         QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
-    QTest::newRow("a topic cut at 254 characters would publish elsewhere")
-        << "Host=b\nTopic=wind/" + QString(250, u'x') << "\"Topic\" in section [MQTT]";
 }
 
 void tst_MqttSettings::refuses()
