@@ -170,8 +170,6 @@ void tst_MqttMessages::nodeIds_data()
     // Home Assistant keys its entities on these: they never change.
     QTest::newRow("ASCII as always") << "wind-condition/deck"
                                      << "wind-condition_deck";
-    QTest::newRow("ASCII with blanks and points") << "site/mast 2.b"
-                                                  << "site_mast_2_b";
     QTest::newRow("beyond ASCII: a digest of the topic")
         << QStringLiteral("wind/S\u00fcd") << "wind_S_d_[0-9a-f]{12}";
     QTest::newRow("another station beyond ASCII")
