@@ -91,16 +91,6 @@ void tst_AlarmSettings::alarmSection_data()
         << "unit=kn mean=off gust=15.43 shift=off/5 silence=off command=[say|a \"b\" c] "
            "example=off"
         << QStringList();
-    QTest::newRow("a Command longer than the reader keeps runs nothing, not part of it")
-        << head + "[ALARM]\nGustAbove=30\nCommand=/usr/bin/mail -s wind " + QByteArray(240, 'a')
-            + "@example.org\n"
-        << "unit=kn mean=off gust=15.43 shift=off/5 silence=off command=[] example=off"
-        << QStringList{"Command"};
-    QTest::newRow("a Command in UTF-8")
-        << head + "[ALARM]\nGustAbove=30\nCommand=/opt/böen/alarm\n"
-        << "unit=kn mean=off gust=15.43 shift=off/5 silence=off command=[/opt/böen/alarm] "
-           "example=off"
-        << QStringList();
     QTest::newRow("out of range") << head
             + "[ALARM]\nMeanAbove=0\nGustAbove=1001\nShiftDegrees=180\nNoReadingSeconds=0\n"
               "ExampleMode=yes\n" << allOff

@@ -154,8 +154,6 @@ void tst_HistoryText::logSection_data()
         << QByteArray("[LOG]\r\nFolder=logs\r\n") << "logs" << -1 << QString();
     QTest::newRow("KeepDays 0 keeps today's file")
         << QByteArray("[log]\nfolder = logs/wind \nkeepdays=0\n") << "logs/wind" << 0 << QString();
-    QTest::newRow("a folder in UTF-8")
-        << QByteArray("[LOG]\nFolder=/srv/wind/Böen\n") << "/srv/wind/Böen" << -1 << QString();
     for (const char *days : {"-1", "1.5", "thirty", "100001", "99999999999"})
         QTest::addRow("KeepDays=%s turns the log off", days)
             << "[LOG]\r\nFolder=/tmp\r\nKeepDays=" + QByteArray(days) + "\r\n"

@@ -84,12 +84,6 @@ void tst_MqttMessages::stateMessage_data()
         << "beaufort=0.5 coverage10_percent=100 direction_deg=0 gust10_ms=2.3 "
            "mean10_direction_deg=null mean10_speed_ms=0.3 speed_kmh=0.4 speed_kn=0.2 "
            "speed_ms=0.12";
-    QTest::newRow("no samples") << std::optional<MqttState::Reading>() << period(0, 0, -1, true)
-                                << ""
-                                << ""
-                                << "beaufort=null coverage10_percent=0 direction_deg=null "
-                                   "gust10_ms=null mean10_direction_deg=null mean10_speed_ms=null "
-                                   "speed_kmh=null speed_kn=null speed_ms=null";
 }
 
 // Every number is a JSON number (a decimal comma would not parse), whatever
@@ -170,8 +164,6 @@ void tst_MqttMessages::nodeIds_data()
     // Home Assistant keys its entities on these: they never change.
     QTest::newRow("ASCII as always") << "wind-condition/deck"
                                      << "wind-condition_deck";
-    QTest::newRow("ASCII with blanks and points") << "site/mast 2.b"
-                                                  << "site_mast_2_b";
     QTest::newRow("beyond ASCII: a digest of the topic")
         << QStringLiteral("wind/S\u00fcd") << "wind_S_d_[0-9a-f]{12}";
     QTest::newRow("another station beyond ASCII")

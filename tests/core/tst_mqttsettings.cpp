@@ -70,10 +70,6 @@ void tst_MqttSettings::reads_data()
            "Interval=0\nDiscovery=false\nDiscoveryPrefix=ha\nSendExampleMode=TRUE"
         << "b:2000 tls= user=wind password=<folder>/pw topic=site/mast 2 interval=0 "
            "discovery=0 prefix=ha example=1";
-    QTest::newRow("a topic and a user name in UTF-8")
-        << "Host=b\nTopic=wind/Süd\nUsername=Jürgen"
-        << "b:1883 tls= user=Jürgen password= topic=wind/Süd interval=1 discovery=1 "
-           "prefix=homeassistant example=0";
 }
 
 void tst_MqttSettings::reads()
@@ -113,8 +109,6 @@ void tst_MqttSettings::refuses_data()
     };
     for (const auto &row : rows)
         QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
-    QTest::newRow("a topic cut at 254 characters would publish elsewhere")
-        << "Host=b\nTopic=wind/" + QString(250, u'x') << "\"Topic\" in section [MQTT]";
 }
 
 void tst_MqttSettings::refuses()

@@ -240,8 +240,6 @@ void tst_NmeaSettings::badValueNamesItsKey_data()
         << Section{{"TcpPort", "1"}, {"SendExampleMode", "1"}} << "SendExampleMode=1";
     QTest::newRow("keys set but nowhere to send")
         << Section{{"Sentences", "MWD"}} << "neither TcpPort nor UdpTarget";
-    QTest::newRow("a mistyped key turns sharing off")
-        << Section{{"TcpPort", "1"}, {"SpeedUnt", "M"}} << "\"SpeedUnt\" (set to \"M\")";
 }
 
 void tst_NmeaSettings::badValueNamesItsKey()

@@ -166,8 +166,6 @@ void tst_NmeaWindReader::events_data()
         "HDG heading 96");
     row("HDG variation east past north", trueWind, "$HCHDG,355.0,,,7.5,E*28", "HDG heading 2.5");
     row("HDG without variation is no true heading", trueWind, "$HCHDG,101.1,,,,*43", "");
-    row("motion ignored for apparent", apparent,
-        "$IIVHW,245.1,T,243.7,M,5.6,N,10.4,K*63\r\n$HEHDT,274.1,T*2F", "");
 
     const QByteArray mwv = "$IIMWV,045.0,R,12.5,N,A*0A";
     const QString reading = QStringLiteral("MWV 45@6.430556");

@@ -107,9 +107,6 @@ void tst_SectionReader::onePolicy_data()
     QTest::newRow("every problem told once, in the file's order")
         << QByteArray("[S]\r\nBeta=0\r\nGamma=1\r\nAlpha=\r\n") << false << "- -"
         << QStringList{"\"Beta=0\"", "\"Gamma\"", "\"Alpha\""};
-    QTest::newRow("the first section of the name only")
-        << QByteArray("[S]\r\nAlpha=1\r\n[T]\r\n[S]\r\nBeta=x\r\n") << false << "1 -"
-        << QStringList();
 }
 
 void tst_SectionReader::onePolicy()

@@ -35,8 +35,6 @@ void tst_SensorSettings::section_data()
         << "\"DirectionOffset=east\"";
     QTest::newRow("an offset beyond -180")
         << QByteArray("DirectionOffset=-180.5") << 0.0 << 1.0 << "\"DirectionOffset=-180.5\"";
-    QTest::newRow("a decimal comma")
-        << QByteArray("SpeedFactor=1,1") << 0.0 << 1.0 << "\"SpeedFactor=1,1\"";
     QTest::newRow("a factor above 2") << QByteArray("DirectionOffset=5\nSpeedFactor=2.01") << 0.0
                                       << 1.0 << "\"SpeedFactor=2.01\"";
     QTest::newRow("a mistyped key") << QByteArray("DirectionOffset=5\nSpeedFacter=1.1") << 0.0

@@ -137,9 +137,6 @@ void tst_SerialDevice::portsSection_data()
     QTest::newRow("False, and a port beyond the dialog's")
         << QByteArray("Reconnect=False\nCOM12=/dev/ttyACM0") << "off 12=/dev/ttyACM0"
         << QStringList();
-    QTest::newRow("a device path in UTF-8")
-        << QByteArray("COM1=/dev/serial/by-id/usb-Gerät-if00")
-        << "off 1=/dev/serial/by-id/usb-Gerät-if00" << QStringList();
     QTest::newRow("anything but True or False turns Reconnect off")
         << QByteArray("Reconnect=Yes\nCOM1=/dev/ttyUSB0") << "off 1=/dev/ttyUSB0"
         << QStringList{"Reconnect=Yes"};

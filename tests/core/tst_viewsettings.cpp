@@ -107,8 +107,6 @@ void tst_ViewSettings::section_data()
     QTest::newRow("a mistyped key is told, the others read")
         << QByteArray("[VIEW]\nNite=True\nNightFrom=21:00\nNightTo=6:30\n")
         << "day 21:00-06:30 Nite" << false << QByteArray();
-    QTest::newRow("an empty value is told")
-        << QByteArray("[VIEW]\nNight=\n") << "day none Night" << false << QByteArray();
     QTest::newRow("the same time twice")
         << QByteArray("[VIEW]\nNightFrom=06:30\nNightTo=06:30\n") << "day none NightTo=06:30"
         << true << QByteArray("[VIEW]\nNightFrom=06:30\nNightTo=06:30\nNight=True\n");

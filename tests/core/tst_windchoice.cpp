@@ -34,8 +34,6 @@ void tst_WindChoice::triangle_data()
     QTest::newRow("head to wind") << 0.0 << 10.0 << 4.0 << 6.0 << 0.0 << 100.0 << 100.0;
     // x = 3 − 3, y = 4: square to the boat; the direction wraps past north.
     QTest::newRow("beam reach") << a << 5.0 << 3.0 << 4.0 << 90.0 << 300.0 << 30.0;
-    // x = 0 − 3, y = 4
-    QTest::newRow("apparent on the beam") << 90.0 << 4.0 << 3.0 << 5.0 << 180 - a << 0.0 << 180 - a;
     // x = −4 − 5, y = 0
     QTest::newRow("running") << 180.0 << 4.0 << 5.0 << 9.0 << 180.0 << 180.0 << 0.0;
     // x = 3 − 3, y = −4: the direction wraps below north.
@@ -116,9 +114,6 @@ void tst_WindChoice::choice_data()
         << QStringList{"100: north 20.0@10.00 bow 30.0, true wind from MWV and HDT",
                        "6100: north 120.0@9.00 bow 30.0, true wind from MWD"}
         << "";
-    QTest::newRow("from apparent wind, speed through water and HDT")
-        << trueWind << water << QStringList{"0" + vhw, "10" + hdt, "20" + mwv}
-        << QStringList{"20: " + fromApparent} << "";
     QTest::newRow("without a heading, the angle off the bow")
         << trueWind << water << QStringList{"0" + vhw, "20" + mwv}
         << QStringList{"20: off bow 90.0@4.00, true wind angle off the bow from apparent wind "

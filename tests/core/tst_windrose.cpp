@@ -33,20 +33,13 @@ void tst_WindRose::sampleFindsItsCell_data()
     QTest::newRow("11.25 opens NNE") << 11.25 << 5.0 << "NNE" << 3;
     QTest::newRow("just below 348.75 is NNW") << 348.749999 << 5.0 << "NNW" << 3;
     QTest::newRow("348.75 opens N") << 348.75 << 5.0 << "N" << 3;
-    QTest::newRow("359.99 is N") << 359.99 << 5.0 << "N" << 3;
-    QTest::newRow("78.75 opens E") << 78.75 << 5.0 << "E" << 3;
-    QTest::newRow("258.75 closes WSW, opens W") << 258.75 << 5.0 << "W" << 3;
     QTest::newRow("the display's -0.5 is N") << -0.5 << 5.0 << "N" << 3;
     QTest::newRow("the display's 360 is N") << 360.0 << 5.0 << "N" << 3;
     QTest::newRow("0.49 is calm") << 90.0 << 0.49 << "" << 0;
-    QTest::newRow("0 m/s is calm") << 90.0 << 0.0 << "" << 0;
     QTest::newRow("0.5 is force 1") << 90.0 << 0.5 << "E" << 1;
-    QTest::newRow("1.59 is force 1") << 90.0 << 1.59 << "E" << 1;
     QTest::newRow("1.6 is force 2") << 90.0 << 1.6 << "E" << 2;
-    QTest::newRow("10.8 is force 6") << 90.0 << 10.8 << "E" << 6;
     QTest::newRow("32.69 is force 11") << 180.0 << 32.69 << "S" << 11;
     QTest::newRow("32.7 is force 12") << 180.0 << 32.7 << "S" << 12;
-    QTest::newRow("999.9 is force 12") << 180.0 << 999.9 << "S" << 12;
 }
 
 void tst_WindRose::sampleFindsItsCell()

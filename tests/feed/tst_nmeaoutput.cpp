@@ -64,73 +64,54 @@ class tst_NmeaOutput : public QObject
 private slots:
     void onePerChosenKind_data();
     void onePerChosenKind();
-    void whatIsSharedFollowsTheWind_data();
-    void whatIsSharedFollowsTheWind();
     void staleReadingsSendVoidMwvUntilTheNextSample();
     void stoppingTheSourceStopsTheVoid();
 };
-
-void tst_NmeaOutput::onePerChosenKind_data()
-{
-    QTest::addColumn<NmeaConfig>("config");
-    QTest::addColumn<WindSource>("source");
-    QTest::addColumn<Sentences>("expected");
-
-    const WindSource sensor = WindSource::Sensor;
-    const WindSource example = WindSource::ExampleMode;
-    QTest::newRow("MWV alone") << config(true, false) << sensor << Sentences{Mwv};
-    QTest::newRow("MWD alone") << config(false, true) << sensor << Sentences{Mwd};
-    QTest::newRow("both, MWV first") << config(true, true) << sensor << Sentences{Mwv, Mwd};
-    QTest::newRow("example mode not shared by default")
-        << config(true, true) << example << Sentences{};
-    QTest::newRow("example mode shared on request")
-        << config(true, true, true) << example << Sentences{Mwv, Mwd};
-    QTest::newRow("output off") << NmeaConfig() << sensor << Sentences{};
-}
-
-void tst_NmeaOutput::onePerChosenKind()
-{
-    QFETCH(NmeaConfig, config);
-    QFETCH(WindSource, source);
-    QFETCH(Sentences, expected);
-
-    Recorder recorder(config);
-    recorder.output.sampleAccepted(reading(source));
-    QCOMPARE(recorder.sent, expected);
-    recorder.output.sampleAccepted(reading(source));
-    QCOMPARE(recorder.sent, expected + expected);
-    QVERIFY(!recorder.anyTimerRuns());
-}
 
 // Relative wind goes out as MWV R; true wind as MWV T off the bow, and as
 // MWD only where its direction from north is known. A speed beyond the
 // inputs' limit cannot arrive; were it to, nothing is sent, as for a
 // rejected frame.
-void tst_NmeaOutput::whatIsSharedFollowsTheWind_data()
+void tst_NmeaOutput::onePerChosenKind_data()
 {
+    QTest::addColumn<NmeaConfig>("config");
     QTest::addColumn<WindFeedReading>("shown");
     QTest::addColumn<Sentences>("expected");
 
     const WindSource sensor = WindSource::Sensor;
+    const WindFeedReading example = reading(WindSource::ExampleMode);
+    const NmeaConfig both = config(true, true);
+    QTest::newRow("MWV alone") << config(true, false) << reading() << Sentences{Mwv};
+    QTest::newRow("MWD alone") << config(false, true) << reading() << Sentences{Mwd};
+    QTest::newRow("both, MWV first") << both << reading() << Sentences{Mwv, Mwd};
+    QTest::newRow("example mode not shared by default") << both << example << Sentences{};
+    QTest::newRow("example mode shared on request")
+        << config(true, true, true) << example << Sentences{Mwv, Mwd};
+    QTest::newRow("output off") << NmeaConfig() << reading() << Sentences{};
     QTest::newRow("apparent: off the bow, no MWD")
-        << reading(sensor, WindKind::Apparent) << Sentences{Mwv};
+        << both << reading(sensor, WindKind::Apparent) << Sentences{Mwv};
     QTest::newRow("true off the bow: MWV T, no MWD")
-        << reading(sensor, WindKind::TrueOffBow) << Sentences{MwvTrue};
+        << both << reading(sensor, WindKind::TrueOffBow) << Sentences{MwvTrue};
     QTest::newRow("true from north: MWV T at its angle, MWD")
-        << reading(sensor, WindKind::TrueFromNorth, 30.0) << Sentences{MwvTrueOffBow, Mwd};
+        << both << reading(sensor, WindKind::TrueFromNorth, 30.0) << Sentences{MwvTrueOffBow, Mwd};
     QTest::newRow("true from north, angle unknown: MWD alone")
-        << reading(sensor, WindKind::TrueFromNorth) << Sentences{Mwd};
+        << both << reading(sensor, WindKind::TrueFromNorth) << Sentences{Mwd};
     QTest::newRow("beyond any wind: nothing")
-        << reading(sensor, WindKind::Sensor, std::nullopt, 1e9) << Sentences{};
+        << both << reading(sensor, WindKind::Sensor, std::nullopt, 1e9) << Sentences{};
 }
 
-void tst_NmeaOutput::whatIsSharedFollowsTheWind()
+void tst_NmeaOutput::onePerChosenKind()
 {
+    QFETCH(NmeaConfig, config);
     QFETCH(WindFeedReading, shown);
     QFETCH(Sentences, expected);
-    Recorder recorder(config(true, true));
+
+    Recorder recorder(config);
     recorder.output.sampleAccepted(shown);
     QCOMPARE(recorder.sent, expected);
+    recorder.output.sampleAccepted(shown);
+    QCOMPARE(recorder.sent, expected + expected);
+    QVERIFY(!recorder.anyTimerRuns());
 }
 
 void tst_NmeaOutput::staleReadingsSendVoidMwvUntilTheNextSample()
