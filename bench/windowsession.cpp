@@ -7,9 +7,9 @@
 #include "app/historyaddon.h"
 #include "app/messages.h"
 #include "app/windwindow.h"
-#include "feed/windfeed.h"
 #include "core/sensorframereader.h"
 #include "core/settingsfile.h"
+#include "feed/windfeed.h"
 #include "platform/serialtransport.h"
 #include "platform/windlink.h"
 
@@ -56,8 +56,8 @@ public:
         m_previousFatal = setFatalErrorHandler(
             [&problems](const QString &description) { problems << description; });
 
-        feed = std::make_unique<WindFeed>(
-            [device](int port) { return sensorLinkOn(device, port); });
+        feed
+            = std::make_unique<WindFeed>([device](int port) { return sensorLinkOn(device, port); });
         window = std::make_unique<WindWindow>(m_settings, *feed);
         window->readSettings();
         window->start();
@@ -147,7 +147,8 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     bool recording = false;
     QObject::connect(&window, &WindWindow::displayRefreshed, &window, [&] {
         if (recording)
-            refreshes.push_back({Clock::now(), LineFeeder::frameNumberOf(feed.speedMetresPerSecond())});
+            refreshes.push_back(
+                {Clock::now(), LineFeeder::frameNumberOf(feed.speedMetresPerSecond())});
     });
 
     Clock::time_point wallBefore, wallAfter;
