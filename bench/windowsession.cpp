@@ -159,6 +159,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
     bool ended = false;
     const auto endMeasurement = [&] {
         feeder.stop();
+        countInstructions(false);
         cpuAfter = processCpuSeconds();
         wakeUpsAfter = processWakeUps();
         wallAfter = Clock::now();
@@ -189,6 +190,7 @@ SessionFigures measureListening(const LineFeeder::Schedule &schedule,
         wallBefore = Clock::now();
         cpuBefore = processCpuSeconds();
         wakeUpsBefore = processWakeUps();
+        countInstructions(true);
         feeder.start(schedule);
         QTimer::singleShot(schedule.duration, Qt::PreciseTimer, context, [&, context] {
             endMeasurement();
@@ -264,7 +266,9 @@ SessionFigures measureExampleMode(std::chrono::milliseconds duration)
     const Clock::time_point wallBefore = Clock::now();
     const double cpuBefore = processCpuSeconds();
     const qint64 wakeUpsBefore = processWakeUps();
+    countInstructions(true);
     runEventsFor(duration);
+    countInstructions(false);
     const double cpuAfter = processCpuSeconds();
     const qint64 wakeUpsAfter = processWakeUps();
     figures.seconds = secondsBetween(wallBefore, Clock::now());
