@@ -520,7 +520,8 @@ std::vector<Row> sideBySideRows(const std::vector<SideBySideFigures> &rounds, co
     };
     Row application;
     application.id = QStringLiteral("7");
-    application.what = what(QStringLiteral("window"));
+    application.what = what(isClockStopped() ? QStringLiteral("window, clock stopped (trial)")
+                                             : QStringLiteral("window"));
     Row yardstick;
     yardstick.id = QStringLiteral("7");
     yardstick.what = what(QStringLiteral("yardstick: minimal Qt display"));
@@ -722,6 +723,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("paint-trace"),
          QStringLiteral("Instead of the table: what the window repaints, pass by pass and control "
                         "by control, listening at 1 frame/s for 20 s (--quick: 5 s).")},
+        {QStringLiteral("stop-clock"),
+         QStringLiteral("A trial: the window's clock stands still in scenario 7 and the paint "
+                        "trace, which then tell what its tick costs.")},
         {QStringLiteral("rounds"),
          QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
                         "same time (default 3)."),
@@ -747,6 +751,7 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
+    setClockStopped(parser.isSet(QStringLiteral("stop-clock")));
     if (parser.isSet(QStringLiteral("paint-trace"))) {
         printPaintTrace(parser.isSet(QStringLiteral("quick")) ? 5s : 20s);
         return 0;
