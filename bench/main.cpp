@@ -123,9 +123,11 @@ QString number(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
+// Three figures at least: listening at 1 frame/s costs about a tenth of a
+// percent, and the rounds' ratios are read from these.
 QString percent(double share)
 {
-    return number(share * 100, share < 0.1 ? 2 : 1);
+    return number(share * 100, share < 0.01 ? 3 : share < 0.1 ? 2 : 1);
 }
 
 QString secondsText(std::chrono::milliseconds duration)
@@ -518,7 +520,8 @@ std::vector<Row> sideBySideRows(const std::vector<SideBySideFigures> &rounds, co
     };
     Row application;
     application.id = QStringLiteral("7");
-    application.what = what(QStringLiteral("window"));
+    application.what = what(isClockStopped() ? QStringLiteral("window, clock stopped (trial)")
+                                             : QStringLiteral("window"));
     Row yardstick;
     yardstick.id = QStringLiteral("7");
     yardstick.what = what(QStringLiteral("yardstick: minimal Qt display"));
@@ -542,10 +545,13 @@ std::vector<Row> sideBySideRows(const std::vector<SideBySideFigures> &rounds, co
     std::vector<double> ratios;
     QStringList shares, servers;
     for (const SideBySideFigures &round : rounds) {
-        if (round.minimalDisplay.cpuShare > 0)
+        QString ratio;
+        if (round.minimalDisplay.cpuShare > 0) {
             ratios.push_back(round.window.cpuShare / round.minimalDisplay.cpuShare);
-        shares << QStringLiteral("%1/%2").arg(percent(round.window.cpuShare),
-                                              percent(round.minimalDisplay.cpuShare));
+            ratio = QStringLiteral(" = %1 ×").arg(number(ratios.back(), 2));
+        }
+        shares << QStringLiteral("%1/%2%3").arg(percent(round.window.cpuShare),
+                                                percent(round.minimalDisplay.cpuShare), ratio);
         if (round.windowServerCpuShare >= 0)
             servers << QStringLiteral("%1/%2").arg(percent(round.windowServerCpuShare),
                                                    percent(round.displayServerCpuShare));
@@ -561,14 +567,18 @@ std::vector<Row> sideBySideRows(const std::vector<SideBySideFigures> &rounds, co
         notes << QStringLiteral("not counted: the X servers' own CPU, window's/display's %: %1")
                      .arg(servers.join(QStringLiteral(", ")));
     application.note = notes.join(QStringLiteral("; "));
+    const QString spread = ratios.size() > 1
+        ? QStringLiteral(", the rounds from %1 to %2 ×")
+              .arg(number(ratios.front(), 2), number(ratios.back(), 2))
+        : QString();
     application.summary
         = QStringLiteral("Listening at 1 frame/s, %1, %2 rounds side by side: %3 % of a core "
                          "against %4 % for a minimal Qt display (median rounds), %5 × (median of "
-                         "the rounds' ratios; target ≤ %6 ×).")
+                         "the rounds' ratios%6; target ≤ %7 ×).")
               .arg(where)
               .arg(rounds.size())
               .arg(percent(application.figures.cpuShare), percent(yardstick.figures.cpuShare),
-                   number(application.yardstickRatio, 2))
+                   number(application.yardstickRatio, 2), spread)
               .arg(limit);
     return {application, yardstick};
 }
@@ -713,6 +723,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("paint-trace"),
          QStringLiteral("Instead of the table: what the window repaints, pass by pass and control "
                         "by control, listening at 1 frame/s for 20 s (--quick: 5 s).")},
+        {QStringLiteral("stop-clock"),
+         QStringLiteral("A trial: the window's clock stands still in scenario 7 and the paint "
+                        "trace, which then tell what its tick costs.")},
         {QStringLiteral("rounds"),
          QStringLiteral("Rounds of scenario 7, each the window and the minimal display at the "
                         "same time (default 3)."),
@@ -738,6 +751,7 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
+    setClockStopped(parser.isSet(QStringLiteral("stop-clock")));
     if (parser.isSet(QStringLiteral("paint-trace"))) {
         printPaintTrace(parser.isSet(QStringLiteral("quick")) ? 5s : 20s);
         return 0;

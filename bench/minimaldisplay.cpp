@@ -173,9 +173,11 @@ SessionFigures measureMinimalDisplay(const LineFeeder::Schedule &schedule,
     const Clock::time_point wallBefore = Clock::now();
     const double cpuBefore = processCpuSeconds();
     const qint64 wakeUpsBefore = processWakeUps();
+    countInstructions(true);
     feeder.start(schedule);
     runEventsFor(schedule.duration);
     feeder.stop();
+    countInstructions(false);
     const double cpuAfter = processCpuSeconds();
     const qint64 wakeUpsAfter = processWakeUps();
     const Clock::time_point wallAfter = Clock::now();

@@ -12,6 +12,11 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define WIND_BENCH_CALLGRIND 1
+#endif
+
 namespace {
 qint64 statusField(const QString &pid, const QByteArray &field)
 {
@@ -100,6 +105,19 @@ double callingThreadCpuSeconds()
     timespec cpu{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
     return double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9;
+}
+
+void countInstructions(bool on)
+{
+#ifdef WIND_BENCH_CALLGRIND
+    static bool counting = false;
+    if (on == counting)
+        return;
+    counting = on;
+    CALLGRIND_TOGGLE_COLLECT;
+#else
+    Q_UNUSED(on);
+#endif
 }
 
 double percentileOf(std::vector<double> values, double share)

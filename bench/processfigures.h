@@ -32,6 +32,12 @@ qint64 residentKiB(const QString &pid = QStringLiteral("self"));
 // CPU time of the calling thread, in seconds.
 double callingThreadCpuSeconds();
 
+// Under valgrind --tool=callgrind --collect-atstart=no, the instructions of
+// a session's measured span alone are counted: on at its start, off at its
+// end. Wall-clock shares of a tenth of a percent move with the machine;
+// instruction counts do not. Does nothing when the bench runs on its own.
+void countInstructions(bool on);
+
 // The value at the share (0 to 1) of the values in rising order, 0 for none.
 double percentileOf(std::vector<double> values, double share);
 

@@ -153,6 +153,7 @@ int runXRoundsChild(char *argv[])
     const int rounds = std::atoi(argv[4]);
     const DisplayServers servers{std::atoll(argv[5]), QString::fromLocal8Bit(argv[6]),
                                  std::atoll(argv[7])};
+    setClockStopped(std::strcmp(argv[8], "clock-stopped") == 0);
     std::vector<SideBySideFigures> figures;
     for (int round = 0; round < rounds; ++round) {
         std::fprintf(stderr,
@@ -245,11 +246,15 @@ std::vector<SideBySideFigures> measureSideBySideOnX(const LineFeeder::Schedule &
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("DISPLAY"), windowServer.name());
     QString program = QCoreApplication::applicationFilePath();
-    QStringList arguments{
-        QString::fromLatin1(XRoundsOption),         QString::number(schedule.framesPerSecond),
-        QString::number(schedule.duration.count()), QString::number(rounds),
-        QString::number(windowServer.pid()),        displayServer.name(),
-        QString::number(displayServer.pid())};
+    QStringList arguments{QString::fromLatin1(XRoundsOption),
+                          QString::number(schedule.framesPerSecond),
+                          QString::number(schedule.duration.count()),
+                          QString::number(rounds),
+                          QString::number(windowServer.pid()),
+                          displayServer.name(),
+                          QString::number(displayServer.pid()),
+                          isClockStopped() ? QStringLiteral("clock-stopped")
+                                           : QStringLiteral("clock-running")};
     // Without a session bus, the first D-Bus client on an X display starts
     // one of its own that outlives the bench; a desktop has one anyway.
     const QString privateBus = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
@@ -280,7 +285,7 @@ int runSideBySideChild(int argc, char *argv[])
 {
     if (argc == 4 && std::strcmp(argv[1], ChildOption) == 0)
         return runMinimalDisplayChild(argv);
-    if (argc == 8 && std::strcmp(argv[1], XRoundsOption) == 0)
+    if (argc == 9 && std::strcmp(argv[1], XRoundsOption) == 0)
         return runXRoundsChild(argv);
     return -1;
 }

@@ -70,6 +70,12 @@ inline constexpr std::chrono::milliseconds SessionSettle(400);
 // quiet again.
 inline constexpr std::chrono::milliseconds SessionDrain(1000);
 
+// A trial, not a measurement of the application: with on, every window a
+// session shows has its clock stopped once it has settled, so that a
+// comparison tells what the clock's tick costs.
+void setClockStopped(bool on);
+bool isClockStopped();
+
 // The sensor's frames on a serial port that opens device whatever its
 // number, as the window's input.
 std::unique_ptr<WindLink> sensorLinkOn(const QString &device, int portNumber);

@@ -273,10 +273,12 @@ Row measure(const Scenario &scenario, std::chrono::seconds duration)
     WindInput input(settings);
     WindFeed feed([&input](int port) { return input.makeLink(port); });
     WindWindow window(settings, feed);
+    // In the application's order: the input configures the feed before the
+    // feed starts.
     window.readSettings();
-    window.start();
     row.problems << input.readSettings();
     input.configure(feed);
+    window.start();
     window.show();
     // The first paint and the clock's first tick are not what is measured.
     runEventsFor(std::chrono::milliseconds(400));
